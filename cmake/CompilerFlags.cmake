@@ -1,0 +1,22 @@
+add_compile_options(-Wall -Wextra)
+if(ZEPO_WERROR)
+  add_compile_options(-Werror)
+endif()
+if(ZEPO_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+find_program(CCACHE_PROGRAM ccache)
+if(CCACHE_PROGRAM)
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${CCACHE_PROGRAM})
+endif()
+
+# Sources of a layer are every .cpp/.h in its folder (not below), so adding a file
+# needs no edit here.
+function(zepo_layer name)
+  cmake_parse_arguments(L "" "" "PUBLIC;PRIVATE" ${ARGN})
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${L_PUBLIC} PRIVATE ${L_PRIVATE})
+endfunction()

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QRect>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zepo {
+
+// A top-level window of the desktop as the window manager lists it.
+struct DesktopWindow {
+    std::uint64_t id = 0;
+    std::string title;
+    std::string windowClass;  // "Progman" for desktop windows
+    bool visible = false;
+};
+
+// Where a window stood: its frame rectangle and its state.
+struct WindowPlacement {
+    QRect frame;
+    bool maximized = false;
+    bool minimized = false;
+};
+
+// The desktop's top-level windows (top of the stacking order first), their placements,
+// and the restacking of our own windows.
+class DesktopWindows {
+public:
+    virtual ~DesktopWindows() = default;
+    virtual std::vector<DesktopWindow> list() = 0;
+    virtual bool placement(std::uint64_t id, WindowPlacement& out) = 0;
+    virtual void setPlacement(std::uint64_t id, const WindowPlacement& placement) = 0;
+    // Puts `window` directly behind `above` in the stacking order, without activating it.
+    virtual void stackBehind(std::uint64_t window, std::uint64_t above) = 0;
+};
+
+} // namespace zepo

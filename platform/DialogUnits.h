@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QFont>
+#include <QRect>
+
+namespace zepo {
+
+// The dialog font of every window: "ＭＳ Ｐゴシック" 9 pt (12 px at 96 dpi). Where
+// fontconfig lacks that family, the metric-compatible IPAPGothic stands in.
+QFont dialogFont();
+
+// Converts dialog units to pixels from the base units of a font, as dialog templates
+// are laid out: x px = dlu * baseX / 4, y px = dlu * baseY / 8, where baseX is the
+// average width of A-Z a-z and baseY the font's height.
+class DialogUnits {
+public:
+    explicit DialogUnits(const QFont& font = dialogFont());
+    int toPixelsX(int dlu) const;
+    int toPixelsY(int dlu) const;
+    QRect toPixels(const QRect& dluRect) const;
+    QSize toPixels(const QSize& dluSize) const;
+    int baseX() const { return baseX_; }
+    int baseY() const { return baseY_; }
+
+private:
+    int baseX_;
+    int baseY_;
+};
+
+} // namespace zepo

@@ -1,0 +1,138 @@
+#pragma once
+
+#include "bridge/CShockwaveFlash.h"
+#include "platform/DesktopWindows.h"
+#include "platform/TimerService.h"
+#include "playlist/PlayerWindowLink.h"
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zepo {
+
+class CPlayListDlg;
+class CSettingFile;
+class DesktopWindows;
+class DisplayModes;
+class MessageBoxService;
+struct MovieEnvironment;
+
+// Everything the player window takes from the program around it: the real services in
+// the program, fakes and recorders in tests.
+struct PlayerServices {
+    MovieEnvironment& movies;
+    MessageBoxService& messages;
+    DisplayModes& displayModes;
+    DesktopWindows& desktop;
+    std::optional<std::string> executablePath; // setting.ini lies beside it; none when unknown
+    std::vector<std::string> arguments;   // the command-line paths, in order
+    // The pointer in screen coordinates; the real cursor when empty.
+    std::function<QPoint()> cursorPosition;
+};
+
+// The main window: hosts the player movie (control 1000) and the hidden probe movie
+// (control 1013), owns the settings and the playlist window, opens files, relays between
+// the movies, runs commands, shortcuts, the context menu and full screen.
+class CPlayerDlg : public QDialog, public PlayerWindowLink {
+    Q_OBJECT
+public:
+    // The three outcomes of the input filter.
+    enum class FilterOutcome { Consumed, Direct, Standard };
+
+    explicit CPlayerDlg(PlayerServices services, QWidget* parent = nullptr);
+    ~CPlayerDlg() override;
+
+    // --- Window, geometry and saved state
+    void OnInitDialog();
+    void RestoreGeometry();
+    void ApplySavedState();
+    // The save sequence of closing; runs from closeEvent.
+    void SaveAndClose();
+
+    CSettingFile* settings() { return m_settings.get(); }
+    CPlayListDlg* playlist() { return m_playlist.get(); }
+    CShockwaveFlash& playerControl() { return m_player; }
+    CShockwaveFlash& probeControl() { return m_probe; }
+    MessageBoxService& messages() { return services_.messages; }
+    const std::string& currentFileName() const { return m_fileName; }
+    const std::string& currentFilePath() const { return m_filePath; }
+    int panelHeight() const { return m_panelHeight; }
+    bool isFullScreen() const { return m_fullScreen != 0; }
+    bool isTopMost() const { return m_topMost != 0; }
+
+    // --- Opening files
+    void AddFiles(const std::vector<std::string>& paths, int mode) override;
+    // The hand-over receiver: true when the record was taken (kind 0x8000).
+    bool OnCopyData(unsigned kind, const std::string& text);
+    int SendFileToPlayer(const std::string& path) override;
+
+    // --- Movie events
+    void OnProbeFSCommand(const std::string& command, const std::string& args);
+    void OnPlayerFSCommand(const std::string& command, const std::string& args);
+    void SetPanelWatch(int on);
+    void OnPanelWatchTick();
+
+    // --- Commands, shortcuts, context menu
+    void OnCommand(int id);
+    int OnShortcutKey(int virtualKey, bool ctrlDown) override;
+    FilterOutcome PreTranslateMessage(QObject* target, QEvent* event);
+    void ShowContextMenu(int x, int y);
+
+    // --- Full screen and display modes
+    void ToggleFullScreen(int leaveOnly) override;
+    int ChangeDisplayMode();
+    void SetCursorHideTimer(int on);
+    void OnCursorHideTick();
+
+    // --- PlayerWindowLink
+    QRect playerFrameRect() const override;
+    void OnPairedActivation() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void reject() override;
+    void accept() override;
+
+private:
+    void followDockedPlaylist();
+    void placeOuter(const QRect& outer);
+
+    PlayerServices services_;
+    // Owned by the window; created in OnInitDialog, deleted by the save sequence.
+    std::unique_ptr<CSettingFile> m_settings;
+    std::unique_ptr<CPlayListDlg> m_playlist;
+    int m_panelHeight = 0;
+    int m_initialised = 0;
+    int m_fullScreen = 0;
+    int m_topMost = 0;
+    int m_settingDlgOpen = 0;
+    std::string m_fileName;
+    std::string m_filePath;
+    CShockwaveFlash m_player;
+    CShockwaveFlash m_probe;
+
+    // Panel watch (timer 1) and cursor hiding (timer 2).
+    IntervalTimer panelWatch_;
+    int panelWatchRunning_ = 0;
+    IntervalTimer cursorHide_;
+
+    // Full-screen bookkeeping: the windows recorded on entering, restored on leaving.
+    struct SavedWindow {
+        std::uint64_t id;
+        WindowPlacement placement;
+    };
+    std::vector<SavedWindow> savedWindows_;
+    bool playlistWasVisible_ = false;
+    QRect windowedFrame_;
+    bool closing_ = false;
+};
+
+} // namespace zepo

@@ -1,0 +1,100 @@
+// The host's side of the movies' conversation: the probe's findings go to the player
+// movie, the player's playback events to the playlist movie, and the panel watch hides
+// the control panel once the pointer has left the window.
+#include "player/CPlayerDlg.h"
+
+#include "platform/MessageBoxService.h"
+#include "platform/PathText.h"
+#include "playlist/CPlayListDlg.h"
+
+#include <QCursor>
+
+namespace zepo {
+
+namespace {
+constexpr int kPanelWatchMs = 100;
+const std::string kClip = "FromMFC_mc";
+} // namespace
+
+void CPlayerDlg::OnProbeFSCommand(const std::string& command, const std::string& args)
+{
+    const auto copy = [this](std::initializer_list<const char*> names) {
+        for (const char* name : names)
+            m_player.SetVariable(name, m_probe.GetVariable(name));
+    };
+    if (command == "getTotalTime") {
+        copy({"m_duration"});
+        m_player.TGotoLabel(kClip, "getTotalTime");
+    } else if (command == "allDone") {
+        copy({"m_data_flag", "Size_flag", "TotalTime_flag", "m_width", "m_height", "m_duration"});
+        m_player.TGotoLabel(kClip, "allDone");
+    } else if (command == "getSize") {
+        copy({"m_data_flag", "Size_flag", "m_width", "m_height"});
+        m_player.TGotoLabel(kClip, "getSize");
+    } else if (command == "searchStart") {
+        m_player.TGotoLabel(kClip, "searchStart");
+    } else if (command == "playFlv") {
+        // The probe never asks to play anything.
+    } else if (command == "msg") {
+        services_.messages.show(args);
+    } else if (command == "text") {
+        setWindowTitle(toQt(args));
+    }
+}
+
+void CPlayerDlg::OnPlayerFSCommand(const std::string& command, const std::string& args)
+{
+    const auto toPlaylist = [this](const std::string& label) {
+        if (m_playlist)
+            m_playlist->movie().TGotoLabel(kClip, label);
+    };
+    if (command == "ok") {
+        ApplySavedState();
+    } else if (command == "gotoNextFlv") {
+        toPlaylist("gotoNextFlv");
+    } else if (command == "startPlay") {
+        if (!m_fileName.empty())
+            toPlaylist("startPlay");
+    } else if (command == "stopPlay") {
+        if (!m_fileName.empty())
+            toPlaylist("stopPlay");
+    } else if (command == "control_on") {
+        SetPanelWatch(1);
+    } else if (command == "control_off") {
+        SetPanelWatch(0);
+    } else if (command == "msg") {
+        services_.messages.show(args);
+    } else if (command == "text") {
+        setWindowTitle(toQt(args));
+    }
+}
+
+void CPlayerDlg::SetPanelWatch(int on)
+{
+    if (on == 1) {
+        if (panelWatchRunning_ != 1) {
+            panelWatchRunning_ = 1;
+            panelWatch_.start(kPanelWatchMs, [this] { OnPanelWatchTick(); });
+        }
+    } else if (on == 0) {
+        if (panelWatchRunning_ != 0) {
+            panelWatchRunning_ = 0;
+            panelWatch_.stop();
+        }
+    }
+}
+
+void CPlayerDlg::OnPanelWatchTick()
+{
+    const QPoint cursor = services_.cursorPosition ? services_.cursorPosition() : QCursor::pos();
+    const QRect window = frameGeometry();
+    // All four edges count as inside (QRect's right and bottom are the last pixels).
+    const bool inside = cursor.x() >= window.left() && cursor.x() <= window.left() + window.width()
+        && cursor.y() >= window.top() && cursor.y() <= window.top() + window.height();
+    if (inside)
+        return;
+    SetPanelWatch(0);
+    m_player.TGotoLabel(kClip, "panel_off");
+}
+
+} // namespace zepo

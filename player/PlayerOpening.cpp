@@ -1,0 +1,97 @@
+// Opening files: the add-files operation every road ends in, the hand-over receiver and
+// the sending of one file to the player and probe movies.
+#include "player/CPlayerDlg.h"
+
+#include "platform/MessageBoxService.h"
+#include "platform/PathText.h"
+#include "playlist/CPlayListDlg.h"
+#include "playlist/PathRules.h"
+
+namespace zepo {
+
+namespace {
+// The record kind a second instance sends.
+constexpr unsigned kHandOverKind = 0x8000;
+
+// "%" is the movies' escape character: a literal one travels as "%25".
+std::string escapeForMovies(const std::string& path)
+{
+    std::string out;
+    out.reserve(path.size());
+    for (char c : path) {
+        if (c == '%')
+            out += "%25";
+        else
+            out += c;
+    }
+    return out;
+}
+
+// Name and extension: everything after the last "/".
+std::string fileNameOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+} // namespace
+
+void CPlayerDlg::AddFiles(const std::vector<std::string>& paths, int mode)
+{
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const int position = mode == 1 ? -1 : static_cast<int>(i);
+        const std::string path = stripEnclosingQuotes(paths[i]);
+        if (path.empty())
+            continue;
+        switch (pathKind(path)) {
+        case PathKind::Missing:
+            services_.messages.show(missingPathMessage(path));
+            break;
+        case PathKind::Folder:
+            if (m_playlist)
+                m_playlist->AddFolder(path, position, 1);
+            break;
+        case PathKind::File:
+            if (m_playlist)
+                m_playlist->AddPath(path, position);
+            break;
+        }
+    }
+}
+
+bool CPlayerDlg::OnCopyData(unsigned kind, const std::string& text)
+{
+    if (kind != kHandOverKind)
+        return false;
+    raise();
+    activateWindow();
+    std::vector<std::string> paths;
+    std::string rest = text;
+    while (!rest.empty()) {
+        const auto bar = rest.find('|');
+        if (bar == std::string::npos) {
+            // A last piece without its closing "|" still counts as a path.
+            paths.push_back(rest);
+            break;
+        }
+        paths.push_back(rest.substr(0, bar));
+        rest.erase(0, bar + 1);
+    }
+    AddFiles(paths, 0);
+    return true;
+}
+
+int CPlayerDlg::SendFileToPlayer(const std::string& path)
+{
+    m_filePath = path;
+    m_fileName = fileNameOf(path);
+    setWindowTitle(toQt(m_fileName + " - ZEPO"));
+    const std::string escaped = escapeForMovies(path);
+    m_player.SetVariable("flv_file", escaped);
+    m_player.TGotoLabel("FromMFC_mc", "sendFlv");
+    m_probe.Rewind();
+    m_probe.SetVariable("flv_file", escaped);
+    m_probe.Forward();
+    return 0;
+}
+
+} // namespace zepo

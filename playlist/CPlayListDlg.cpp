@@ -1,0 +1,200 @@
+#include "playlist/CPlayListDlg.h"
+
+#include "movies/MovieEnvironment.h"
+#include "platform/DialogUnits.h"
+#include "platform/MessageBoxService.h"
+#include "platform/PathText.h"
+#include "platform/VirtualKeys.h"
+#include "playlist/PathRules.h"
+#include "playlist/PlayerWindowLink.h"
+#include "res/DialogTemplates.h"
+
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+
+namespace zepo {
+
+namespace {
+// How near (pixels, each axis) the top-left corner must come to the player window's
+// top-right corner to snap to it.
+constexpr int kSnapDistance = 10;
+// Process-wide activation guard of the playlist window's half of the paired activation.
+int g_playListActivationGuard = 1;
+} // namespace
+
+CPlayListDlg::CPlayListDlg(MovieEnvironment& movies, MessageBoxService& messages, QWidget* parent)
+    : QDialog(parent), messages_(messages), m_movie(this)
+{
+    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QString::fromUtf8(tmpl::kPlayListCaption));
+    setFont(dialogFont());
+    setAcceptDrops(true);
+    const DialogUnits units;
+    resize(units.toPixels(QSize(tmpl::kPlayListSize.width, tmpl::kPlayListSize.height)));
+    m_movie.setGeometry(rect());
+    connect(&m_movie, &CShockwaveFlash::FSCommand, this,
+            [this](const std::string& command, const std::string& args) { OnMovieCommand(command, args); });
+    m_movie.loadMovie(createMovie(tmpl::kPlayListMovie.id, movies));
+}
+
+CPlayListDlg::~CPlayListDlg()
+{
+    qApp->removeEventFilter(this);
+}
+
+bool CPlayListDlg::CreateListWindow(PlayerWindowLink* player)
+{
+    m_player = player;
+    // Created hidden; the player window decides where it goes and whether it shows.
+    setVisible(false);
+    qApp->installEventFilter(this);
+    return true;
+}
+
+void CPlayListDlg::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    m_movie.setGeometry(rect());
+}
+
+void CPlayListDlg::moveEvent(QMoveEvent* event)
+{
+    QDialog::moveEvent(event);
+    dockToPlayer();
+}
+
+void CPlayListDlg::dockToPlayer()
+{
+    if (!m_player)
+        return;
+    const QRect p = m_player->playerFrameRect();
+    const QRect l = frameGeometry();
+    const int playerRight = p.x() + p.width();
+    if (l.left() - kSnapDistance <= playerRight && playerRight <= l.left() + kSnapDistance
+        && l.top() - kSnapDistance <= p.top() && p.top() <= l.top() + kSnapDistance) {
+        m_docked = 1;
+        if (l.topLeft() != QPoint(playerRight, p.top()))
+            move(playerRight, p.top());
+    } else {
+        m_docked = 0;
+    }
+}
+
+void CPlayListDlg::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange)
+        OnPairedActivation();
+}
+
+void CPlayListDlg::OnPairedActivation()
+{
+    if (!m_player)
+        return;
+    if (g_playListActivationGuard) {
+        g_playListActivationGuard = 0;
+        m_player->OnPairedActivation();
+        g_playListActivationGuard = 1;
+    }
+}
+
+// Enter never closes the window; Escape and the close box only hide it.
+void CPlayListDlg::accept() {}
+
+void CPlayListDlg::reject()
+{
+    hide();
+}
+
+bool CPlayListDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || (widget != this && !isAncestorOf(widget)))
+        return QDialog::eventFilter(watched, event);
+    return PreTranslateMessage(watched, event) == FilterOutcome::Consumed;
+}
+
+CPlayListDlg::FilterOutcome CPlayListDlg::PreTranslateMessage(QObject* target, QEvent* event)
+{
+    (void)target;
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool alt = key->modifiers() & Qt::AltModifier;
+        const int code = virtualKeyFromQt(key->key());
+        if (alt) {
+            if (code == vk::Return) {
+                if (m_player)
+                    m_player->ToggleFullScreen(0);
+                return FilterOutcome::Consumed;
+            }
+            return FilterOutcome::Direct;
+        }
+        if (code == vk::Delete) {
+            m_movie.TGotoLabel("FromMFC_mc", "delSelectFlv");
+            return FilterOutcome::Consumed;
+        }
+        if (code == vk::Up || code == vk::Down)
+            return FilterOutcome::Standard;
+        if (code == 0 || !m_player)
+            return FilterOutcome::Standard;
+        const bool ctrl = key->modifiers() & Qt::ControlModifier;
+        if (m_player->OnShortcutKey(code, ctrl) == 1)
+            return FilterOutcome::Standard;
+        // Direct: the key reaches its target, but never the dialog's Enter and Escape
+        // handling. Escape and Enter have no other use here, so they end at the filter.
+        return (code == vk::Escape || code == vk::Return) ? FilterOutcome::Consumed : FilterOutcome::Direct;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton)
+            return FilterOutcome::Consumed;
+        return FilterOutcome::Standard;
+    case QEvent::ContextMenu:
+        return FilterOutcome::Consumed;
+    default:
+        return FilterOutcome::Standard;
+    }
+}
+
+void CPlayListDlg::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void CPlayListDlg::dropEvent(QDropEvent* event)
+{
+    std::vector<std::string> paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            paths.push_back(fromQt(url.toLocalFile()));
+    event->acceptProposedAction();
+    OnDropFiles(paths);
+}
+
+void CPlayListDlg::OnDropFiles(const std::vector<std::string>& dropped)
+{
+    raise();
+    activateWindow();
+    for (const std::string& raw : dropped) {
+        const std::string path = stripEnclosingQuotes(raw);
+        switch (pathKind(path)) {
+        case PathKind::Missing:
+            messages_.show(missingPathMessage(path));
+            break;
+        case PathKind::Folder:
+            AddFolder(path, -1, 1);
+            break;
+        case PathKind::File:
+            AddPath(path, -1);
+            break;
+        }
+    }
+}
+
+} // namespace zepo

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "bridge/CShockwaveFlash.h"
+
+#include <QDialog>
+#include <string>
+#include <vector>
+
+namespace zepo {
+
+class MessageBoxService;
+class PlayerWindowLink;
+struct MovieEnvironment;
+
+// The playlist window: a top-level tool window of its own that hosts the playlist movie
+// (control 1014), docks to the player window's right edge, couples activation with it,
+// filters keys and drops, feeds paths to its movie and saves the list.
+class CPlayListDlg : public QDialog {
+    Q_OBJECT
+public:
+    enum class FilterOutcome { Consumed, Direct, Standard };
+
+    CPlayListDlg(MovieEnvironment& movies, MessageBoxService& messages, QWidget* parent = nullptr);
+    ~CPlayListDlg() override;
+
+    // Creates the window (hidden) and binds the player window.
+    bool CreateListWindow(PlayerWindowLink* player);
+
+    // --- Window
+    FilterOutcome PreTranslateMessage(QObject* target, QEvent* event);
+    void OnPairedActivation();
+    // Drops, always appended.
+    void OnDropFiles(const std::vector<std::string>& paths);
+
+    // --- Playlist events, files and folders
+    void OnMovieCommand(const std::string& command, const std::string& args);
+    void AddPath(const std::string& path, int mode);
+    void AddFolder(const std::string& folder, int mode, int recursion);
+    void LoadPlaylistFile(const std::string& path, int mode);
+    static int IsPlaylistFile(const std::string& path);
+    static int IsFlvFile(const std::string& path);
+    void StartNewList();
+
+    CShockwaveFlash& movie() { return m_movie; }
+    PlayerWindowLink* player() const { return m_player; }
+
+    int m_docked = 1;
+
+protected:
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void reject() override;
+    void accept() override;
+
+private:
+    void dockToPlayer();
+
+    MessageBoxService& messages_;
+    PlayerWindowLink* m_player = nullptr;
+    CShockwaveFlash m_movie;
+    // Playlist files being expanded along the current chain; a file met again inside
+    // its own expansion is skipped, so files that list each other end.
+    std::vector<std::string> expanding_;
+};
+
+} // namespace zepo

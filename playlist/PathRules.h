@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+namespace zepo {
+
+// Drops one pair of enclosing double quotes: a path of at least two bytes whose first
+// and last bytes are both '"' loses those two bytes; nothing else is touched.
+std::string stripEnclosingQuotes(const std::string& path);
+
+enum class PathKind { Missing, Folder, File };
+// What a path names (relative paths against the process's current folder).
+PathKind pathKind(const std::string& path);
+
+// The message for a path that cannot be found.
+std::string missingPathMessage(const std::string& path);
+
+} // namespace zepo

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the Release build with
+# warnings as errors (unit, integration, stream, end-to-end), the sanitizer build of the
+# unit and integration tests, and the fuzz targets.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+jobs=$(nproc)
+"$root/scripts/install-deps.sh"
+
+echo "== Release build"
+"$root/scripts/build.sh" "$root/build" -DZEPO_WERROR=ON
+echo "== Tests (unit, integration, stream, e2e)"
+(cd "$root/build" && ctest --output-on-failure -j"$jobs" --timeout 600)
+
+echo "== Sanitizer build (ASan + UBSan)"
+"$root/scripts/build.sh" "$root/build-asan" -DZEPO_WERROR=ON -DZEPO_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== Sanitizer tests (unit, integration)"
+(cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --output-on-failure -j"$jobs" -L 'unit|integration' --timeout 600)
+
+if [ -d "$root/fuzz" ] && ls "$root"/fuzz/*.cpp >/dev/null 2>&1; then
+  echo "== Fuzzing"
+  "$root/scripts/fuzz.sh"
+fi
+echo "== All tests passed"

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace zepo::stream {
+
+// One AMF0 value as it stands in a file's script tag. Objects and ECMA arrays keep their
+// properties in file order; nothing is converted or dropped, so the movies see the
+// metadata exactly as the writer put it (an empty object where a number was expected
+// stays an empty object).
+struct AmfValue {
+    enum class Type { Number, Boolean, String, Object, Null, Undefined, EcmaArray, StrictArray, Date };
+
+    Type type = Type::Undefined;
+    double number = 0;   // Number; Date: milliseconds since 1970
+    bool boolean = false;
+    std::string string;  // String and long string
+    std::vector<std::pair<std::string, AmfValue>> properties; // Object, EcmaArray
+    std::vector<AmfValue> elements;                           // StrictArray
+    int timezone = 0;    // Date: the writer's offset in minutes (kept, not used)
+
+    // The first property of that name, or null (also for values without properties).
+    const AmfValue* get(const std::string& name) const;
+    bool isNumber() const { return type == Type::Number; }
+    // The value as a number when it is one, otherwise the fallback.
+    double numberOr(double fallback) const { return isNumber() ? number : fallback; }
+
+    static AmfValue makeNumber(double value);
+    static AmfValue makeString(std::string value);
+    static AmfValue makeObject(std::vector<std::pair<std::string, AmfValue>> properties);
+};
+
+} // namespace zepo::stream

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "stream/AmfValue.h"
+
+#include <QImage>
+#include <QSize>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace zepo::stream {
+
+// Status codes a stream reports.
+inline constexpr char kPlayStart[] = "NetStream.Play.Start";
+inline constexpr char kBufferFull[] = "NetStream.Buffer.Full";
+inline constexpr char kBufferEmpty[] = "NetStream.Buffer.Empty";
+inline constexpr char kPlayStop[] = "NetStream.Play.Stop";
+inline constexpr char kStreamNotFound[] = "NetStream.Play.StreamNotFound";
+
+// Where a stream's pictures go. Called on the UI thread.
+class VideoSink {
+public:
+    virtual ~VideoSink() = default;
+    // A frame ready to paint 1:1, already converted to the size last given to
+    // NetStream::setVideoSize().
+    virtual void showFrame(const QImage& frame) = 0;
+};
+
+// A progressive local stream, as the movies use it. Every method is called on the UI
+// thread and returns promptly; the stream's own threads never leave it. Status and
+// metadata events arrive on the UI thread as queued calls, never from inside a method.
+class NetStream {
+public:
+    using StatusHandler = std::function<void(const std::string& code)>;
+    using MetaDataHandler = std::function<void(const AmfValue& metadata)>;
+
+    virtual ~NetStream() = default;
+
+    // Opens and starts playing a file (not paused). The path is percent-decoded first
+    // ("%25" -> "%"). A file that cannot be opened or is no FLV reports
+    // "NetStream.Play.StreamNotFound".
+    virtual void play(const std::string& path) = 0;
+    // Stops and forgets the file; no event of it arrives afterwards.
+    virtual void close() = 0;
+    // Precise seek: shows the frame at the target; beyond the end lands on the end.
+    virtual void seek(double seconds) = 0;
+    virtual void pause() = 0;
+    virtual void resume() = 0;
+    virtual void togglePause() = 0;
+    // Playback time in seconds (what is heard and seen now).
+    virtual double time() const = 0;
+    virtual void setBufferTime(double seconds) = 0;
+
+    // Sound volume 0..100; a stream at volume 0 still plays on.
+    virtual void setVolume(int volume) = 0;
+    // Whether the stream's sound is attached to an output at all. A stream without sound
+    // and without a video sink (the probe) decodes nothing.
+    virtual void attachAudio(bool attached) = 0;
+    // Null detaches the display.
+    virtual void attachVideo(VideoSink* sink) = 0;
+    // The size frames are converted to (the size they are shown at).
+    virtual void setVideoSize(QSize size) = 0;
+
+    void onStatus(StatusHandler handler) { statusHandler_ = std::move(handler); }
+    void onMetaData(MetaDataHandler handler) { metaDataHandler_ = std::move(handler); }
+
+protected:
+    void emitStatus(const std::string& code)
+    {
+        if (statusHandler_)
+            statusHandler_(code);
+    }
+    void emitMetaData(const AmfValue& metadata)
+    {
+        if (metaDataHandler_)
+            metaDataHandler_(metadata);
+    }
+
+private:
+    StatusHandler statusHandler_;
+    MetaDataHandler metaDataHandler_;
+};
+
+using StreamFactory = std::function<std::unique_ptr<NetStream>()>;
+
+} // namespace zepo::stream
