@@ -29,8 +29,8 @@ QSize apply(QWidget& window, const QRect& outer)
     return client;
 }
 
-// Remembers the outer size a hidden window was given, and corrects the client size once
-// the window is shown and its real frame is known.
+// Remembers the outer size a hidden window was given, and corrects its client size and
+// place once the window is shown and its real frame is known.
 class PendingOuterSize : public QObject {
 public:
     PendingOuterSize(QWidget& window, std::function<void()> settled)
@@ -52,11 +52,14 @@ public:
             return false;
         auto* window = static_cast<QWidget*>(watched);
         QPointer<QWidget> guard(window);
-        const auto settle = [guard, outer = outer_, client = client_, settled = settled_] {
-            // Only while nobody has resized the window since; it keeps its current place.
-            if (!guard || guard->size() != client || guard->frameGeometry().size() == outer)
+        // Until the frame is known the system may place the client, not the frame, at the
+        // position asked for: remember it as it stood when the window was shown.
+        const QRect wanted(window->pos(), outer_);
+        const auto settle = [guard, wanted, client = client_, settled = settled_] {
+            // Only while nobody has resized the window since.
+            if (!guard || guard->size() != client || guard->frameGeometry() == wanted)
                 return;
-            apply(*guard, QRect(guard->pos(), outer));
+            apply(*guard, wanted);
             if (settled)
                 settled();
         };

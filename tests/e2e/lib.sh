@@ -78,6 +78,13 @@ e2e_frame_geometry() {
   echo "$(( x - l )) $(( y - t )) $(( w + l + r )) $(( h + t + b ))"
 }
 
+# Moves a window's frame to x y, as a user dragging it would (the window manager is asked
+# with north-west gravity, which places the frame, not the client).
+e2e_move_frame() {
+  wmctrl -i -r "$1" -e "1,$2,$3,-1,-1"
+  sleep 0.3
+}
+
 e2e_screenshot() {
   import -window root "$1"
 }

@@ -20,7 +20,7 @@ xwininfo -id "$list" | grep -q 'IsUnMapped\|IsUnviewable' || e2e_fail "the playl
 e2e_screenshot "$E2E_DIR/first.png"
 
 # Move and resize the player as a user would, then close it.
-xdotool windowmove --sync "$player" 100 120 || true
+e2e_move_frame "$player" 100 120
 xdotool windowsize --sync "$player" 500 400 || true
 sleep 0.5
 read -r x y w h < <(e2e_frame_geometry "$player")
