@@ -8,7 +8,9 @@
 #include "res/DialogTemplates.h"
 
 #include <QGuiApplication>
+#include <QPainter>
 #include <QScreen>
+#include <QStyleOptionTabWidgetFrame>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -102,6 +104,16 @@ void showText(QLineEdit& edit, const std::string& text)
 int checkValue(const QCheckBox& box) { return box.isChecked() ? 1 : 0; }
 } // namespace
 
+void TabPane::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    QStyleOptionTabWidgetFrame frame;
+    frame.initFrom(this);
+    frame.shape = QTabBar::RoundedNorth;
+    frame.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    style()->drawPrimitive(QStyle::PE_FrameTabWidget, &frame, &painter, this);
+}
+
 CSettingDlg::CSettingDlg(CSettingFile& settings, DisplayModes& modes, MessageBoxService& messages, QWidget* parent)
     : QDialog(parent),
       settings_(settings),
@@ -115,7 +127,7 @@ CSettingDlg::CSettingDlg(CSettingFile& settings, DisplayModes& modes, MessageBox
       ok_(this),
       cancel_(this)
 {
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromUtf8(tmpl::kSettingCaption));
     setObjectName(QString::number(tmpl::kSettingId));
     setFont(dialogFont());
@@ -136,8 +148,6 @@ CSettingDlg::CSettingDlg(CSettingFile& settings, DisplayModes& modes, MessageBox
     m_tab.setExpanding(false);
     m_tab.setDrawBase(false);
     m_tab.move(tab.topLeft());
-    tabPane_.setFrameStyle(QFrame::Panel | QFrame::Raised);
-    tabPane_.setLineWidth(2);
 
     OnInitDialog();
 }
@@ -150,7 +160,9 @@ void CSettingDlg::OnInitDialog()
         m_tab.addTab(QString::fromUtf8(label));
     m_tab.resize(m_tab.sizeHint());
     const QRect tab = pixels(DialogUnits(), tmpl::kSettingTab.rect);
-    tabPane_.setGeometry(tab.adjusted(0, m_tab.height() - tabPane_.lineWidth(), 0, 0));
+    // The selected tab stands on the pane's top edge, as in a tab widget.
+    const int overlap = style()->pixelMetric(QStyle::PM_TabBarBaseOverlap, nullptr, &m_tab);
+    tabPane_.setGeometry(tab.adjusted(0, m_tab.height() - overlap, 0, 0));
     m_tab.raise();
     const QRect display = tabDisplayArea();
     m_basic.setGeometry(display);

@@ -4,7 +4,6 @@
 #include "dialogs/CSpareSettingPage.h"
 
 #include <QDialog>
-#include <QFrame>
 #include <QPushButton>
 #include <QTabBar>
 
@@ -13,6 +12,15 @@ namespace zepo {
 class CSettingFile;
 class DisplayModes;
 class MessageBoxService;
+
+// The pane of the tab control under its tab row: the frame the pages sit in.
+class TabPane : public QWidget {
+public:
+    using QWidget::QWidget;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
 
 // The settings dialog (template 136): a tab control over the basic page and the spare
 // page, and Apply, OK and Cancel. It edits the five preferences of the settings object;
@@ -49,7 +57,7 @@ public:
 private:
     void OnInitDialog();
     // The tab control's display area in the dialog's coordinates: its rectangle without
-    // the tab row and the pane's border.
+    // the tab row, the pane's border and the margin inside it.
     QRect tabDisplayArea() const;
     void FillModes(); // current mode, mode list, recommended mode
     void Store();
@@ -60,7 +68,7 @@ private:
     int recommended_ = -1;
 
     // Widgets in stacking order: the tab pane lies under the pages, its tab row above it.
-    QFrame tabPane_;
+    TabPane tabPane_;
     QTabBar m_tab;
     CBasicSettingPage m_basic;
     CSpareSettingPage m_spare;
