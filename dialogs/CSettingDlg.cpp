@@ -127,7 +127,9 @@ CSettingDlg::CSettingDlg(CSettingFile& settings, DisplayModes& modes, MessageBox
       ok_(this),
       cancel_(this)
 {
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    // A caption with the close box only.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromUtf8(tmpl::kSettingCaption));
     setObjectName(QString::number(tmpl::kSettingId));
     setFont(dialogFont());
@@ -143,11 +145,9 @@ CSettingDlg::CSettingDlg(CSettingFile& settings, DisplayModes& modes, MessageBox
     connect(&ok_, &QPushButton::clicked, this, &CSettingDlg::OnOK);
     connect(&cancel_, &QPushButton::clicked, this, &CSettingDlg::OnCancel);
 
-    const QRect tab = pixels(units, tmpl::kSettingTab.rect);
     m_tab.setObjectName(QString::number(tmpl::kSettingTab.id));
     m_tab.setExpanding(false);
     m_tab.setDrawBase(false);
-    m_tab.move(tab.topLeft());
 
     OnInitDialog();
 }
@@ -158,12 +158,11 @@ void CSettingDlg::OnInitDialog()
 {
     for (const char* label : tmpl::kSettingTabs)
         m_tab.addTab(QString::fromUtf8(label));
-    m_tab.resize(m_tab.sizeHint());
     const QRect tab = pixels(DialogUnits(), tmpl::kSettingTab.rect);
+    m_tab.setGeometry(QRect(tab.topLeft(), m_tab.sizeHint()));
     // The selected tab stands on the pane's top edge, as in a tab widget.
     const int overlap = style()->pixelMetric(QStyle::PM_TabBarBaseOverlap, nullptr, &m_tab);
     tabPane_.setGeometry(tab.adjusted(0, m_tab.height() - overlap, 0, 0));
-    m_tab.raise();
     const QRect display = tabDisplayArea();
     m_basic.setGeometry(display);
     m_spare.setGeometry(display);
