@@ -4,6 +4,7 @@
 #include "movies/MovieEnvironment.h"
 #include "platform/DialogUnits.h"
 #include "platform/LeadingInt.h"
+#include "platform/OuterGeometry.h"
 #include "player/AppIcon.h"
 #include "playlist/CPlayListDlg.h"
 #include "res/DialogTemplates.h"
@@ -23,8 +24,10 @@ constexpr int kAbsent = -999;
 // Outer sizes when nothing is restored.
 constexpr QSize kDefaultPlayerSize(320, 270);
 constexpr QSize kDefaultPlayListSize(250, 350);
-// The smallest client area: the panel's width and a strip of video.
-constexpr QSize kMinimumClient(320, 65);
+// The smallest window: 320 pixels wide outside (the default width; the panel stays
+// legible) and a 65-pixel strip of client area.
+constexpr int kMinimumOuterWidth = 320;
+constexpr int kMinimumClientHeight = 65;
 // Panel watch: how often the pointer is checked against the window.
 constexpr int kPanelWatchMs = 100;
 
@@ -62,7 +65,7 @@ CPlayerDlg::CPlayerDlg(PlayerServices services, QWidget* parent)
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
     setAcceptDrops(true);
-    setMinimumSize(kMinimumClient);
+    updateMinimumSize();
 
     const DialogUnits units;
     resize(units.toPixels(QSize(tmpl::kPlayerSize.width, tmpl::kPlayerSize.height)));
@@ -106,15 +109,6 @@ void CPlayerDlg::OnInitDialog()
     SetPanelWatch(1);
 }
 
-void CPlayerDlg::placeOuter(const QRect& outer)
-{
-    // move() places the frame; the frame's thickness is only known once the window
-    // manager has framed the window, until then it counts as zero.
-    const QSize frameExtra = frameGeometry().size() - geometry().size();
-    resize(outer.size() - frameExtra);
-    move(outer.topLeft());
-}
-
 void CPlayerDlg::RestoreGeometry()
 {
     CSettingFile& s = *m_settings;
@@ -144,11 +138,11 @@ void CPlayerDlg::RestoreGeometry()
             player.moveTopLeft(area.center() - QPoint(player.width() / 2, player.height() / 2));
         }
     }
-    placeOuter(player);
+    setOuterGeometry(*this, player, [this] { followDockedPlaylist(); });
     if (!list)
         list = QRect(QPoint(player.x() + player.width(), player.y()), kDefaultPlayListSize);
-    m_playlist->resize(list->size());
-    m_playlist->move(list->topLeft());
+    setOuterGeometry(*m_playlist, *list);
+    m_playlist->UpdateDocking();
     m_player.setGeometry(rect());
 }
 
@@ -217,8 +211,15 @@ void CPlayerDlg::reject()
 
 void CPlayerDlg::accept() {}
 
+void CPlayerDlg::updateMinimumSize()
+{
+    const int frameWidth = frameGeometry().width() - geometry().width();
+    setMinimumSize(kMinimumOuterWidth - frameWidth, kMinimumClientHeight);
+}
+
 void CPlayerDlg::resizeEvent(QResizeEvent* event)
 {
+    updateMinimumSize();
     QDialog::resizeEvent(event);
     if (m_initialised)
         m_player.setGeometry(rect());

@@ -64,10 +64,10 @@ void CPlayListDlg::resizeEvent(QResizeEvent* event)
 void CPlayListDlg::moveEvent(QMoveEvent* event)
 {
     QDialog::moveEvent(event);
-    dockToPlayer();
+    UpdateDocking();
 }
 
-void CPlayListDlg::dockToPlayer()
+void CPlayListDlg::UpdateDocking()
 {
     if (!m_player)
         return;
