@@ -28,14 +28,21 @@ std::string takenAnswer(bool taken)
 
 } // namespace
 
-CPlayerApp::CPlayerApp(std::vector<std::string> arguments) : arguments_(std::move(arguments)) {}
+CPlayerApp::CPlayerApp(std::vector<std::string> arguments, std::string lockName)
+    : arguments_(std::move(arguments)), lockName_(std::move(lockName))
+{
+}
 
 CPlayerApp::~CPlayerApp() = default;
 
+std::string CPlayerApp::defaultLockName()
+{
+    return sessionChannelName("MultiplexStartingPreventionTest");
+}
+
 bool CPlayerApp::InitInstance()
 {
-    const std::string name = sessionChannelName(kLockName);
-    auto channel = std::make_unique<InstanceChannel>(name, HandOverRecord::kMaxBytes);
+    auto channel = std::make_unique<InstanceChannel>(lockName_, HandOverRecord::kMaxBytes);
     switch (channel->claim()) {
     case InstanceChannel::Claim::Owned:
         channel_ = std::move(channel);
@@ -46,7 +53,7 @@ bool CPlayerApp::InitInstance()
         break;
     }
     const std::string record = encodeHandOver({HandOverRecord::kKind, handOverText(arguments_, currentFolder())});
-    const ChannelReply reply = sendToChannel(name, record, HandOverRecord::kMaxBytes);
+    const ChannelReply reply = sendToChannel(lockName_, record, HandOverRecord::kMaxBytes);
     // Another user's process squatting on the name is no running player of ours: run
     // one, without the lock, rather than not at all.
     return reply.outcome == ChannelReply::Outcome::ForeignServer;

@@ -14,8 +14,9 @@ class InstanceChannel;
 // life of the process.
 class CPlayerApp {
 public:
-    // arguments: the command line after the program name, in order.
-    explicit CPlayerApp(std::vector<std::string> arguments);
+    // arguments: the command line after the program name, in order. lockName: the name
+    // of the single-instance lock.
+    explicit CPlayerApp(std::vector<std::string> arguments, std::string lockName = defaultLockName());
     // Releases the single-instance lock.
     ~CPlayerApp();
 
@@ -28,11 +29,12 @@ public:
     // going to its receiver; returns the process's exit status.
     int Run(CPlayerDlg& player);
 
-    // The name of the single-instance lock, before the user and the display are added.
-    static constexpr const char* kLockName = "MultiplexStartingPreventionTest";
+    // The lock of this user on this display, named from "MultiplexStartingPreventionTest".
+    static std::string defaultLockName();
 
 private:
     std::vector<std::string> arguments_;
+    std::string lockName_;
     // Held from InitInstance to destruction; null when the lock could not be had for a
     // reason other than a running player (the player then runs without it).
     std::unique_ptr<InstanceChannel> channel_;
