@@ -28,8 +28,11 @@ public:
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+    // Every argument is a path: Qt sees none of them, so that a file named like one of
+    // its options (-style, -display, ...) is opened, not obeyed.
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
     zepo::CPlayerApp shell(arguments);
     if (!shell.InitInstance())
         return 0;

@@ -60,6 +60,16 @@ wait "$second" && status=0 || status=$?
 no_window_titled zepo || e2e_fail "the message box is still open"
 kill -0 "$first" 2>/dev/null || e2e_fail "the running player ended"
 
+# --- Every argument is a path, also one that looks like a toolkit option.
+(cd "$E2E_DIR/home" && exec "$E2E_BIN" -reverse) >"$E2E_DIR/third.log" 2>&1 &
+third=$!
+E2E_PIDS+=("$third")
+wait_until 10 one_window_titled zepo || e2e_fail "'-reverse' was not taken as a missing path"
+xdotool windowactivate "$(windows_titled zepo)" 2>/dev/null || true
+wait_until 5 is_active "$(windows_titled zepo)" || e2e_fail "the second message box cannot be focused"
+xdotool key --clearmodifiers Return
+wait_until 10 has_ended "$third" || e2e_fail "the start with '-reverse' did not end"
+
 # --- A start without files brings the player to the front.
 xmessage -title other "another program" >/dev/null 2>&1 &
 E2E_PIDS+=($!)
