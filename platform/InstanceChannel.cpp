@@ -12,6 +12,7 @@ namespace zepo {
 
 namespace {
 
+// A record's byte count precedes it as a 32-bit little-endian number.
 constexpr std::size_t kLengthBytes = 4;
 // How much a connection may hold unread in Qt's buffer: enough for any answer and for
 // quick transfers, small enough that a flood cannot grow it without bound.
