@@ -12,27 +12,38 @@ namespace {
 // The window manager may announce the frame a moment after the window appears; one
 // late look catches that without visible delay.
 constexpr int kFrameSettleMs = 100;
+constexpr char kPendingName[] = "zepo-outer-geometry-pending";
 
 QSize frameExtra(const QWidget& window)
 {
     return window.frameGeometry().size() - window.geometry().size();
 }
 
-void apply(QWidget& window, const QRect& outer)
+// Sets the size so the outer size comes out right with the frame known now; returns the
+// client size set.
+QSize apply(QWidget& window, const QRect& outer)
 {
-    window.resize(outer.size() - frameExtra(window));
+    const QSize client = outer.size() - frameExtra(window);
+    window.resize(client);
     window.move(outer.topLeft());
+    return client;
 }
 
-// On the first showing, turns the rectangle the window was given while its frame counted
-// as zero (client size = outer size) into the same outer rectangle with the real frame.
-class ApplyOnShow : public QObject {
+// Remembers the outer size a hidden window was given, and corrects its client size and
+// place once the window is shown and its real frame is known.
+class PendingOuterSize : public QObject {
 public:
-    static constexpr char kName[] = "zepo-apply-outer-geometry-on-show";
-    ApplyOnShow(QObject* parent, std::function<void()> settled)
-        : QObject(parent), settled_(std::move(settled))
+    PendingOuterSize(QWidget& window, std::function<void()> settled)
+        : QObject(&window), settled_(std::move(settled))
     {
-        setObjectName(kName);
+        setObjectName(kPendingName);
+        window.installEventFilter(this);
+    }
+
+    void remember(const QSize& outer, const QSize& client)
+    {
+        outer_ = outer;
+        client_ = client;
     }
 
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -40,17 +51,18 @@ public:
         if (event->type() != QEvent::Show)
             return false;
         auto* window = static_cast<QWidget*>(watched);
-        const QRect outer(window->pos(), window->size());
         QPointer<QWidget> guard(window);
-        const auto settle = [guard, outer, settled = settled_] {
-            // Only while nobody has resized the window since; it keeps its current place.
-            if (guard && guard->size() == outer.size() && guard->frameGeometry().size() != outer.size()) {
-                apply(*guard, QRect(guard->pos(), outer.size()));
-                if (settled)
-                    settled();
-            }
+        // Until the frame is known the system may place the client, not the frame, at the
+        // position asked for: remember it as it stood when the window was shown.
+        const QRect wanted(window->pos(), outer_);
+        const auto settle = [guard, wanted, client = client_, settled = settled_] {
+            // Only while nobody has resized the window since.
+            if (!guard || guard->size() != client || guard->frameGeometry() == wanted)
+                return;
+            apply(*guard, wanted);
+            if (settled)
+                settled();
         };
-        // The frame is known right after the window appears, or a moment later.
         QTimer::singleShot(0, window, settle);
         QTimer::singleShot(kFrameSettleMs, window, settle);
         window->removeEventFilter(this);
@@ -60,15 +72,21 @@ public:
 
 private:
     std::function<void()> settled_;
+    QSize outer_;
+    QSize client_;
 };
 
 } // namespace
 
 void setOuterGeometry(QWidget& window, const QRect& outer, std::function<void()> settled)
 {
-    apply(window, outer);
-    if (!window.isVisible() && !window.findChild<QObject*>(ApplyOnShow::kName, Qt::FindDirectChildrenOnly))
-        window.installEventFilter(new ApplyOnShow(&window, std::move(settled)));
+    const QSize client = apply(window, outer);
+    if (window.isVisible())
+        return;
+    auto* pending = window.findChild<PendingOuterSize*>(kPendingName, Qt::FindDirectChildrenOnly);
+    if (!pending)
+        pending = new PendingOuterSize(window, std::move(settled));
+    pending->remember(outer.size(), client);
 }
 
 } // namespace zepo

@@ -24,10 +24,9 @@ constexpr int kAbsent = -999;
 // Outer sizes when nothing is restored.
 constexpr QSize kDefaultPlayerSize(320, 270);
 constexpr QSize kDefaultPlayListSize(250, 350);
-// The smallest window: 320 pixels wide outside (the default width; the panel stays
-// legible) and a 65-pixel strip of client area.
-constexpr int kMinimumOuterWidth = 320;
-constexpr int kMinimumClientHeight = 65;
+// The smallest client area: wide enough for the control panel to stay legible, yet
+// below the default outer width of 320 whatever the frame, and a 65-pixel strip.
+constexpr QSize kMinimumClient(300, 65);
 // Panel watch: how often the pointer is checked against the window.
 constexpr int kPanelWatchMs = 100;
 
@@ -65,7 +64,7 @@ CPlayerDlg::CPlayerDlg(PlayerServices services, QWidget* parent)
     black.setColor(QPalette::Window, Qt::black);
     setPalette(black);
     setAcceptDrops(true);
-    updateMinimumSize();
+    setMinimumSize(kMinimumClient);
 
     const DialogUnits units;
     resize(units.toPixels(QSize(tmpl::kPlayerSize.width, tmpl::kPlayerSize.height)));
@@ -211,15 +210,8 @@ void CPlayerDlg::reject()
 
 void CPlayerDlg::accept() {}
 
-void CPlayerDlg::updateMinimumSize()
-{
-    const int frameWidth = frameGeometry().width() - geometry().width();
-    setMinimumSize(kMinimumOuterWidth - frameWidth, kMinimumClientHeight);
-}
-
 void CPlayerDlg::resizeEvent(QResizeEvent* event)
 {
-    updateMinimumSize();
     QDialog::resizeEvent(event);
     if (m_initialised)
         m_player.setGeometry(rect());

@@ -105,7 +105,6 @@ protected:
 
 private:
     void followDockedPlaylist();
-    void updateMinimumSize();
 
     PlayerServices services_;
     // Owned by the window; created in OnInitDialog, deleted by the save sequence.

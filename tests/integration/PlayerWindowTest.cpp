@@ -137,6 +137,7 @@ TEST(PlayerWindow, PlaylistSnapsWithinTenPixelsAndADockedOneFollows)
     h.processEvents();
     CPlayListDlg& list = *w.playlist();
     list.show();
+    h.processEvents();
     const int right = w.frameGeometry().x() + w.frameGeometry().width();
 
     list.move(right + 11, 100);
