@@ -45,12 +45,6 @@ TEST_F(SettingFile, FirstStartHasTheDefaultsAndCreatesNoFile)
     EXPECT_TRUE(messages.texts.empty());
 }
 
-TEST_F(SettingFile, SettingIsNamedAfterTheFolderNotTheExecutable)
-{
-    CSettingFile settings(folder() + "/renamed-player.bin", messages);
-    EXPECT_EQ(settings.path(), iniPath());
-}
-
 TEST_F(SettingFile, LoadReadsHandWrittenValuesIncludingRestoreTwoAndOtherLetterCase)
 {
     writeIni("[setting]\nrestore=2\nADJUSTSIZE=0\nHideCursor=0\nChangeResolution=0\nResolutionFullSize=3\n");

@@ -140,10 +140,5 @@ TEST_F(IniFile, ExistingFileThatCannotBeReadIsNotReplaced)
     EXPECT_TRUE(QFileInfo(QString::fromStdString(path)).isSymLink());
 }
 
-TEST_F(IniFile, WriteIntoAMissingFolderFails)
-{
-    EXPECT_FALSE(ini::write(dir.path().toStdString() + "/gone/setting.ini", "Setting", "Restore", "1"));
-}
-
 } // namespace
 } // namespace zepo::test
