@@ -31,7 +31,6 @@ constexpr double kTimePixels = 11;
 constexpr double kMinTimePixels = 7;     // a shrunk time text stays readable
 constexpr double kSearchPixels = 10;
 
-constexpr ButtonFrame kAllOff = ButtonFrame::Off;
 } // namespace
 
 const char* frameLabel(ButtonFrame frame)
@@ -50,7 +49,7 @@ const char* frameLabel(ButtonFrame frame)
 
 ControlPanel::ControlPanel()
 {
-    frames_.fill(kAllOff);
+    frames_.fill(ButtonFrame::Off);
     frames_[index(PanelButton::Repeat)] = ButtonFrame::OutOff;
     frames_[index(PanelButton::Fix)] = ButtonFrame::OutOff;
     frames_[index(PanelButton::Ratio)] = ButtonFrame::Out;
@@ -150,10 +149,10 @@ void ControlPanel::showTransport(const TransportState& state)
     };
     setFrame(PanelButton::Repeat, twoState(PanelButton::Repeat, state.repeat));
     const bool playing = state.fileStarted && !state.stopped;
-    setFrame(PanelButton::Start, state.fileStarted && state.stopped ? plain(PanelButton::Start) : kAllOff);
+    setFrame(PanelButton::Start, state.fileStarted && state.stopped ? plain(PanelButton::Start) : ButtonFrame::Off);
     for (PanelButton b : {PanelButton::Stop, PanelButton::Back, PanelButton::Forward})
-        setFrame(b, playing ? plain(b) : kAllOff);
-    setFrame(PanelButton::Pause, playing ? twoState(PanelButton::Pause, state.paused) : kAllOff);
+        setFrame(b, playing ? plain(b) : ButtonFrame::Off);
+    setFrame(PanelButton::Pause, playing ? twoState(PanelButton::Pause, state.paused) : ButtonFrame::Off);
 }
 
 void ControlPanel::showFix(bool fixed)

@@ -99,9 +99,8 @@ void PlayerMovie::defineLabels()
     defineLabel("repeat", [this] { repeat(); });
     defineLabel("fix", [this] {
         fix();
-        // The host's toggle leaves the pointer where it is: the button shows "out".
-        panel_.setHovered(PanelButton::Fix, false);
-        panel_.showFix(flag("fix_flag"));
+        // Toggled from the keyboard or the menu: the button shows its "out" look.
+        panel_.setFrame(PanelButton::Fix, flag("fix_flag") ? ButtonFrame::OutOn : ButtonFrame::OutOff);
     });
     defineLabel("panel_off", [this] { panelOff(); });
     defineLabel("ratio", [this] {

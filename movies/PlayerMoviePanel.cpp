@@ -15,9 +15,6 @@ namespace {
 // The searching indicator's text is on and off for this many frames each (half a
 // second at 30 fps): slow enough to read, and well below three flashes a second.
 constexpr int kBlinkFrames = 15;
-// The authoring stage's centre, which a NoScale stage stays centred on.
-constexpr double kCentreX = 320;
-constexpr double kCentreY = 240;
 } // namespace
 
 // --- What the panel shows
@@ -95,11 +92,9 @@ void PlayerMovie::fix()
 
 void PlayerMovie::placePanel()
 {
-    const double width = stageWidth();
-    const double height = stageHeight();
     // The panel's bottom lies on the stage's bottom edge, across the whole width.
-    panel_.layout(QRectF(kCentreX - width / 2, kCentreY + height / 2 - ControlPanel::kHeight, width,
-                         ControlPanel::kHeight));
+    const QRectF stage = visibleStage();
+    panel_.layout(QRectF(stage.left(), stage.bottom() - ControlPanel::kHeight, stage.width(), ControlPanel::kHeight));
     // The ratio panel stands on the panel's top edge, flush with the ratio button, so the
     // pointer never crosses a gap between the two.
     ratio_.place(QPointF(panel_.buttonRect(PanelButton::Ratio).right(), panel_.area().top()));
