@@ -4,6 +4,7 @@
 #include "platform/DialogUnits.h"
 #include "res/DialogTemplates.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace zepo {
@@ -40,6 +41,12 @@ bool CAboutDlg::eventFilter(QObject* watched, QEvent* event)
 {
     if (PreTranslateMessage(event))
         return true;
+    // The movie takes the keys it has the focus for; Escape is still the dialog's cancel.
+    if (watched == &m_movie && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        reject();
+        return true;
+    }
     return QDialog::eventFilter(watched, event);
 }
 
