@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 
 namespace zepo {
 
@@ -58,7 +59,10 @@ CAspectDlg::CAspectDlg(CShockwaveFlash& player, QWidget* parent) : QDialog(paren
     int id = Custom;
     for (const DialogControl& control : tmpl::kAspectRadios) {
         auto* radio = new QRadioButton(QString::fromUtf8(control.text), this);
-        radio->setGeometry(pixels(units, control));
+        // This style's indicator is wider than the one the template was drawn for: a
+        // label never gets cut, the button grows to the right into the free space.
+        const QRect area = pixels(units, control);
+        radio->setGeometry(area.adjusted(0, 0, std::max(0, radio->sizeHint().width() - area.width()), 0));
         choices_->addButton(radio, id++);
     }
     widthEdit_ = new QLineEdit(this);

@@ -11,7 +11,7 @@ namespace zepo {
 
 namespace {
 const char kVersionLine[] = "ZEPO Version 2.02";
-const char kDescriptionLine[] = "FLV ファイルのためのデスクトッププレーヤー";
+const char kDescriptionLine[] = "FLV ファイルを再生するプレーヤー";
 // The logo sits in the left part of the stage, the texts to its right.
 constexpr QRectF kLogoArea(6, 6, 112, 68);
 constexpr double kTextLeft = 128;
