@@ -2,14 +2,24 @@
 
 #include "movies/ZepoLogo.h"
 #include "platform/DialogUnits.h"
+#include "platform/ExecutablePath.h"
 #include "platform/PathText.h"
 
+#include <QDir>
 #include <QPainter>
+#include <QUrl>
 #include <QWidget>
 
 namespace zepo {
 
 namespace {
+// The installed documents, relative to the executable's folder and absolute for the
+// case that the executable's path is unknown.
+const char kDocumentsFromExecutable[] = "../../share/doc/zepo/";
+const char kSystemDocuments[] = "/usr/share/doc/zepo/";
+const char kReadmeName[] = "README.md";
+const char kLicenceName[] = "copyright";
+
 const char kVersionLine[] = "ZEPO Version 2.02";
 const char kDescriptionLine[] = "FLV ファイルを再生するプレーヤー";
 // The logo sits in the left part of the stage, the texts to its right.
@@ -36,10 +46,20 @@ QFont stageFont(int pixels, bool bold)
 }
 } // namespace
 
-AboutMovie::AboutMovie(TimerService& timers, const MovieSlot& slot, UrlOpener& urls, std::string readmeUrl,
-                       std::string licenceUrl)
+AboutLinkTargets installedDocuments(const std::optional<std::string>& executablePath)
+{
+    const std::string folder =
+        executablePath ? folderOf(*executablePath) + kDocumentsFromExecutable : std::string(kSystemDocuments);
+    const auto url = [&](const char* name) {
+        const QString path = QDir::cleanPath(toQt(folder + name));
+        return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).toStdString();
+    };
+    return {url(kReadmeName), url(kLicenceName)};
+}
+
+AboutMovie::AboutMovie(TimerService& timers, const MovieSlot& slot, UrlOpener& urls, AboutLinkTargets targets)
     : Movie(timers, slot), urls_(urls),
-      links_{{"README", std::move(readmeUrl), kReadmeArea}, {"ライセンス", std::move(licenceUrl), kLicenceArea}}
+      links_{{"README", std::move(targets.readme), kReadmeArea}, {"ライセンス", std::move(targets.licence), kLicenceArea}}
 {
 }
 

@@ -4,15 +4,22 @@
 #include "movies/UrlOpener.h"
 
 #include <QRectF>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace zepo {
 
-// Where the about movie's two links lead: the documents installed with the program.
-// The one place that names them.
-inline constexpr char kReadmeUrl[] = "file:///usr/share/doc/zepo/README";
-inline constexpr char kLicenceUrl[] = "file:///usr/share/doc/zepo/copyright";
+// Where the about movie's two links lead: the documents installed with the program, as
+// file URLs. The one place that names them.
+struct AboutLinkTargets {
+    std::string readme;
+    std::string licence;
+};
+// The installed README and licence text, found from the installed executable
+// (<prefix>/lib/zepo/zepo -> <prefix>/share/doc/zepo/); under /usr when the executable's
+// path is unknown.
+AboutLinkTargets installedDocuments(const std::optional<std::string>& executablePath);
 
 // The about movie (control 1012): on a black 330 x 80 stage the "ZEPO" logo, the product
 // name with its version, a line saying what the program is, and two links that open in
@@ -25,8 +32,7 @@ public:
         QRectF area;        // stage pixels; a press and release inside it opens the url
     };
 
-    AboutMovie(TimerService& timers, const MovieSlot& slot, UrlOpener& urls,
-               std::string readmeUrl = kReadmeUrl, std::string licenceUrl = kLicenceUrl);
+    AboutMovie(TimerService& timers, const MovieSlot& slot, UrlOpener& urls, AboutLinkTargets targets);
 
     const std::vector<Link>& links() const { return links_; }
 

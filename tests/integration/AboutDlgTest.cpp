@@ -21,7 +21,7 @@ class AboutDlgTest : public ::testing::Test {
 protected:
     AboutDlgTest()
     {
-        auto movie = std::make_unique<AboutMovie>(clock, *movieSlot(1012), opener);
+        auto movie = std::make_unique<AboutMovie>(clock, *movieSlot(1012), opener, targets);
         about = movie.get();
         dialog = std::make_unique<CAboutDlg>(std::move(movie));
         dialog->show();
@@ -37,6 +37,7 @@ protected:
 
     ManualClock clock;
     RecordingUrlOpener opener;
+    const AboutLinkTargets targets{"file:///docs/README.md", "file:///docs/copyright"};
     AboutMovie* about = nullptr;
     std::unique_ptr<CAboutDlg> dialog;
 };
@@ -60,7 +61,7 @@ TEST_F(AboutDlgTest, ALinkOpensWhenPressedAndReleasedOnIt)
 {
     QTest::mouseClick(&dialog->movie(), Qt::LeftButton, {}, linkCentre(0));
     QTest::mouseClick(&dialog->movie(), Qt::LeftButton, {}, linkCentre(1));
-    EXPECT_EQ(opener.urls, (std::vector<std::string>{kReadmeUrl, kLicenceUrl}));
+    EXPECT_EQ(opener.urls, (std::vector<std::string>{targets.readme, targets.licence}));
 
     // Pressed on one link and released on the other, or off the links: nothing opens.
     QTest::mousePress(&dialog->movie(), Qt::LeftButton, {}, linkCentre(0));

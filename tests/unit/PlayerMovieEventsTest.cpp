@@ -1,13 +1,7 @@
-#include "movies/MovieEnvironment.h"
-#include "platform/DesktopWindows.h"
-#include "platform/DisplayModes.h"
-#include "platform/ManualClock.h"
-#include "player/CPlayerDlg.h"
 #include "playlist/CPlayListDlg.h"
 #include "playlist/PathRules.h"
-#include "tests/support/RecordingMessageBox.h"
+#include "tests/support/PlayerHarness.h"
 #include "tests/support/RecordingMovie.h"
-#include "tests/support/ScriptedStream.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -17,43 +11,25 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-class NoDisplayModes : public DisplayModes {
-public:
-    std::optional<DisplayMode> current() override { return std::nullopt; }
-    std::optional<DisplayMode> mode(int) override { return std::nullopt; }
-    ChangeResult change(const DisplayMode&) override { return ChangeResult::Failed; }
-    void restoreStartupMode() override {}
-};
-
-class NoDesktop : public DesktopWindows {
-public:
-    std::vector<DesktopWindow> list() override { return {}; }
-    bool placement(std::uint64_t, WindowPlacement&) override { return false; }
-    void setPlacement(std::uint64_t, const WindowPlacement&) override {}
-    void stackBehind(std::uint64_t, std::uint64_t) override {}
-};
-
 const char kMissing[] = "/nonexistent-zepo-test/a.flv";
 
 // A real player window whose three movies are recording movies sharing one log.
 class PlayerMovieEventsTest : public ::testing::Test {
 protected:
-    PlayerMovieEventsTest()
-        : window({environment, messages, modes, desktop, std::nullopt, {kMissing}, [this] { return cursor; }})
+    PlayerMovieEventsTest() : harness({kMissing}), window(harness.open())
     {
         player = install(window.playerControl(), 1000, "player");
         probe = install(window.probeControl(), 1013, "probe");
         playlist = install(window.playlist()->movie(), 1014, "playlist");
-        window.setGeometry(100, 100, 320, 240);
         frame = window.frameGeometry();
-        cursor = frame.center();
-        messages.texts.clear();
+        harness.cursor = frame.center();
+        harness.messages.texts.clear();
         log->clear();
     }
 
     test::RecordingMovie* install(CShockwaveFlash& control, int id, const std::string& name)
     {
-        auto movie = std::make_unique<test::RecordingMovie>(clock, *movieSlot(id), log, name);
+        auto movie = std::make_unique<test::RecordingMovie>(harness.clock, *movieSlot(id), log, name);
         test::RecordingMovie* raw = movie.get();
         control.loadMovie(std::move(movie));
         return raw;
@@ -71,15 +47,12 @@ protected:
 
     std::size_t count(const std::string& entry) const { return std::count(log->begin(), log->end(), entry); }
 
-    ManualClock clock;
-    test::ScriptedStreams streams;
-    MovieEnvironment environment{clock, streams.factory()};
-    test::RecordingMessageBox messages;
-    NoDisplayModes modes;
-    NoDesktop desktop;
-    QPoint cursor;
     std::shared_ptr<Log> log = std::make_shared<Log>();
-    CPlayerDlg window;
+    test::PlayerHarness harness;
+    CPlayerDlg& window;
+    ManualClock& clock = harness.clock;
+    std::vector<std::string>& messages = harness.messages.texts;
+    QPoint& cursor = harness.cursor;
     QRect frame;
     test::RecordingMovie* player = nullptr;
     test::RecordingMovie* probe = nullptr;
@@ -126,7 +99,7 @@ TEST_F(PlayerMovieEventsTest, ProbeCommandsCopyTheirValuesInOrderThenSendTheLabe
         expected.insert(expected.end(), c.relayed.begin(), c.relayed.end());
         EXPECT_EQ(*log, expected) << c.command;
     }
-    EXPECT_TRUE(messages.texts.empty());
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(PlayerMovieEventsTest, ManyTotalTimesEachOverwriteTheDuration)
@@ -144,10 +117,10 @@ TEST_F(PlayerMovieEventsTest, ManyTotalTimesEachOverwriteTheDuration)
 TEST_F(PlayerMovieEventsTest, MsgAndTextFromEitherMovie)
 {
     for (test::RecordingMovie* movie : {player, probe}) {
-        messages.texts.clear();
+        messages.clear();
         movie->send("msg", "こんにちは");
         movie->send("msg", "");
-        EXPECT_EQ(messages.texts, (std::vector<std::string>{"こんにちは", ""}));
+        EXPECT_EQ(messages, (std::vector<std::string>{"こんにちは", ""}));
         movie->send("text", "新しい題");
         EXPECT_EQ(window.windowTitle(), QString::fromUtf8("新しい題"));
         movie->send("text", "");
@@ -181,7 +154,7 @@ TEST_F(PlayerMovieEventsTest, EveryOkAppliesTheSavedStateAndOpensTheCommandLineA
     EXPECT_EQ(window.panelHeight(), 68);
     EXPECT_EQ(count("player.get c_height"), 2u);
     // The command-line path (missing here) is opened on each "ok".
-    EXPECT_EQ(messages.texts, (std::vector<std::string>(2, missingPathMessage(kMissing))));
+    EXPECT_EQ(messages, (std::vector<std::string>(2, missingPathMessage(kMissing))));
 }
 
 TEST_F(PlayerMovieEventsTest, PanelWatchSendsPanelOffOnceWhenTheCursorLeaves)
