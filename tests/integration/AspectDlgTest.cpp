@@ -57,9 +57,6 @@ TEST_F(AspectDlgTest, OpensOnCustomWithTheMoviesCurrentPair)
     EXPECT_EQ(dialog->choiceButtons().checkedId(), CAspectDlg::Custom);
     EXPECT_EQ(dialog->widthEdit().text(), "352");
     EXPECT_EQ(dialog->heightEdit().text(), "240");
-    EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8("アスペクト比"));
-    EXPECT_EQ(dialog->cancelButton().text(), QString::fromUtf8("ｷｬﾝｾﾙ"));
-    EXPECT_EQ(dialog->applyButton().text(), QString::fromUtf8("適用"));
     EXPECT_TRUE(log->empty());
 }
 
@@ -126,18 +123,16 @@ TEST_F(AspectDlgTest, OkSendsAndClosesCancelKeepsWhatApplySent)
     EXPECT_EQ(control.GetVariable("m_height"), "180");
 
     // A fresh opening starts from the movie's values; OK sends, then closes.
-    log->clear();
     CAspectDlg again(control);
     again.show();
     EXPECT_EQ(again.widthEdit().text(), "320");
     EXPECT_EQ(again.heightEdit().text(), "180");
+    log->clear();
     click(*again.choiceButtons().button(CAspectDlg::Ratio352x240));
     click(again.okButton());
     EXPECT_EQ(again.result(), QDialog::Accepted);
     EXPECT_FALSE(again.isVisible());
-    // The fresh dialog read the pair once before the choice was sent.
-    EXPECT_EQ(*log, (Log{"player.get m_width", "player.get m_height", "player.set m_width=352",
-                         "player.set m_height=240", "player.goto aspect"}));
+    EXPECT_EQ(*log, sent("352", "240"));
 }
 
 } // namespace

@@ -35,16 +35,6 @@ protected:
         return raw;
     }
 
-    // The log without the probe's reads (checked once, below).
-    Log withoutProbeReads() const
-    {
-        Log out;
-        for (const std::string& entry : *log)
-            if (entry.rfind("probe.get ", 0) != 0)
-                out.push_back(entry);
-        return out;
-    }
-
     std::size_t count(const std::string& entry) const { return std::count(log->begin(), log->end(), entry); }
 
     std::shared_ptr<Log> log = std::make_shared<Log>();
@@ -100,18 +90,6 @@ TEST_F(PlayerMovieEventsTest, ProbeCommandsCopyTheirValuesInOrderThenSendTheLabe
         EXPECT_EQ(*log, expected) << c.command;
     }
     EXPECT_TRUE(messages.empty());
-}
-
-TEST_F(PlayerMovieEventsTest, ManyTotalTimesEachOverwriteTheDuration)
-{
-    for (const char* duration : {"0", "32", "37", "37"}) {
-        probe->preset("m_duration", duration);
-        probe->send("getTotalTime");
-    }
-    EXPECT_EQ(withoutProbeReads(),
-              (Log{"player.set m_duration=0", "player.goto getTotalTime", "player.set m_duration=32",
-                   "player.goto getTotalTime", "player.set m_duration=37", "player.goto getTotalTime",
-                   "player.set m_duration=37", "player.goto getTotalTime"}));
 }
 
 TEST_F(PlayerMovieEventsTest, MsgAndTextFromEitherMovie)

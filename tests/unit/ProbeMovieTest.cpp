@@ -104,7 +104,7 @@ TEST_F(ProbeMovieTest, MetadataWithSizeAndDurationReportsBothAndClosesTheStream)
     EXPECT_EQ(done.duration, "12.5");
     EXPECT_EQ(s.calls.back(), "close");
 
-    // The length is known: a full buffer starts no search.
+    // Metadata came before the first full buffer, so the search never starts.
     s.status(stream::kBufferFull);
     clock.advance(3000);
     EXPECT_EQ(reports.size(), 3u);
@@ -135,18 +135,6 @@ TEST_F(ProbeMovieTest, SizeCountsOnlyWhenWidthAndHeightAreBothNumbersAboveZero)
         EXPECT_EQ(done.height, "240");
         EXPECT_EQ(done.duration, "5");
     }
-}
-
-TEST_F(ProbeMovieTest, MetadataBeforeTheFirstFullBufferMeansTheSearchNeverStarts)
-{
-    restart("/v/a.flv");
-    stream().status(stream::kPlayStart);
-    stream().metaData(metadata({{"duration", number(30)}}));
-    EXPECT_EQ(commands(), (std::vector<std::string>{"searchStart", "allDone"}));
-    stream().status(stream::kBufferFull);
-    clock.advance(5000);
-    EXPECT_EQ(reports.size(), 2u);
-    EXPECT_EQ(seeks(stream()), 0u);
 }
 
 TEST_F(ProbeMovieTest, MetadataWithDurationDuringTheSearchEndsIt)
