@@ -3,6 +3,7 @@
 #include "app/CSettingFile.h"
 #include "movies/MovieEnvironment.h"
 #include "platform/DialogUnits.h"
+#include "platform/FrameExtents.h"
 #include "platform/LeadingInt.h"
 #include "platform/OuterGeometry.h"
 #include "player/AppIcon.h"
@@ -36,14 +37,9 @@ int g_playerActivationGuard = 1;
 QRect frameRectOf(const QWidget& w)
 {
     // The normal (not maximised or minimised) outer rectangle.
-    if (w.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)) {
-        const QRect frame = w.frameGeometry();
-        const QRect client = w.geometry();
-        const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
-                               frame.right() - client.right(), frame.bottom() - client.bottom());
-        return w.normalGeometry().marginsAdded(margins);
-    }
-    return w.frameGeometry();
+    if (w.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))
+        return w.normalGeometry().marginsAdded(frameExtents(w).value_or(QMargins()));
+    return outerGeometry(w);
 }
 } // namespace
 
@@ -228,13 +224,13 @@ void CPlayerDlg::followDockedPlaylist()
 {
     if (!m_playlist || m_playlist->m_docked != 1)
         return;
-    const QRect player = frameGeometry();
-    m_playlist->move(player.x() + player.width(), player.y());
+    const QRect player = outerGeometry(*this);
+    moveOuterTo(*m_playlist, QPoint(player.x() + player.width(), player.y()));
 }
 
 QRect CPlayerDlg::playerFrameRect() const
 {
-    return frameGeometry();
+    return outerGeometry(*this);
 }
 
 void CPlayerDlg::changeEvent(QEvent* event)
