@@ -28,8 +28,6 @@ constexpr QSize kDefaultPlayListSize(250, 350);
 // The smallest client area: wide enough for the control panel to stay legible, yet
 // below the default outer width of 320 whatever the frame, and a 65-pixel strip.
 constexpr QSize kMinimumClient(300, 65);
-// Panel watch: how often the pointer is checked against the window.
-constexpr int kPanelWatchMs = 100;
 
 // Process-wide activation guard of the player window's half of the paired activation.
 int g_playerActivationGuard = 1;
