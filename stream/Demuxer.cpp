@@ -51,6 +51,8 @@ void Demuxer::run()
     }
     s_.opened = true;
     s_.readerSerial = 0;
+    routeVideo_ = s_.videoWanted && s_.videoUsable;
+    routeAudio_ = s_.audioWanted && s_.audioUsable;
     s_.events.status(kPlayStart);
     while (!s_.stopping()) {
         std::optional<SessionState::SeekRequest> request;
@@ -123,7 +125,7 @@ void Demuxer::seek(const SessionState::SeekRequest& request)
     s_.readerSerial = serial_;
     endOfFile_ = false;
     bufferFullSent_ = false;
-    videoNeedsKeyframe_ = true;
+    videoNeedsKeyframe_ = false;  // the index put the reader on one
     if (routeVideo_)
         route(s_.videoPackets, marker(MediaPacket::Kind::Flush, target));
     if (routeAudio_)

@@ -37,7 +37,7 @@ private:
     bool metaDataSent_ = false;
     bool routeVideo_ = false;        // video packets go to the decoder
     bool routeAudio_ = false;
-    bool videoNeedsKeyframe_ = true; // after a seek or when the picture is attached again
+    bool videoNeedsKeyframe_ = false; // the picture was attached again mid-stream
 };
 
 } // namespace zepo::stream

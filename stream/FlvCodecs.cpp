@@ -22,6 +22,30 @@ std::int32_t signed24(const std::uint8_t* p)
     return v;
 }
 
+// Whether length-prefixed NAL units (4-byte lengths, as FLV writers store them) hold a
+// picture a decoder can start from. Some writers flag every frame as inter and only the
+// NAL types tell. Looks only as far as the bytes given.
+bool holdsRandomAccessNal(std::span<const std::uint8_t> d, bool hevc)
+{
+    std::size_t pos = 0;
+    while (d.size() - pos > 4) {
+        const std::uint32_t length = (std::uint32_t(d[pos]) << 24) | (std::uint32_t(d[pos + 1]) << 16)
+            | (std::uint32_t(d[pos + 2]) << 8) | d[pos + 3];
+        const std::uint8_t header = d[pos + 4];
+        if (hevc) {
+            const int type = (header >> 1) & 0x3F;
+            if (type >= 16 && type <= 23)  // BLA, IDR, CRA
+                return true;
+        } else if ((header & 0x1F) == 5) {  // IDR slice
+            return true;
+        }
+        if (length == 0 || length > d.size() - pos - 4)
+            return false;
+        pos += 4 + length;
+    }
+    return false;
+}
+
 FlvPayload kind(FlvPayload::Kind k, FlvCodec codec = FlvCodec::None)
 {
     FlvPayload p;
@@ -68,8 +92,10 @@ FlvPayload parseExtendedVideo(std::span<const std::uint8_t> d)
             p.compositionMs = signed24(&d[5]);
             p.offset = 8;
         }
-        return p;
+        [[fallthrough]];
     case kCodedFramesX:
+        if (codec == FlvCodec::Hevc && !p.keyframe)
+            p.keyframe = holdsRandomAccessNal(d.subspan(p.offset), true);
         return p;
     default:  // metadata, multitrack and the rest carry no picture for us
         return kind(FlvPayload::Kind::Ignored, codec);
@@ -175,6 +201,8 @@ FlvPayload parseVideoPayload(std::span<const std::uint8_t> d)
             p.kind = FlvPayload::Kind::EndOfSequence;
         else if (d[1] != 1)
             return kind(FlvPayload::Kind::Ignored, p.codec);
+        else if (!p.keyframe)
+            p.keyframe = holdsRandomAccessNal(d.subspan(p.offset), p.codec == FlvCodec::Hevc);
         break;
     default:
         return kind(FlvPayload::Kind::Unsupported);

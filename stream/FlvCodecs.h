@@ -27,7 +27,8 @@ struct FlvPayload {
     Kind kind = Kind::Ignored;
     FlvCodec codec = FlvCodec::None;
     std::size_t offset = 0;          // where the codec's bytes start in the payload
-    bool keyframe = false;           // video: a frame a decoder can start from
+    bool keyframe = false;           // video: a frame a decoder can start from (by its flag,
+                                     // or for AVC/HEVC by its NAL units when the flag says no)
     std::int32_t compositionMs = 0;  // AVC/HEVC: presentation time minus decoding time
     std::uint8_t vp6Adjustment = 0;  // VP6: the crop byte in front of every frame
     // Audio: the rate and layout the tag header announces (for codecs that need them).
@@ -37,6 +38,8 @@ struct FlvPayload {
 };
 
 FlvPayload parseAudioPayload(std::span<const std::uint8_t> payload);
+// The payload may be cut short (a header scan looks at the first bytes only); what is
+// missing is then taken as absent.
 FlvPayload parseVideoPayload(std::span<const std::uint8_t> payload);
 
 } // namespace zepo::stream

@@ -1,5 +1,7 @@
 #include "stream/KeyframeIndex.h"
 
+#include "stream/FlvCodecs.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -19,10 +21,17 @@ constexpr int kTailTags = 16;
 constexpr std::uint32_t kTagHeaderBytes = 11;
 constexpr std::uint32_t kPreviousTagSizeBytes = 4;
 
+// A keyframe's NAL units come first in its payload: this much of it tells.
+constexpr std::size_t kKeyframePeekBytes = 4096;
+
 bool isVideoKeyframe(FlvReader& reader, const FlvTagHeader& h)
 {
-    const std::uint8_t* b = reader.peekPayload(h, 1);
-    return b && ((*b >> 4) & 0x07) == 1;
+    const std::size_t n = std::min<std::size_t>(h.dataSize, kKeyframePeekBytes);
+    const std::uint8_t* b = reader.peekPayload(h, n);
+    if (!b)
+        return false;
+    const FlvPayload p = parseVideoPayload({b, n});
+    return p.kind == FlvPayload::Kind::Frame && p.keyframe;
 }
 
 // The end of the timeline from the last tags, following PreviousTagSize backwards.
