@@ -1,6 +1,7 @@
 #include "stream/AudioBuffer.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace zepo::stream {
 
@@ -57,7 +58,8 @@ AudioBuffer::Pulled AudioBuffer::pull(float* out, std::size_t frames, int serial
                 continue;
             }
             if (pulled.frames == 0) {
-                if (at > clock + kEarlySeconds)
+                const bool continues = playedSerial_ == serial && std::abs(at - playedEnd_) <= kEarlySeconds;
+                if (!continues && at > clock + kEarlySeconds)
                     break;
                 pulled.firstPts = at;
             }
@@ -68,6 +70,8 @@ AudioBuffer::Pulled AudioBuffer::pull(float* out, std::size_t frames, int serial
                 dst[i] = src[i] * gain;
             c.readFrames += n;
             pulled.frames += n;
+            playedSerial_ = serial;
+            playedEnd_ = c.pts + double(c.readFrames) / rate_;
             if (c.readFrames >= total)
                 chunks_.pop_front();
         }

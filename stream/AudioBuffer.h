@@ -37,8 +37,9 @@ public:
         double firstPts = 0;  // time of the first frame written, when frames > 0
     };
     // Copies up to `frames` frames of the current seek generation into out, scaled by gain.
-    // Sound due later than `clock` (a gap in the track) is left for later; sound long
-    // past is dropped so the track catches up.
+    // Sound that continues what was played last goes on; sound due later than `clock`
+    // (a gap in the track) is left for later; sound long past is dropped so the track
+    // catches up.
     Pulled pull(float* out, std::size_t frames, int serial, double clock, float gain);
 
     bool hasSerial(int serial) const;
@@ -59,6 +60,8 @@ private:
     std::condition_variable space_;
     std::deque<AudioChunk> chunks_;  // guarded by mutex_
     bool closed_ = false;            // guarded by mutex_
+    int playedSerial_ = -1;          // guarded by mutex_: generation of the sound last pulled
+    double playedEnd_ = 0;           // guarded by mutex_: time just after that sound
     int rate_ = 0;                   // set before the device starts, then read-only
     int channels_ = 0;
 };

@@ -5,9 +5,12 @@
 #include "stream/NetStream.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QImage>
 #include <QTest>
 #include <algorithm>
+#include <cmath>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -24,6 +27,36 @@ inline std::string corpusFile(const std::string& name)
 {
     return std::string(ZEPO_SOURCE_DIR) + "/../../shared/flv-corpus/" + name;
 }
+
+// Sends the sound of the streams made while it exists to a file (SDL's disk driver), so
+// a test can hear what was played. SDL reads the driver when a stream opens its device.
+class DiskAudio {
+public:
+    DiskAudio()
+    {
+        qputenv("SDL_AUDIODRIVER", "disk");
+        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(path()));
+    }
+    ~DiskAudio() { qputenv("SDL_AUDIODRIVER", "dummy"); }
+    QString path() const { return dir_.filePath("sound.raw"); }
+    // Root mean square of the float samples written.
+    double rms() const
+    {
+        QFile f(path());
+        if (!f.open(QIODevice::ReadOnly))
+            return -1;
+        const QByteArray bytes = f.readAll();
+        const auto* samples = reinterpret_cast<const float*>(bytes.constData());
+        const auto n = std::size_t(bytes.size()) / sizeof(float);
+        double sum = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            sum += double(samples[i]) * samples[i];
+        return n ? std::sqrt(sum / double(n)) : 0;
+    }
+
+private:
+    QTemporaryDir dir_;
+};
 
 // The file's last audio or video timestamp in seconds, from a scan of its tags.
 inline double lastTimestamp(const std::string& path)
