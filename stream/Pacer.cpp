@@ -72,9 +72,12 @@ double Pacer::present(int serial)
         if (!next || next->serial != serial)
             return kMaxSleepSeconds;
         const double now = s_.clock.now();
-        // A picture stamped after the last tag (reordered frames) is due at the end.
+        // A picture stamped after the last tag (reordered frames) is due at the end. The
+        // first picture after a start or seek shows at once even when it is stamped later
+        // (the video starts after the sound, or the seek went before the first frame):
+        // the display should not stay empty or show the old position meanwhile.
         const double due = std::min(next->pts, s_.clock.end());
-        if (due > now)
+        if (due > now && shownSerial_ == serial)
             return due - now;
         auto frame = s_.frames.pop();
         if (!frame)
@@ -84,6 +87,7 @@ double Pacer::present(int serial)
             continue;  // late: the next one is due already
         show(*frame->frame);
         shown_ = std::move(frame->frame);
+        shownSerial_ = serial;
     }
 }
 

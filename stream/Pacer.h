@@ -29,6 +29,7 @@ private:
     SessionState& s_;
     VideoConverter converter_;
     FramePtr shown_;                  // the picture on screen, kept to redraw it at a new size
+    int shownSerial_ = -1;            // the generation it belongs to
     QSize size_;
     int sizeVersion_ = -1;           // the size last taken from the session state
     int heldSerial_ = -1;             // the generation whose start we are waiting for
