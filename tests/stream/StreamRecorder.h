@@ -25,7 +25,7 @@ inline std::string fixture(const std::string& name)
 
 inline std::string corpusFile(const std::string& name)
 {
-    return std::string(ZEPO_SOURCE_DIR) + "/../../shared/flv-corpus/" + name;
+    return std::string(ZEPO_CORPUS_DIR) + "/" + name;
 }
 
 // Sends the sound of the streams made while it exists to a file (SDL's disk driver), so
