@@ -1,6 +1,7 @@
 #include "movies/MovieEnvironment.h"
 
 #include "movies/LoadFlv_2.h"
+#include "movies/playList.h"
 
 namespace zepo {
 
@@ -11,6 +12,7 @@ std::unique_ptr<Movie> createMovie(int controlId, MovieEnvironment& environment)
         return nullptr;
     switch (controlId) {
     case 1000: return std::make_unique<PlayerMovie>(environment, *slot);
+    case 1014: return std::make_unique<PlayListMovie>(environment.timers, *slot);
     default: return nullptr;
     }
 }
