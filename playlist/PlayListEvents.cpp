@@ -23,26 +23,31 @@ const std::string kClip = "FromMFC_mc";
 constexpr int kAppend = -1;
 constexpr int kReplace = 0;
 
-// One scan of a folder tree. It remembers the folders it has read, so that a link back
-// up the tree cannot make it recurse without end, and two links to one folder cannot
-// make it add that folder's files twice.
-void scanFolder(CPlayListDlg& playlist, const std::string& folder, int mode, int recursion,
-                std::set<FolderId>& scanned)
+// One scan of a folder tree, depth first in name order. It remembers the folders it has
+// read, so that a link back up the tree cannot make it recurse without end, and two
+// links to one folder cannot make it add that folder's files twice.
+//
+// The caller's mode goes with the first file the scan reaches, whatever that file turns
+// out to be, and everything after it appends. A subfolder met before that file gets the
+// mode with it: were it scanned in append mode, its files would be queued first and then
+// thrown away with the old list when a later file of the folder started the new one.
+// Returns the mode left for what follows.
+int scanFolder(CPlayListDlg& playlist, const std::string& folder, int mode, int recursion,
+               std::set<FolderId>& scanned)
 {
     const auto id = folderId(folder);
     if (!id || !scanned.insert(*id).second)
-        return;
-    // The caller's mode goes with the first entry that is not scanned as a folder,
-    // whatever that entry turns out to be; everything after it appends.
+        return mode;
     int current = mode;
     for (const FolderEntry& entry : listFolder(folder)) {
         if (entry.isFolder && recursion == 1) {
-            scanFolder(playlist, entry.path, kAppend, 1, scanned);
+            current = scanFolder(playlist, entry.path, current, 1, scanned);
             continue;
         }
         playlist.AddPath(entry.path, current);
         current = kAppend;
     }
+    return current;
 }
 } // namespace
 
