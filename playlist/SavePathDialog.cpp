@@ -7,6 +7,8 @@
 namespace zepo {
 
 namespace {
+// The caption the system's own save dialog carries in Japanese.
+const char kCaption[] = "名前を付けて保存";
 const char kDefaultName[] = "playlist.zepo";
 const char kSuffix[] = "zepo";
 const char kFilter[] = "ZEPO プレイリスト (*.zepo)";
@@ -16,7 +18,7 @@ std::optional<std::string> QtSavePathDialog::askSavePath(QWidget* owner)
 {
     // A dialog object rather than the static helper: only the object adds the default
     // extension, and it does so before it checks whether the file exists.
-    QFileDialog dialog(owner);
+    QFileDialog dialog(owner, QString::fromUtf8(kCaption));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(QString::fromUtf8(kFilter));
