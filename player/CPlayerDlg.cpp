@@ -4,6 +4,7 @@
 #include "movies/MovieEnvironment.h"
 #include "platform/DialogUnits.h"
 #include "platform/LeadingInt.h"
+#include "platform/OuterGeometry.h"
 #include "player/AppIcon.h"
 #include "playlist/CPlayListDlg.h"
 #include "res/DialogTemplates.h"
@@ -23,8 +24,9 @@ constexpr int kAbsent = -999;
 // Outer sizes when nothing is restored.
 constexpr QSize kDefaultPlayerSize(320, 270);
 constexpr QSize kDefaultPlayListSize(250, 350);
-// The smallest client area: the panel's width and a strip of video.
-constexpr QSize kMinimumClient(320, 65);
+// The smallest client area: wide enough for the control panel to stay legible, yet
+// below the default outer width of 320 whatever the frame, and a 65-pixel strip.
+constexpr QSize kMinimumClient(300, 65);
 // Panel watch: how often the pointer is checked against the window.
 constexpr int kPanelWatchMs = 100;
 
@@ -106,15 +108,6 @@ void CPlayerDlg::OnInitDialog()
     SetPanelWatch(1);
 }
 
-void CPlayerDlg::placeOuter(const QRect& outer)
-{
-    // move() places the frame; the frame's thickness is only known once the window
-    // manager has framed the window, until then it counts as zero.
-    const QSize frameExtra = frameGeometry().size() - geometry().size();
-    resize(outer.size() - frameExtra);
-    move(outer.topLeft());
-}
-
 void CPlayerDlg::RestoreGeometry()
 {
     CSettingFile& s = *m_settings;
@@ -144,11 +137,11 @@ void CPlayerDlg::RestoreGeometry()
             player.moveTopLeft(area.center() - QPoint(player.width() / 2, player.height() / 2));
         }
     }
-    placeOuter(player);
+    setOuterGeometry(*this, player, [this] { followDockedPlaylist(); });
     if (!list)
         list = QRect(QPoint(player.x() + player.width(), player.y()), kDefaultPlayListSize);
-    m_playlist->resize(list->size());
-    m_playlist->move(list->topLeft());
+    setOuterGeometry(*m_playlist, *list);
+    m_playlist->UpdateDocking();
     m_player.setGeometry(rect());
 }
 

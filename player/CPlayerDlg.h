@@ -92,18 +92,19 @@ public:
     QRect playerFrameRect() const override;
     void OnPairedActivation() override;
 
+    // Enter and Escape never end the window as a dialog's default and cancel keys would.
+    void reject() override;
+    void accept() override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void reject() override;
-    void accept() override;
 
 private:
     void followDockedPlaylist();
-    void placeOuter(const QRect& outer);
 
     PlayerServices services_;
     // Owned by the window; created in OnInitDialog, deleted by the save sequence.

@@ -49,8 +49,10 @@ CPlayListDlg::~CPlayListDlg()
 bool CPlayListDlg::CreateListWindow(PlayerWindowLink* player)
 {
     m_player = player;
-    // Created hidden; the player window decides where it goes and whether it shows.
+    // Created hidden; the player window decides where it goes and whether it shows. The
+    // native window exists from now on, so the desktop lists it even while hidden.
     setVisible(false);
+    (void)winId();
     qApp->installEventFilter(this);
     return true;
 }
@@ -64,10 +66,10 @@ void CPlayListDlg::resizeEvent(QResizeEvent* event)
 void CPlayListDlg::moveEvent(QMoveEvent* event)
 {
     QDialog::moveEvent(event);
-    dockToPlayer();
+    UpdateDocking();
 }
 
-void CPlayListDlg::dockToPlayer()
+void CPlayListDlg::UpdateDocking()
 {
     if (!m_player)
         return;
