@@ -136,7 +136,7 @@ TEST_F(PlayListWindowTest, SaveButtonWritesTheListWhereTheUserChose)
     addFiles({"a.flv", "b c.flv"});
     saveDialog.answer = path("saved.zepo");
     click(PlayListButton::Save);
-    EXPECT_EQ(saveDialog.askedOwner, player.get());
+    EXPECT_EQ(saveDialog.askedOwner, player);
     EXPECT_EQ(read(path("saved.zepo")), "[PlayList]\r\n" + path("a.flv") + "\r\n" + path("b c.flv") + "\r\n");
 
     // Loading the saved list gives the same entries.
