@@ -11,7 +11,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QSignalBlocker>
 
 namespace zepo {
 
@@ -115,10 +114,13 @@ PlayListView::PlayListView(MovieHost& host, PlayListMovie& movie)
     fileColumn_->setSelectionMode(QAbstractItemView::SingleSelection);
     fileColumn_->onRowPressed = [this](int row) { movie_.clickFileRow(row); };
     fileColumn_->onArrowKey = [this](int key) { movie_.keyPress(key); };
-    QObject::connect(fileColumn_->verticalScrollBar(), &QScrollBar::valueChanged, fileColumn_.get(), [this](int first) {
-        if (!refreshing_)
-            movie_.scrollFileColumn(first);
-    });
+    // Either column scrolled by the user (the wheel works on both) moves both.
+    for (PlayListColumn* column : {stateColumn_.get(), fileColumn_.get()}) {
+        QObject::connect(column->verticalScrollBar(), &QScrollBar::valueChanged, column, [this](int first) {
+            if (!refreshing_)
+                movie_.scrollFileColumn(first);
+        });
+    }
 
     pane_ = std::make_unique<QFrame>(control);
     pane_->setObjectName("playListPane");
@@ -159,7 +161,6 @@ void PlayListView::place(const PlayListLayout& layout)
 void PlayListView::refresh()
 {
     refreshing_ = true;
-    const QSignalBlocker blockScroll(fileColumn_->verticalScrollBar());
     syncRows();
 
     const int selected = movie_.selectedRow();

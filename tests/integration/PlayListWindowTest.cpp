@@ -185,6 +185,27 @@ TEST_F(PlayListWindowTest, TheStateColumnScrollsWithTheFileColumn)
     files.verticalScrollBar()->setValue(3);
     EXPECT_EQ(listMovie().firstVisibleRow(), 3);
     EXPECT_EQ(view().stateColumn().verticalScrollBar()->value(), 3);
+    view().stateColumn().verticalScrollBar()->setValue(5); // the wheel over the state column
+    EXPECT_EQ(listMovie().firstVisibleRow(), 5);
+    EXPECT_EQ(files.verticalScrollBar()->value(), 5);
+}
+
+TEST_F(PlayListWindowTest, EntriesAddedWhileTheWindowIsHiddenShowScrolledToTheEnd)
+{
+    playlist().hide();
+    std::vector<std::string> paths;
+    for (int i = 0; i < 40; ++i)
+        paths.push_back(flv(std::to_string(100 + i) + ".flv"));
+    player->AddFiles(paths, 1);
+    settle();
+    playlist().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&playlist()));
+    QCoreApplication::processEvents();
+    PlayListColumn& files = view().fileColumn();
+    EXPECT_GT(listMovie().firstVisibleRow(), 0);
+    EXPECT_EQ(files.verticalScrollBar()->value(), listMovie().firstVisibleRow());
+    EXPECT_EQ(view().stateColumn().verticalScrollBar()->value(), listMovie().firstVisibleRow());
+    EXPECT_TRUE(files.viewport()->rect().contains(files.visualItemRect(files.item(39))));
 }
 
 TEST_F(PlayListWindowTest, ResizingTheWindowLaysTheMovieOutAgain)
