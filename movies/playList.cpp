@@ -127,7 +127,9 @@ void PlayListMovie::playFlv(int index)
 {
     if (index < 0 || index >= static_cast<int>(entries_.size()))
         return;
-    sendCommand("playFlv", entries_[index].path);
+    // A copy: the host's reaction must not see the entry move under it.
+    const std::string path = entries_[index].path;
+    sendCommand("playFlv", path);
     setState(index, playstate::Playing);
     updateIcon();
 }
