@@ -1,7 +1,8 @@
 #include "platform/OuterGeometry.h"
 
+#include "platform/FrameExtents.h"
+
 #include <QEvent>
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -9,84 +10,94 @@ namespace zepo {
 
 namespace {
 
-// The window manager may announce the frame a moment after the window appears; one
-// late look catches that without visible delay.
-constexpr int kFrameSettleMs = 100;
+// How long after showing a window its frame may still arrive: window managers frame a
+// new window within a few display frames even on a loaded machine.
+constexpr int kFrameSettleMs = 3000;
+// How often to look for the frame meanwhile: about once per display frame.
+constexpr int kFramePollMs = 16;
 constexpr char kPendingName[] = "zepo-outer-geometry-pending";
 
-QSize frameExtra(const QWidget& window)
+// Places the client so that client plus the frame known now make the outer rectangle.
+// The client's own rectangle is given, so the system puts it exactly there whether it
+// knows the frame yet or not.
+void apply(QWidget& window, const QRect& outer)
 {
-    return window.frameGeometry().size() - window.geometry().size();
+    window.setGeometry(outer.marginsRemoved(frameExtents(window).value_or(QMargins())));
 }
 
-// Sets the size so the outer size comes out right with the frame known now; returns the
-// client size set.
-QSize apply(QWidget& window, const QRect& outer)
-{
-    const QSize client = outer.size() - frameExtra(window);
-    window.resize(client);
-    window.move(outer.topLeft());
-    return client;
-}
-
-// Remembers the outer size a hidden window was given, and corrects its client size and
-// place once the window is shown and its real frame is known.
-class PendingOuterSize : public QObject {
+// Remembers the outer size a hidden window was given and, once the window is shown and
+// its frame becomes known, places it again with that frame.
+class PendingOuterGeometry : public QObject {
 public:
-    PendingOuterSize(QWidget& window, std::function<void()> settled)
-        : QObject(&window), settled_(std::move(settled))
+    PendingOuterGeometry(QWidget& window, std::function<void()> settled)
+        : QObject(&window), window_(window), settled_(std::move(settled))
     {
         setObjectName(kPendingName);
         window.installEventFilter(this);
     }
 
-    void remember(const QSize& outer, const QSize& client)
-    {
-        outer_ = outer;
-        client_ = client;
-    }
+    void remember(const QSize& outer) { outer_ = outer; }
 
-    bool eventFilter(QObject* watched, QEvent* event) override
+    bool eventFilter(QObject*, QEvent* event) override
     {
-        if (event->type() != QEvent::Show)
-            return false;
-        auto* window = static_cast<QWidget*>(watched);
-        QPointer<QWidget> guard(window);
-        // Until the frame is known the system may place the client, not the frame, at the
-        // position asked for: remember it as it stood when the window was shown.
-        const QRect wanted(window->pos(), outer_);
-        const auto settle = [guard, wanted, client = client_, settled = settled_] {
-            // Only while nobody has resized the window since.
-            if (!guard || guard->size() != client || guard->frameGeometry() == wanted)
-                return;
-            apply(*guard, wanted);
-            if (settled)
-                settled();
-        };
-        QTimer::singleShot(0, window, settle);
-        QTimer::singleShot(kFrameSettleMs, window, settle);
-        window->removeEventFilter(this);
-        deleteLater();
+        if (event->type() == QEvent::Show && !poll_) {
+            // Until the frame is known the window stands with its client where the frame
+            // was asked to be: that is the place to keep.
+            topLeft_ = window_.geometry().topLeft();
+            poll_ = new QTimer(this);
+            QObject::connect(poll_, &QTimer::timeout, this, [this] { correct(); });
+            poll_->start(kFramePollMs);
+            QTimer::singleShot(0, this, [this] { correct(); });
+            QTimer::singleShot(kFrameSettleMs, this, [this] { finish(); });
+        }
         return false;
     }
 
 private:
+    void correct()
+    {
+        if (done_ || !frameExtents(window_))
+            return;
+        apply(window_, QRect(topLeft_, outer_));
+        finish();
+        if (settled_)
+            settled_();
+    }
+
+    void finish()
+    {
+        if (done_)
+            return;
+        done_ = true;
+        window_.removeEventFilter(this);
+        deleteLater();
+    }
+
+    QWidget& window_;
     std::function<void()> settled_;
     QSize outer_;
-    QSize client_;
+    QPoint topLeft_;
+    QTimer* poll_ = nullptr;
+    bool done_ = false;
 };
 
 } // namespace
 
 void setOuterGeometry(QWidget& window, const QRect& outer, std::function<void()> settled)
 {
-    const QSize client = apply(window, outer);
-    if (window.isVisible())
+    apply(window, outer);
+    if (window.isVisible() && frameExtents(window))
         return;
-    auto* pending = window.findChild<PendingOuterSize*>(kPendingName, Qt::FindDirectChildrenOnly);
+    auto* pending = window.findChild<QObject*>(kPendingName, Qt::FindDirectChildrenOnly);
     if (!pending)
-        pending = new PendingOuterSize(window, std::move(settled));
-    pending->remember(outer.size(), client);
+        pending = new PendingOuterGeometry(window, std::move(settled));
+    static_cast<PendingOuterGeometry*>(pending)->remember(outer.size());
+}
+
+void moveOuterTo(QWidget& window, const QPoint& topLeft)
+{
+    const QMargins frame = frameExtents(window).value_or(QMargins());
+    window.setGeometry(QRect(topLeft + QPoint(frame.left(), frame.top()), window.size()));
 }
 
 } // namespace zepo

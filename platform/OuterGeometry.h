@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QRect>
 #include <functional>
 
@@ -13,5 +14,8 @@ namespace zepo {
 // applied again with the real frame, after which `settled` runs (windows that carry a
 // docked partner along use it to move the partner to the corrected edge).
 void setOuterGeometry(QWidget& window, const QRect& outer, std::function<void()> settled = {});
+
+// Moves a top-level window so that its frame's top-left corner lands on a point.
+void moveOuterTo(QWidget& window, const QPoint& topLeft);
 
 } // namespace zepo

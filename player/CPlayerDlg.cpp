@@ -3,6 +3,7 @@
 #include "app/CSettingFile.h"
 #include "movies/MovieEnvironment.h"
 #include "platform/DialogUnits.h"
+#include "platform/FrameExtents.h"
 #include "platform/LeadingInt.h"
 #include "platform/OuterGeometry.h"
 #include "player/AppIcon.h"
@@ -28,8 +29,6 @@ constexpr QSize kDefaultPlayListSize(250, 350);
 // The smallest client area: wide enough for the control panel to stay legible, yet
 // below the default outer width of 320 whatever the frame, and a 65-pixel strip.
 constexpr QSize kMinimumClient(300, 65);
-// Panel watch: how often the pointer is checked against the window.
-constexpr int kPanelWatchMs = 100;
 
 // Process-wide activation guard of the player window's half of the paired activation.
 int g_playerActivationGuard = 1;
@@ -37,14 +36,9 @@ int g_playerActivationGuard = 1;
 QRect frameRectOf(const QWidget& w)
 {
     // The normal (not maximised or minimised) outer rectangle.
-    if (w.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)) {
-        const QRect frame = w.frameGeometry();
-        const QRect client = w.geometry();
-        const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
-                               frame.right() - client.right(), frame.bottom() - client.bottom());
-        return w.normalGeometry().marginsAdded(margins);
-    }
-    return w.frameGeometry();
+    if (w.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))
+        return w.normalGeometry().marginsAdded(frameExtents(w).value_or(QMargins()));
+    return outerGeometry(w);
 }
 } // namespace
 
@@ -229,13 +223,13 @@ void CPlayerDlg::followDockedPlaylist()
 {
     if (!m_playlist || m_playlist->m_docked != 1)
         return;
-    const QRect player = frameGeometry();
-    m_playlist->move(player.x() + player.width(), player.y());
+    const QRect player = outerGeometry(*this);
+    moveOuterTo(*m_playlist, QPoint(player.x() + player.width(), player.y()));
 }
 
 QRect CPlayerDlg::playerFrameRect() const
 {
-    return frameGeometry();
+    return outerGeometry(*this);
 }
 
 void CPlayerDlg::changeEvent(QEvent* event)

@@ -78,6 +78,20 @@ e2e_frame_geometry() {
   echo "$(( x - l )) $(( y - t )) $(( w + l + r )) $(( h + t + b ))"
 }
 
+# Waits (at most 20 s) for the launched player to exit; fails when it hangs or errs.
+e2e_wait_exit() {
+  local pid=${1:-$E2E_ZEPO_PID} i
+  for i in $(seq 1 400); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid" || e2e_fail "zepo exited with status $?"
+      return 0
+    fi
+    sleep 0.05
+  done
+  kill -9 "$pid" 2>/dev/null || true
+  e2e_fail "zepo did not exit"
+}
+
 # Moves a window's frame to x y, as a user dragging it would (the window manager is asked
 # with north-west gravity, which places the frame, not the client).
 e2e_move_frame() {

@@ -25,5 +25,5 @@ read -r lx ly lw lh < <(e2e_frame_geometry "$list")
 [ "$lx $ly" = "$(( px + pw )) $py" ] || e2e_fail "playlist at $lx $ly, player right/top $(( px + pw )) $py"
 
 wmctrl -i -c "$player"
-wait "$E2E_ZEPO_PID"
+e2e_wait_exit
 echo PASS

@@ -26,7 +26,7 @@ sleep 0.5
 read -r x y w h < <(e2e_frame_geometry "$player")
 echo "moved to: $x $y $w $h"
 wmctrl -i -c "$player"
-wait "$E2E_ZEPO_PID" || e2e_fail "zepo exited with an error"
+e2e_wait_exit
 [ -f "$E2E_DIR/bin/setting.ini" ] || e2e_fail "no setting.ini beside the binary"
 keys=$(tr -d '\r' < "$E2E_DIR/bin/setting.ini" | cut -d= -f1 | tr '\n' ' ')
 [ "$keys" = "[PrevInfo] Main_x Main_y Main_w Main_h PlayList_x PlayList_y PlayList_w PlayList_h PlayList_Show Panel_Fix TopMost volume " ] \
@@ -41,7 +41,7 @@ sleep 0.5
 read -r x2 y2 w2 h2 < <(e2e_frame_geometry "$player")
 [ "$x2 $y2 $w2 $h2" = "$saved" ] || e2e_fail "restored '$x2 $y2 $w2 $h2', saved '$saved'"
 wmctrl -i -c "$player"
-wait "$E2E_ZEPO_PID"
+e2e_wait_exit
 
 # Restore=0: the default size, whatever was saved.
 printf '[Setting]\r\nRestore=0\r\n' | cat - "$E2E_DIR/bin/setting.ini" > "$E2E_DIR/s.ini" && mv "$E2E_DIR/s.ini" "$E2E_DIR/bin/setting.ini"
@@ -51,5 +51,5 @@ sleep 0.5
 read -r x3 y3 w3 h3 < <(e2e_frame_geometry "$player")
 [ "$w3 $h3" = "320 270" ] || e2e_fail "Restore=0 gave ${w3}x${h3}"
 wmctrl -i -c "$player"
-wait "$E2E_ZEPO_PID"
+e2e_wait_exit
 echo "PASS"

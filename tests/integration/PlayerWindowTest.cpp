@@ -1,4 +1,5 @@
 #include "app/CSettingFile.h"
+#include "platform/FrameExtents.h"
 #include "platform/OuterGeometry.h"
 #include "playlist/CPlayListDlg.h"
 #include "tests/support/PlayerHarness.h"
@@ -29,14 +30,14 @@ TEST(PlayerWindow, FirstStartHasDefaultGeometryAndADockedHiddenPlaylist)
     PlayerHarness h;
     CPlayerDlg& w = h.open();
     EXPECT_EQ(w.windowTitle(), QString("ZEPO"));
-    EXPECT_EQ(w.frameGeometry().size(), QSize(320, 270));
+    EXPECT_EQ(outerGeometry(w).size(), QSize(320, 270));
     CPlayListDlg& list = *w.playlist();
     EXPECT_FALSE(list.isVisible());
     EXPECT_EQ(list.windowTitle(), QString::fromUtf8("ZEPO - プレイリスト"));
     EXPECT_EQ(list.m_docked, 1);
     list.show();
     h.processEvents();
-    EXPECT_EQ(list.frameGeometry(), QRect(w.frameGeometry().x() + 320, w.frameGeometry().y(), 250, 350));
+    EXPECT_EQ(outerGeometry(list), QRect(outerGeometry(w).x() + 320, outerGeometry(w).y(), 250, 350));
     // The player movie fills the client area; the probe stays hidden.
     EXPECT_EQ(w.playerControl().geometry(), w.rect());
     EXPECT_FALSE(w.probeControl().isVisible());
@@ -64,8 +65,8 @@ TEST(PlayerWindow, ClosingWritesPrevInfoInItsOrderAndTheNextStartRestoresIt)
     EXPECT_NE(ini.find("PlayList_Show=1\r\nPanel_Fix=0\r\nTopMost=0\r\nvolume=100\r\n"), std::string::npos) << ini;
 
     CPlayerDlg& again = h.open();
-    EXPECT_EQ(again.frameGeometry(), QRect(40, 50, 400, 300));
-    EXPECT_EQ(again.playlist()->frameGeometry(), QRect(440, 50, 250, 350));
+    EXPECT_EQ(outerGeometry(again), QRect(40, 50, 400, 300));
+    EXPECT_EQ(outerGeometry(*again.playlist()), QRect(440, 50, 250, 350));
     // "ok" applied the saved visibility.
     EXPECT_TRUE(again.playlist()->isVisible());
 }
@@ -76,8 +77,8 @@ TEST(PlayerWindow, IncompleteMainKeysGiveTheDefaultSizeButKeepACompletePlaylistR
     h.writeIni("[PrevInfo]\r\nMain_x=10\r\nMain_w=500\r\nPlayList_x=700\r\nPlayList_y=20\r\nPlayList_w=300\r\n"
                "PlayList_h=200\r\n");
     CPlayerDlg& w = h.open();
-    EXPECT_EQ(w.frameGeometry().size(), QSize(320, 270));
-    EXPECT_EQ(w.playlist()->frameGeometry(), QRect(700, 20, 300, 200));
+    EXPECT_EQ(outerGeometry(w).size(), QSize(320, 270));
+    EXPECT_EQ(outerGeometry(*w.playlist()), QRect(700, 20, 300, 200));
     EXPECT_EQ(w.playlist()->m_docked, 0);
 }
 
@@ -87,7 +88,7 @@ TEST(PlayerWindow, RestoreZeroIgnoresSavedGeometryButStillOverwritesIt)
     h.writeIni("[Setting]\r\nRestore=0\r\n[PrevInfo]\r\nMain_x=10\r\nMain_y=10\r\nMain_w=600\r\nMain_h=500\r\n"
                "PlayList_Show=1\r\n");
     CPlayerDlg& w = h.open();
-    EXPECT_EQ(w.frameGeometry().size(), QSize(320, 270));
+    EXPECT_EQ(outerGeometry(w).size(), QSize(320, 270));
     EXPECT_FALSE(w.playlist()->isVisible());
     h.close();
     EXPECT_NE(h.iniText().find("Main_w=320\r\nMain_h=270\r\n"), std::string::npos);
@@ -100,7 +101,7 @@ TEST(PlayerWindow, RestoreTwoRestoresGeometryButNotTheSavedState)
     h.writeIni("[Setting]\r\nRestore=2\r\n[PrevInfo]\r\nMain_x=10\r\nMain_y=20\r\nMain_w=600\r\nMain_h=500\r\n"
                "PlayList_Show=1\r\nTopMost=1\r\nvolume=30\r\nPanel_Fix=1\r\n");
     CPlayerDlg& w = h.open();
-    EXPECT_EQ(w.frameGeometry(), QRect(10, 20, 600, 500));
+    EXPECT_EQ(outerGeometry(w), QRect(10, 20, 600, 500));
     EXPECT_FALSE(w.playlist()->isVisible());
     EXPECT_FALSE(w.isTopMost());
     EXPECT_EQ(w.playerControl().GetVariable("vol_mfc"), "100");
@@ -138,28 +139,28 @@ TEST(PlayerWindow, PlaylistSnapsWithinTenPixelsAndADockedOneFollows)
     CPlayListDlg& list = *w.playlist();
     list.show();
     h.processEvents();
-    const int right = w.frameGeometry().x() + w.frameGeometry().width();
+    const int right = outerGeometry(w).x() + outerGeometry(w).width();
 
     list.move(right + 11, 100);
     h.processEvents();
     EXPECT_EQ(list.m_docked, 0);
-    EXPECT_EQ(list.frameGeometry().topLeft(), QPoint(right + 11, 100));
+    EXPECT_EQ(outerGeometry(list).topLeft(), QPoint(right + 11, 100));
 
     list.move(right + 10, 110);
     h.processEvents();
     EXPECT_EQ(list.m_docked, 1);
-    EXPECT_EQ(list.frameGeometry().topLeft(), QPoint(right, 100));
+    EXPECT_EQ(outerGeometry(list).topLeft(), QPoint(right, 100));
 
     w.move(200, 150);
     h.processEvents();
-    EXPECT_EQ(list.frameGeometry().topLeft(), QPoint(200 + w.frameGeometry().width(), 150));
+    EXPECT_EQ(outerGeometry(list).topLeft(), QPoint(200 + outerGeometry(w).width(), 150));
 
     list.move(900, 600);
     h.processEvents();
     EXPECT_EQ(list.m_docked, 0);
     w.move(210, 150);
     h.processEvents();
-    EXPECT_EQ(list.frameGeometry().topLeft(), QPoint(900, 600));
+    EXPECT_EQ(outerGeometry(list).topLeft(), QPoint(900, 600));
 }
 
 TEST(PlayerWindow, EnterEscapeAndTheCloseBoxOfThePlaylistNeverCloseTheirWindows)
