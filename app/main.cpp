@@ -6,6 +6,7 @@
 #include "platform/QtMessageBox.h"
 #include "platform/QtTimerService.h"
 #include "player/CPlayerDlg.h"
+#include "stream/FlvNetStreamFactory.h"
 
 #include <QApplication>
 
@@ -39,7 +40,7 @@ int main(int argc, char** argv)
 
     zepo::QtTimerService timers;
     zepo::QtMessageBox messages;
-    zepo::MovieEnvironment movies{timers, [] { return std::unique_ptr<zepo::stream::NetStream>(); }};
+    zepo::MovieEnvironment movies{timers, [] { return zepo::stream::createFlvNetStream(); }};
     NoDisplayModes modes;
     NoDesktop desktop;
     zepo::CPlayerDlg player({movies, messages, modes, desktop, zepo::executablePath(), arguments, {}});
