@@ -53,7 +53,7 @@ xdotool mousemove --window "$list" 100 10 click --repeat 2 --delay 80 1
 e2e_wait_window "a.flv - ZEPO" >/dev/null
 
 wmctrl -i -c "$player"
-wait "$E2E_ZEPO_PID"
+e2e_wait_exit
 
 # The saved list opens to the same entries.
 e2e_launch "$E2E_DIR/first.zepo"
@@ -74,5 +74,5 @@ save_list "$list" "$E2E_DIR/third"
   e2e_fail "the handed-over file did not replace the list"
 
 wmctrl -i -c "$player"
-wait "$E2E_ZEPO_PID"
+e2e_wait_exit
 echo PASS
