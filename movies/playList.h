@@ -49,6 +49,7 @@ struct PlayListLayout {
 //
 // All list logic is here and runs without a window; PlayListView shows it with Qt list
 // widgets inside the control and reports the user's clicks, keys and scrolling back.
+// Owned by its control; every field is touched on the UI thread only.
 class PlayListMovie : public Movie {
 public:
     PlayListMovie(TimerService& timers, const MovieSlot& slot);
