@@ -1,6 +1,5 @@
 #include "movies/playList.h"
 #include "platform/ManualClock.h"
-#include "platform/VirtualKeys.h"
 
 #include <gtest/gtest.h>
 
@@ -305,20 +304,6 @@ TEST_F(PlayListMovieTest, NewListEmptiesListQueueAndSelection)
     EXPECT_EQ(movie.selectedText(), "");
     addAll({"/new.flv"});
     EXPECT_EQ(played.back(), "/new.flv");
-}
-
-TEST_F(PlayListMovieTest, ArrowKeysMoveTheSelectionWithinTheList)
-{
-    addAll({"/a.flv", "/b.flv"});
-    movie.keyPress(vk::Down);
-    EXPECT_EQ(movie.selectedRow(), 0);
-    movie.keyPress(vk::Down);
-    movie.keyPress(vk::Down);
-    EXPECT_EQ(movie.selectedRow(), 1);
-    EXPECT_EQ(movie.selectedText(), "/b.flv");
-    movie.keyPress(vk::Up);
-    EXPECT_EQ(movie.selectedRow(), 0);
-    EXPECT_EQ(played.size(), 1u) << "keys never play";
 }
 
 TEST_F(PlayListMovieTest, LayoutAndScrollingFollowTheStageSize)
