@@ -5,8 +5,8 @@
 #include "platform/ExecutablePath.h"
 #include "platform/QtMessageBox.h"
 #include "platform/QtTimerService.h"
-#include "stream/FlvNetStreamFactory.h"
 #include "player/CPlayerDlg.h"
+#include "stream/FlvNetStreamFactory.h"
 
 #include <QApplication>
 
@@ -40,7 +40,7 @@ int main(int argc, char** argv)
 
     zepo::QtTimerService timers;
     zepo::QtMessageBox messages;
-    zepo::MovieEnvironment movies{timers, zepo::stream::createFlvNetStream};
+    zepo::MovieEnvironment movies{timers, [] { return zepo::stream::createFlvNetStream(); }};
     NoDisplayModes modes;
     NoDesktop desktop;
     zepo::CPlayerDlg player({movies, messages, modes, desktop, zepo::executablePath(), arguments, {}});

@@ -2,6 +2,7 @@
 
 #include "movies/LoadFlv_2.h"
 #include "movies/flv_about.h"
+#include "movies/playList.h"
 #include "movies/searchFlvData.h"
 #include "platform/ExecutablePath.h"
 
@@ -15,6 +16,7 @@ std::unique_ptr<Movie> createMovie(int controlId, MovieEnvironment& environment)
     switch (controlId) {
     case 1000: return std::make_unique<PlayerMovie>(environment, *slot);
     case 1013: return std::make_unique<ProbeMovie>(environment, *slot);
+    case 1014: return std::make_unique<PlayListMovie>(environment.timers, *slot);
     case 1012: return std::make_unique<AboutMovie>(environment.timers, *slot, desktopUrlOpener(),
                                                       installedDocuments(executablePath()));
     default: return nullptr;

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -257,6 +258,18 @@ bool CPlayerDlg::eventFilter(QObject* watched, QEvent* event)
     if (!widget || (widget != this && !isAncestorOf(widget)))
         return QDialog::eventFilter(watched, event);
     return PreTranslateMessage(watched, event) == FilterOutcome::Consumed;
+}
+
+// The system runs a modal dialog by disabling its owner only, and the player window has
+// none; QDialog::exec() would block every other window of the application instead, the
+// playlist window included.
+int CPlayerDlg::exec()
+{
+    show();
+    QEventLoop loop;
+    connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::DialogExec);
+    return result();
 }
 
 } // namespace zepo

@@ -46,6 +46,10 @@ public:
     explicit CPlayerDlg(PlayerServices services, QWidget* parent = nullptr);
     ~CPlayerDlg() override;
 
+    // Runs the window until it closes, without making it application-modal: the
+    // playlist window, a top-level window of its own, must go on taking input.
+    int exec() override;
+
     // --- Window, geometry and saved state
     void OnInitDialog();
     void RestoreGeometry();

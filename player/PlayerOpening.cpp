@@ -65,7 +65,8 @@ bool CPlayerDlg::OnCopyData(unsigned kind, const std::string& text)
     raise();
     activateWindow();
     std::vector<std::string> paths;
-    std::string rest = text;
+    // The text ends at its terminating zero byte; anything after one is not part of it.
+    std::string rest = text.substr(0, text.find('\0'));
     while (!rest.empty()) {
         const auto bar = rest.find('|');
         if (bar == std::string::npos) {

@@ -10,6 +10,7 @@ namespace zepo {
 
 class MessageBoxService;
 class PlayerWindowLink;
+class SavePathDialog;
 struct MovieEnvironment;
 
 // The playlist window: a top-level tool window of its own that hosts the playlist movie
@@ -46,6 +47,8 @@ public:
 
     CShockwaveFlash& movie() { return m_movie; }
     PlayerWindowLink* player() const { return m_player; }
+    // Where saving asks for a file name; null (the default) is the desktop's save dialog.
+    void setSavePathDialog(SavePathDialog* dialog) { savePathDialog_ = dialog; }
 
     int m_docked = 1;
 
@@ -69,6 +72,8 @@ private:
     // Playlist files being expanded along the current chain; a file met again inside
     // its own expansion is skipped, so files that list each other end.
     std::vector<std::string> expanding_;
+    // Not owned; set by tests (UI thread only).
+    SavePathDialog* savePathDialog_ = nullptr;
 };
 
 } // namespace zepo

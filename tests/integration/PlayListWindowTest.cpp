@@ -1,0 +1,258 @@
+#include "movies/PlayListView.h"
+#include "playlist/SavePathDialog.h"
+#include "tests/support/PlaylistPlayerHarness.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace zepo {
+namespace {
+
+using Paths = std::vector<std::string>;
+
+class ScriptedSaveDialog : public SavePathDialog {
+public:
+    std::optional<std::string> askSavePath(QWidget* owner) override
+    {
+        ++asked;
+        askedOwner = owner;
+        return answer;
+    }
+    std::optional<std::string> answer;
+    int asked = 0;
+    QWidget* askedOwner = nullptr;
+};
+
+class PlayListWindowTest : public ::testing::Test, protected test::PlaylistPlayerHarness {
+protected:
+    void SetUp() override
+    {
+        playlist().setSavePathDialog(&saveDialog);
+        playlist().show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&playlist()));
+    }
+
+    PlayListView& view() { return *listMovie().view(); }
+    void addFiles(std::initializer_list<const char*> names)
+    {
+        std::vector<std::string> paths;
+        for (const char* name : names)
+            paths.push_back(flv(name));
+        player->AddFiles(paths, 1);
+        settle();
+    }
+    void clickRow(PlayListColumn& column, int row)
+    {
+        const QRect rect = column.visualItemRect(column.item(row));
+        QTest::mouseClick(column.viewport(), Qt::LeftButton, {}, rect.center());
+    }
+    void click(PlayListButton which) { QTest::mouseClick(&view().button(which), Qt::LeftButton); }
+    Paths labels()
+    {
+        Paths out;
+        for (int i = 0; i < view().fileColumn().count(); ++i)
+            out.push_back(fromQt(view().fileColumn().item(i)->text()));
+        return out;
+    }
+    static std::string read(const std::string& file)
+    {
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        return bytes.str();
+    }
+
+    ScriptedSaveDialog saveDialog;
+};
+
+TEST_F(PlayListWindowTest, TheColumnsShowTheListAndClicksSelectAndPlay)
+{
+    addFiles({"a.flv", "b.flv", "c.flv"});
+    EXPECT_EQ(labels(), (Paths{"a.flv", "b.flv", "c.flv"}));
+    EXPECT_EQ(view().stateColumn().count(), 3);
+
+    clickRow(view().fileColumn(), 2);
+    EXPECT_EQ(view().fileColumn().currentRow(), 2);
+    EXPECT_TRUE(view().fileColumn().item(2)->isSelected());
+    EXPECT_EQ(fromQt(view().selectedText().text()), path("c.flv"));
+    clock.advance(200);
+    clickRow(view().fileColumn(), 2);
+    EXPECT_EQ(player->windowTitle(), "c.flv - ZEPO");
+
+    clickRow(view().stateColumn(), 1);
+    EXPECT_EQ(listMovie().entries()[1].state, playstate::Done);
+    EXPECT_EQ(view().fileColumn().currentRow(), 1);
+    EXPECT_TRUE(view().stateColumn().selectedItems().isEmpty());
+}
+
+TEST_F(PlayListWindowTest, DeleteAndArrowKeysActOnTheSelection)
+{
+    addFiles({"a.flv", "b.flv", "c.flv"});
+    view().fileColumn().setFocus();
+    QTest::keyClick(&view().fileColumn(), Qt::Key_Down);
+    QTest::keyClick(&view().fileColumn(), Qt::Key_Down);
+    EXPECT_EQ(listMovie().selectedRow(), 1);
+    QTest::keyClick(&view().fileColumn(), Qt::Key_Delete);
+    EXPECT_EQ(labels(), (Paths{"a.flv", "c.flv"}));
+    EXPECT_EQ(view().fileColumn().currentRow(), 1);
+    QTest::keyClick(&view().fileColumn(), Qt::Key_Up);
+    EXPECT_EQ(listMovie().selectedRow(), 0);
+    QTest::keyClick(&view().fileColumn(), Qt::Key_Escape);
+    QTest::keyClick(&view().fileColumn(), Qt::Key_Return);
+    EXPECT_TRUE(playlist().isVisible()) << "Escape and Enter never close the playlist window";
+}
+
+TEST_F(PlayListWindowTest, ButtonsPlayDeleteAndMoveTheSelection)
+{
+    addFiles({"a.flv", "b.flv", "c.flv"});
+    const char* captions[] = {"再生", "消去", "上へ", "下へ", "保存"};
+    for (int i = 0; i < kPlayListButtonCount; ++i)
+        EXPECT_EQ(view().button(static_cast<PlayListButton>(i)).text(), captions[i]);
+
+    clickRow(view().fileColumn(), 2);
+    click(PlayListButton::Up);
+    EXPECT_EQ(labels(), (Paths{"a.flv", "c.flv", "b.flv"}));
+    EXPECT_EQ(view().fileColumn().currentRow(), 1);
+    click(PlayListButton::Play);
+    EXPECT_EQ(player->windowTitle(), "c.flv - ZEPO");
+    click(PlayListButton::Down);
+    EXPECT_EQ(labels(), (Paths{"a.flv", "b.flv", "c.flv"}));
+    EXPECT_EQ(listMovie().listCount(), 2);
+    click(PlayListButton::Delete);
+    EXPECT_EQ(labels(), (Paths{"a.flv", "b.flv"}));
+    EXPECT_TRUE(listMovie().currentDeleted());
+}
+
+TEST_F(PlayListWindowTest, SaveButtonWritesTheListWhereTheUserChose)
+{
+    addFiles({"a.flv", "b c.flv"});
+    saveDialog.answer = path("saved.zepo");
+    click(PlayListButton::Save);
+    EXPECT_EQ(saveDialog.askedOwner, player);
+    EXPECT_EQ(read(path("saved.zepo")), "[PlayList]\r\n" + path("a.flv") + "\r\n" + path("b c.flv") + "\r\n");
+
+    // Loading the saved list gives the same entries.
+    player->AddFiles({path("saved.zepo")}, 0);
+    EXPECT_EQ(entries(), (Paths{path("a.flv"), path("b c.flv")}));
+
+    saveDialog.answer.reset(); // cancelled: nothing written, nothing said
+    write("kept.zepo", "earlier");
+    click(PlayListButton::Save);
+    EXPECT_EQ(read(path("kept.zepo")), "earlier");
+    EXPECT_TRUE(messages.texts.empty());
+
+    saveDialog.answer = path("no/such/folder/list.zepo");
+    click(PlayListButton::Save);
+    EXPECT_EQ(messages.texts, Paths{"書き込み失敗"});
+    EXPECT_EQ(saveDialog.asked, 3);
+}
+
+TEST_F(PlayListWindowTest, DropsAreAppendedInOrderAndMissingPathsReported)
+{
+    addFiles({"old.flv"});
+    flv("dropped/x.flv");
+    flv("dropped/inner/y.flv");
+    const std::string a = flv("a.flv"), b = flv("b.flv");
+    playlist().OnDropFiles({path("dropped"), a, path("vanished.flv"), "\"" + b + "\""});
+    EXPECT_EQ(entries(), (Paths{path("old.flv"), path("dropped/inner/y.flv"), path("dropped/x.flv"), a, b}));
+    EXPECT_EQ(messages.texts, Paths{"ファイル取得失敗 ：\n" + path("vanished.flv")});
+}
+
+TEST_F(PlayListWindowTest, TheStateColumnScrollsWithTheFileColumn)
+{
+    playlist().resize(250, 350);
+    std::vector<std::string> paths;
+    for (int i = 0; i < 40; ++i)
+        paths.push_back(flv(std::to_string(100 + i) + ".flv"));
+    player->AddFiles(paths, 1);
+    settle();
+    PlayListColumn& files = view().fileColumn();
+    const int first = listMovie().firstVisibleRow();
+    EXPECT_GT(first, 0);
+    EXPECT_EQ(files.verticalScrollBar()->value(), first);
+    EXPECT_EQ(view().stateColumn().verticalScrollBar()->value(), first);
+    EXPECT_TRUE(files.viewport()->rect().contains(files.visualItemRect(files.item(39)))) << "the last row shows whole";
+    EXPECT_EQ(files.verticalScrollBar()->maximum(), first) << "the movie and the widget agree on the end";
+
+    files.verticalScrollBar()->setValue(3);
+    EXPECT_EQ(listMovie().firstVisibleRow(), 3);
+    EXPECT_EQ(view().stateColumn().verticalScrollBar()->value(), 3);
+    view().stateColumn().verticalScrollBar()->setValue(5); // the wheel over the state column
+    EXPECT_EQ(listMovie().firstVisibleRow(), 5);
+    EXPECT_EQ(files.verticalScrollBar()->value(), 5);
+}
+
+TEST_F(PlayListWindowTest, EntriesAddedWhileTheWindowIsHiddenShowScrolledToTheEnd)
+{
+    playlist().hide();
+    std::vector<std::string> paths;
+    for (int i = 0; i < 40; ++i)
+        paths.push_back(flv(std::to_string(100 + i) + ".flv"));
+    player->AddFiles(paths, 1);
+    settle();
+    playlist().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&playlist()));
+    QCoreApplication::processEvents();
+    PlayListColumn& files = view().fileColumn();
+    EXPECT_GT(listMovie().firstVisibleRow(), 0);
+    EXPECT_EQ(files.verticalScrollBar()->value(), listMovie().firstVisibleRow());
+    EXPECT_EQ(view().stateColumn().verticalScrollBar()->value(), listMovie().firstVisibleRow());
+    EXPECT_TRUE(files.viewport()->rect().contains(files.visualItemRect(files.item(39))));
+}
+
+TEST_F(PlayListWindowTest, ResizingTheWindowLaysTheMovieOutAgain)
+{
+    playlist().resize(300, 500);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(playlist().movie().geometry(), QRect(0, 0, 300, 500));
+    EXPECT_EQ(view().fileColumn().geometry(), QRect(18, 0, 282, 450));
+    EXPECT_EQ(view().stateColumn().geometry(), QRect(0, 0, 20, 450));
+    EXPECT_EQ(view().selectedText().geometry(), QRect(0, 449, 300, 20));
+    EXPECT_EQ(view().button(PlayListButton::Play).mapTo(&playlist().movie(), QPoint(0, 0)), QPoint(5, 474));
+}
+
+// The desktop's save dialog, answered by a timer that finds it.
+std::optional<std::string> answerSaveDialog(const std::function<void(QFileDialog&)>& answer)
+{
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            poll.stop();
+            answer(*dialog);
+        }
+    });
+    poll.start(10);
+    QtSavePathDialog desktop;
+    return desktop.askSavePath(nullptr);
+}
+
+TEST(DesktopSaveDialog, ProposesPlaylistZepoAndAddsTheExtension)
+{
+    QTemporaryDir dir;
+    const auto chosen = answerSaveDialog([&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_EQ(dialog.nameFilters(), QStringList{"ZEPO プレイリスト (*.zepo)"});
+        EXPECT_EQ(dialog.defaultSuffix(), "zepo");
+        EXPECT_FALSE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
+        ASSERT_FALSE(dialog.selectedFiles().isEmpty());
+        EXPECT_TRUE(dialog.selectedFiles().first().endsWith("/playlist.zepo"));
+        dialog.setDirectory(dir.path());
+        dialog.selectFile("mine");
+        // What the Save button does.
+        QMetaObject::invokeMethod(&dialog, "accept");
+    });
+    EXPECT_EQ(chosen, fromQt(dir.path()) + "/mine.zepo");
+
+    EXPECT_EQ(answerSaveDialog([](QFileDialog& dialog) { dialog.reject(); }), std::nullopt);
+}
+
+} // namespace
+} // namespace zepo

@@ -1,0 +1,165 @@
+#include "tests/support/PlaylistPlayerHarness.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace zepo {
+namespace {
+
+using Paths = std::vector<std::string>;
+constexpr int kReplace = 0, kAppend = 1;
+
+class AddFilesTest : public ::testing::Test, protected test::PlaylistPlayerHarness {
+protected:
+    // A list that replace mode would clear.
+    void startWithOldList()
+    {
+        player->AddFiles({flv("old.flv")}, kAppend);
+        ASSERT_EQ(entries(), Paths{path("old.flv")});
+    }
+    std::string playlistFile(const std::string& relative, const Paths& lines, const char* end = "\r\n")
+    {
+        std::string bytes = std::string("[PlayList]") + end;
+        for (const std::string& line : lines)
+            bytes += line + end;
+        return write(relative, bytes);
+    }
+};
+
+TEST_F(AddFilesTest, FilesFoldersAndPlaylistsAreListedInOrderAndTheFirstPlays)
+{
+    const std::string a = flv("a.flv"), b = flv("b.flv");
+    flv("folder/c.flv");
+    flv("folder/sub/d.flv");
+    const std::string list = playlistFile("list.zepo", {flv("e.flv"), flv("f.flv")});
+    player->AddFiles({a, b, path("folder"), list}, kReplace);
+    EXPECT_EQ(entries(), (Paths{a, b, path("folder/c.flv"), path("folder/sub/d.flv"), path("e.flv"), path("f.flv")}));
+    EXPECT_EQ(player->windowTitle(), "a.flv - ZEPO");
+    EXPECT_EQ(player->playerControl().GetVariable("flv_file"), a);
+    EXPECT_TRUE(messages.texts.empty());
+}
+
+TEST_F(AddFilesTest, ReplaceClearsTheListOnlyWhenTheFirstPathLeadsToAnFlvFile)
+{
+    startWithOldList();
+    const std::string missing = path("gone.flv");
+    player->AddFiles({missing, flv("x.flv")}, kReplace);
+    EXPECT_EQ(messages.texts, Paths{"ファイル取得失敗 ：\n" + missing});
+    EXPECT_EQ(entries(), (Paths{path("old.flv"), path("x.flv")}));
+
+    // The first file of a folder is a text file: it uses up the replace mode.
+    write("texts/A.txt", "notes");
+    flv("texts/b.flv");
+    player->AddFiles({path("texts")}, kReplace);
+    EXPECT_EQ(entries(), (Paths{path("old.flv"), path("x.flv"), path("texts/b.flv")}));
+
+    // An empty playlist adds nothing and so clears nothing.
+    player->AddFiles({playlistFile("empty.zepo", {})}, kReplace);
+    EXPECT_EQ(entries().size(), 3u);
+
+    // A playlist whose first line is missing: its first existing entry replaces.
+    player->AddFiles({playlistFile("p.zepo", {path("nothing.flv"), flv("y.flv")})}, kReplace);
+    EXPECT_EQ(entries(), Paths{path("y.flv")});
+    EXPECT_EQ(messages.texts.size(), 1u) << "missing playlist lines are dropped silently";
+}
+
+TEST_F(AddFilesTest, AFolderWhoseSubfolderComesFirstReplacesWithAllItsFiles)
+{
+    startWithOldList();
+    flv("disc/a/x.flv");
+    flv("disc/b.flv");
+    player->AddFiles({path("disc")}, kReplace);
+    EXPECT_EQ(entries(), (Paths{path("disc/a/x.flv"), path("disc/b.flv")}));
+    EXPECT_EQ(player->windowTitle(), "x.flv - ZEPO");
+
+    player->AddFiles({path("disc")}, kAppend);
+    EXPECT_EQ(entries().size(), 4u);
+}
+
+TEST_F(AddFilesTest, QuotesArePeeledOncePerPath)
+{
+    const std::string a = flv("a b.flv");
+    player->AddFiles({"\"" + a + "\"", "\"\"", "\""}, kAppend);
+    EXPECT_EQ(entries(), Paths{a});
+    EXPECT_EQ(messages.texts, Paths{"ファイル取得失敗 ：\n\""});
+}
+
+TEST_F(AddFilesTest, PercentReachesTheMoviesEscapedAndStaysPlainInTheList)
+{
+    const std::string percent = flv("100% #1.flv");
+    player->AddFiles({percent}, kReplace);
+    EXPECT_EQ(entries(), Paths{percent});
+    EXPECT_EQ(player->windowTitle(), "100% #1.flv - ZEPO");
+    EXPECT_EQ(player->playerControl().GetVariable("flv_file"), path("100%25 #1.flv"));
+    EXPECT_EQ(player->currentFileName(), "100% #1.flv");
+
+    player->SendFileToPlayer(path("noextension"));
+    EXPECT_EQ(player->windowTitle(), "noextension - ZEPO");
+}
+
+TEST_F(AddFilesTest, PlaylistsThatListThemselvesOrEachOtherExpandOncePerChain)
+{
+    const std::string a = flv("a.flv"), b = flv("b.flv");
+    const std::string self = path("self.zepo");
+    playlistFile("self.zepo", {self, a, path("./self.zepo")});
+    player->AddFiles({self}, kReplace);
+    EXPECT_EQ(entries(), Paths{a});
+
+    // A lists B, B lists A: each is read once.
+    playlistFile("A.zepo", {a, path("B.zepo")}, "\n");
+    playlistFile("B.zepo", {b, path("A.zepo")}, "\n");
+    player->AddFiles({path("A.zepo")}, kReplace);
+    EXPECT_EQ(entries(), (Paths{a, b}));
+
+    // Two chains may each read the same file.
+    playlistFile("c.zepo", {flv("c.flv")});
+    playlistFile("one.zepo", {path("c.zepo")});
+    playlistFile("two.zepo", {path("c.zepo")});
+    player->AddFiles({path("one.zepo"), path("two.zepo")}, kReplace);
+    EXPECT_EQ(entries(), (Paths{path("c.flv"), path("c.flv")}));
+    EXPECT_TRUE(messages.texts.empty());
+}
+
+TEST_F(AddFilesTest, PlaylistLinesCanNameFoldersAndLongPaths)
+{
+    const std::string longPath =
+        flv(std::string(200, 'p') + "/" + std::string(200, 'q') + "/" + std::string(196, 'r') + ".flv");
+    ASSERT_GE(longPath.size(), 600u);
+    flv("tree/one.flv");
+    flv("tree/deeper/two.flv");
+    write("lower.zepo", "[playlist]\r\n" + path("tree/one.flv") + "\r\n");
+    playlistFile("mixed.zepo", {longPath, path("tree"), path("lower.zepo")}, "\n");
+    player->AddFiles({path("mixed.zepo")}, kReplace);
+    EXPECT_EQ(entries(), (Paths{longPath, path("tree/deeper/two.flv"), path("tree/one.flv")}));
+}
+
+TEST_F(AddFilesTest, FolderLinksBackUpTheTreeAreScannedOnce)
+{
+    flv("loop/a.flv");
+    ASSERT_EQ(::symlink(path("loop").c_str(), path("loop/again").c_str()), 0);
+    player->AddFiles({path("loop")}, kReplace);
+    EXPECT_EQ(entries(), Paths{path("loop/a.flv")});
+}
+
+TEST_F(AddFilesTest, HandOverRecordReplacesTheListWithItsPieces)
+{
+    startWithOldList();
+    const std::string a = flv("a.flv"), b = flv("b.flv");
+    EXPECT_FALSE(player->OnCopyData(0x8001, a + "|"));
+    EXPECT_EQ(entries().size(), 1u);
+    EXPECT_TRUE(player->OnCopyData(0x8000, a + "||" + b + "|" + std::string(1, '\0') + path("old.flv") + "|"));
+    EXPECT_EQ(entries(), (Paths{a, b}));
+    EXPECT_TRUE(messages.texts.empty()) << "the empty piece is skipped";
+}
+
+TEST_F(AddFilesTest, MessageAndTitleCommandsOfThePlaylistMovie)
+{
+    playlist().OnMovieCommand("msg", "");
+    playlist().OnMovieCommand("text", "新しい題");
+    playlist().OnMovieCommand("Msg", "ignored");
+    EXPECT_EQ(messages.texts, Paths{""});
+    EXPECT_EQ(playlist().windowTitle(), "新しい題");
+}
+
+} // namespace
+} // namespace zepo

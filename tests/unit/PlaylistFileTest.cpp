@@ -1,0 +1,177 @@
+#include "platform/PathText.h"
+#include "playlist/CPlayListDlg.h"
+#include "playlist/FileAccess.h"
+#include "playlist/FolderScan.h"
+#include "playlist/PlaylistFile.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+#include <csignal>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zepo {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+class PlaylistFileTest : public ::testing::Test {
+protected:
+    std::string path(const std::string& name) const { return fromQt(dir.path()) + "/" + name; }
+    std::string write(const std::string& name, const std::string& bytes) const
+    {
+        std::ofstream(path(name), std::ios::binary) << bytes;
+        return path(name);
+    }
+    static std::string read(const std::string& file)
+    {
+        std::ifstream in(file, std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        return bytes.str();
+    }
+    // Files in the folder, to see that no temporary file was left behind.
+    std::size_t fileCount() const
+    {
+        return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System).size();
+    }
+
+    QTemporaryDir dir;
+};
+
+TEST_F(PlaylistFileTest, WritesTheHeaderAndEveryPathWithCrLf)
+{
+    const std::string file = path("two.zepo");
+    ASSERT_TRUE(writePlaylistFile(file, "/a.flv\n/b c.flv\n"));
+    EXPECT_EQ(read(file), "[PlayList]\r\n/a.flv\r\n/b c.flv\r\n");
+
+    const std::string empty = path("empty.zepo");
+    ASSERT_TRUE(writePlaylistFile(empty, ""));
+    EXPECT_EQ(read(empty), "[PlayList]\r\n");
+    EXPECT_EQ(read(empty).size(), 12u);
+}
+
+TEST_F(PlaylistFileTest, ReadsLfAndCrLfLinesAlikeAndALastLineWithoutEnd)
+{
+    const Lines expected{"[PlayList]", "/a.flv", "", "/b c.flv"};
+    EXPECT_EQ(readPlaylistLines(write("crlf", "[PlayList]\r\n/a.flv\r\n\r\n/b c.flv\r\n")), expected);
+    EXPECT_EQ(readPlaylistLines(write("lf", "[PlayList]\n/a.flv\n\n/b c.flv\n")), expected);
+    EXPECT_EQ(readPlaylistLines(write("open", "[PlayList]\n/a.flv\n\n/b c.flv")), expected);
+    // Only a CR right before LF is a line end; quotes, tabs and spaces stay.
+    EXPECT_EQ(readPlaylistLines(write("cr", "a\rb\r\n \"q\"\t\n")), (Lines{"a\rb", " \"q\"\t"}));
+    EXPECT_EQ(readPlaylistLines(write("zero", std::string("/a.flv\0tail\n/b\n", 15))), (Lines{"/a.flv", "/b"}));
+    EXPECT_EQ(readPlaylistLines(path("missing")), std::nullopt);
+}
+
+TEST_F(PlaylistFileTest, ReadsLongLinesWhole)
+{
+    const std::string japanese = "/ビデオ/" + std::string(600, 'x') + ".flv";
+    std::string bytes = japanese + "\r\n";
+    // Short lines up to just before the reader's 64 KiB chunk ends, then a line across.
+    std::size_t fillers = 0;
+    for (; bytes.size() < 64 * 1024 - 40; ++fillers)
+        bytes += std::string(99, 'f') + "\n";
+    const std::string across = "/across/" + std::string(80, 'c') + ".flv";
+    // A line longer than any path the system can open is left out, the next one kept.
+    bytes += across + "\r\n" + std::string(5000, 'z') + "\n/after.flv\n";
+    const Lines lines = readPlaylistLines(write("long", bytes)).value();
+    ASSERT_EQ(lines.size(), fillers + 3);
+    EXPECT_EQ(lines.front(), japanese);
+    EXPECT_EQ(lines[fillers + 1], across);
+    EXPECT_EQ(lines.back(), "/after.flv");
+}
+
+TEST_F(PlaylistFileTest, RecognisesPlaylistsByTheirExactHeader)
+{
+    EXPECT_EQ(CPlayListDlg::IsPlaylistFile(write("any.name", "[PlayList] anything\r\n/a.flv\r\n")), 0);
+    EXPECT_EQ(CPlayListDlg::IsPlaylistFile(write("bare", "[PlayList]")), 0);
+    EXPECT_EQ(CPlayListDlg::IsPlaylistFile(write("lower.zepo", "[playlist]\r\n/a.flv\r\n")), -1);
+    EXPECT_EQ(CPlayListDlg::IsPlaylistFile(write("broken.zepo", "[Play\nList]\n")), -1);
+    EXPECT_EQ(CPlayListDlg::IsPlaylistFile(write("empty.zepo", "")), -1);
+    EXPECT_EQ(CPlayListDlg::IsPlaylistFile(path("missing.zepo")), -1);
+    EXPECT_EQ(CPlayListDlg::IsPlaylistFile(fromQt(dir.path())), -1);
+    EXPECT_EQ(CPlayListDlg::IsPlaylistFile(""), 2);
+}
+
+TEST_F(PlaylistFileTest, RecognisesFlvFilesByTheirFirstThreeBytes)
+{
+    EXPECT_EQ(CPlayListDlg::IsFlvFile(write("video.dat", "FLV\x01")), 0);
+    EXPECT_EQ(CPlayListDlg::IsFlvFile(write("lower", "flv")), 0);
+    EXPECT_EQ(CPlayListDlg::IsFlvFile(write("mixed", "fLv and more")), 0);
+    EXPECT_EQ(CPlayListDlg::IsFlvFile(write("fake.flv", "RIFF....")), 1);
+    EXPECT_EQ(CPlayListDlg::IsFlvFile(write("short.flv", "FL")), 1);
+    EXPECT_EQ(CPlayListDlg::IsFlvFile(path("missing.flv")), -1);
+    EXPECT_EQ(CPlayListDlg::IsFlvFile(""), 2);
+}
+
+TEST_F(PlaylistFileTest, PipesAreNeverReadSoTheyCannotBlock)
+{
+    const std::string fifo = path("pipe.flv");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(CPlayListDlg::IsPlaylistFile(fifo), -1);
+    EXPECT_EQ(CPlayListDlg::IsFlvFile(fifo), -1);
+    EXPECT_EQ(readPlaylistLines(fifo), std::nullopt);
+}
+
+TEST_F(PlaylistFileTest, SavingReplacesTheWholeFileAndKeepsItsPermissions)
+{
+    const std::string file = write("list.zepo", "an earlier, much longer playlist file content\r\n");
+    ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+    ASSERT_TRUE(writePlaylistFile(file, "/a.flv\n"));
+    EXPECT_EQ(read(file), "[PlayList]\r\n/a.flv\r\n");
+    struct stat info {};
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_EQ(fileCount(), 1u);
+}
+
+TEST_F(PlaylistFileTest, FailedSavesReportFailureAndLeaveTheEarlierFileIntact)
+{
+    EXPECT_FALSE(writePlaylistFile(path("no/such/folder/list.zepo"), "/a.flv\n"));
+
+    // A folder in the way: the rename fails and the folder stays.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("taken.zepo"));
+    EXPECT_FALSE(writePlaylistFile(path("taken.zepo"), "/a.flv\n"));
+    EXPECT_TRUE(QFileInfo(toQt(path("taken.zepo"))).isDir());
+
+    // A write that fails half way (the file size limit stands in for a full disk).
+    const std::string earlier = "[PlayList]\r\n/old.flv\r\n";
+    const std::string file = write("list.zepo", earlier);
+    struct rlimit saved {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit tight = saved;
+    tight.rlim_cur = 16;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
+    const bool written = writePlaylistFile(file, std::string(200, 'x') + "\n");
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(read(file), earlier);
+    EXPECT_EQ(fileCount(), 1u) << "the temporary file is removed";
+}
+
+TEST_F(PlaylistFileTest, FolderEntriesComeInNameOrderWithoutRegardToCase)
+{
+    for (const char* name : {"b.flv", "A.flv", ".hidden.flv", "_x.flv", "C.txt", "a.flv"})
+        write(name, "FLV");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Sub"));
+    const std::string folder = fromQt(dir.path());
+    std::vector<std::string> names;
+    for (const FolderEntry& entry : listFolder(folder + "/")) {
+        EXPECT_EQ(entry.path.rfind(folder + "/", 0), 0u) << "one slash between folder and name";
+        EXPECT_EQ(entry.isFolder, entry.path == folder + "/Sub");
+        names.push_back(entry.path.substr(folder.size() + 1));
+    }
+    // Upper-case comparison puts "_" after the letters; names equal but for case go
+    // in byte order.
+    EXPECT_EQ(names, (std::vector<std::string>{".hidden.flv", "A.flv", "a.flv", "b.flv", "C.txt", "Sub", "_x.flv"}));
+    EXPECT_TRUE(listFolder(path("missing")).empty());
+}
+
+} // namespace
+} // namespace zepo
