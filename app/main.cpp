@@ -5,11 +5,13 @@
 #include "platform/ExecutablePath.h"
 #include "platform/QtMessageBox.h"
 #include "platform/QtTimerService.h"
+#include "platform/X11Platform.h"
 #include "player/CPlayerDlg.h"
 
 #include <QApplication>
 
 namespace {
+// Off X11 nothing changes the display and no other window is known.
 class NoDisplayModes : public zepo::DisplayModes {
 public:
     std::optional<zepo::DisplayMode> current() override { return std::nullopt; }
@@ -32,13 +34,18 @@ int main(int argc, char** argv)
     zepo::QtTimerService timers;
     zepo::QtMessageBox messages;
     zepo::MovieEnvironment movies{timers, [] { return std::unique_ptr<zepo::stream::NetStream>(); }};
-    NoDisplayModes modes;
-    NoDesktop desktop;
+    zepo::X11Platform x11 = zepo::openX11Platform();
+    NoDisplayModes noModes;
+    NoDesktop noDesktop;
+    zepo::DisplayModes& modes = x11.displayModes ? static_cast<zepo::DisplayModes&>(*x11.displayModes) : noModes;
+    zepo::DesktopWindows& desktop = x11.desktop ? static_cast<zepo::DesktopWindows&>(*x11.desktop) : noDesktop;
     std::vector<std::string> arguments;
     for (int i = 1; i < argc; ++i)
         arguments.emplace_back(argv[i]);
     zepo::CPlayerDlg player({movies, messages, modes, desktop, zepo::executablePath(), arguments, {}});
     messages.setParent(&player);
+    if (x11.displayModes)
+        x11.displayModes->setReferenceWindow(player.winId());
     player.exec();
     return 0;
 }

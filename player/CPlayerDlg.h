@@ -6,11 +6,19 @@
 #include "playlist/PlayerWindowLink.h"
 
 #include <QDialog>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+class QAction;
+class QDropEvent;
+class QKeyEvent;
+class QMenu;
+class QMouseEvent;
+class QWheelEvent;
 
 namespace zepo {
 
@@ -81,6 +89,10 @@ public:
     int OnShortcutKey(int virtualKey, bool ctrlDown) override;
     FilterOutcome PreTranslateMessage(QObject* target, QEvent* event);
     void ShowContextMenu(int x, int y);
+    // Runs a built context menu at a screen point and returns the chosen item (null when
+    // none); QMenu::exec unless a test puts something else here.
+    using MenuRunner = std::function<QAction*(QMenu& menu, const QPoint& screenPos)>;
+    void setContextMenuRunner(MenuRunner runner) { menuRunner_ = std::move(runner); }
 
     // --- Full screen and display modes
     void ToggleFullScreen(int leaveOnly) override;
@@ -104,6 +116,25 @@ protected:
 private:
     void followDockedPlaylist();
     void placeOuter(const QRect& outer);
+
+    // Commands, input filter and menu (PlayerCommands.cpp).
+    void toggleTopMost();
+    void togglePlaylist();
+    void runSettingsCommand();
+    FilterOutcome filterKeyPress(QKeyEvent* event);
+    FilterOutcome filterDoubleClick(QObject* target, QMouseEvent* event);
+    void onMouseMove();
+    void onWheel(QWheelEvent* event);
+    void onDrop(QDropEvent* event);
+    bool isPropagatedDelivery(QObject* target, QEvent* event);
+    // Full screen (PlayerFullScreen.cpp).
+    void enterFullScreen();
+    void leaveFullScreen();
+    void recordDesktopWindows();
+    void restoreDesktopWindows();
+    bool placementOf(std::uint64_t id, WindowPlacement& out);
+    void restorePlacement(std::uint64_t id, const WindowPlacement& placement);
+    void showCursorAgain();
 
     PlayerServices services_;
     // Owned by the window; created in OnInitDialog, deleted by the save sequence.
@@ -131,7 +162,22 @@ private:
     };
     std::vector<SavedWindow> savedWindows_;
     bool playlistWasVisible_ = false;
+    int playlistWasDocked_ = 0;
     QRect windowedFrame_;
+    // The player's client rectangle and state before full screen, restored exactly.
+    QRect windowedGeometry_;
+    Qt::WindowStates windowedState_;
+    // The cursor is blanked by timer 2 until the pointer moves again.
+    bool cursorHidden_ = false;
+    MenuRunner menuRunner_;
+    // The key or wheel event last acted on: Qt hands an event the target ignores on to
+    // its parents, and the filter sees it again there; it must act once per event.
+    struct LastInput {
+        const QEvent* event = nullptr;
+        int type = 0;
+        std::uint64_t timestamp = 0;
+        QPointer<QObject> target;
+    } lastInput_;
     bool closing_ = false;
 };
 
