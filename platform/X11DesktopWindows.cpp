@@ -104,6 +104,7 @@ bool X11DesktopWindows::placement(std::uint64_t id, WindowPlacement& out)
         || !XTranslateCoordinates(display, id, x_->root(), 0, 0, &x, &y, &child))
         return false;
     const Extents e = frameExtents(id);
+    extentsAtPlacement_[id] = e;
     out.frame = QRect(x - e.left, y - e.top, attributes.width + e.left + e.right, attributes.height + e.top + e.bottom);
     out.maximized = hasState(id, "_NET_WM_STATE_MAXIMIZED_VERT") && hasState(id, "_NET_WM_STATE_MAXIMIZED_HORZ");
     out.minimized = isMinimized(id);
@@ -131,7 +132,10 @@ void X11DesktopWindows::setPlacement(std::uint64_t id, const WindowPlacement& pl
     if (placement.maximized)
         return;
 
-    const Extents e = frameExtents(id);
+    // The extents the frame was measured with give back the client size it had; a
+    // window being managed again has none (or zero ones) until its frame is made.
+    const auto known = extentsAtPlacement_.find(id);
+    const Extents e = known != extentsAtPlacement_.end() ? known->second : frameExtents(id);
     const int width = placement.frame.width() - e.left - e.right;
     const int height = placement.frame.height() - e.top - e.bottom;
     if (width <= 0 || height <= 0)

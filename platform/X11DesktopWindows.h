@@ -2,6 +2,7 @@
 
 #include "platform/DesktopWindows.h"
 
+#include <map>
 #include <memory>
 
 namespace zepo {
@@ -32,6 +33,8 @@ private:
     DesktopWindow describe(unsigned long window, bool visible);
 
     std::shared_ptr<X11Connection> x_;
+    // The frame extents each window had when its placement was read.
+    std::map<std::uint64_t, Extents> extentsAtPlacement_;
 };
 
 } // namespace zepo

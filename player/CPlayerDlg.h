@@ -128,12 +128,12 @@ private:
     void onDrop(QDropEvent* event);
     bool isPropagatedDelivery(QObject* target, QEvent* event);
     // Full screen (PlayerFullScreen.cpp).
+    struct SavedWindow;
     void enterFullScreen();
     void leaveFullScreen();
     void recordDesktopWindows();
     void restoreDesktopWindows();
-    bool placementOf(std::uint64_t id, WindowPlacement& out);
-    void restorePlacement(std::uint64_t id, const WindowPlacement& placement);
+    void restorePlaylistWindow();
     void showCursorAgain();
 
     PlayerServices services_;
@@ -157,13 +157,14 @@ private:
 
     // Full-screen bookkeeping: the windows recorded on entering, restored on leaving.
     struct SavedWindow {
-        std::uint64_t id;
+        std::uint64_t id = 0;
         WindowPlacement placement;
     };
     std::vector<SavedWindow> savedWindows_;
     bool playlistWasVisible_ = false;
+    // The playlist window's place and docking when full screen began.
     int playlistWasDocked_ = 0;
-    QRect windowedFrame_;
+    QRect playlistGeometry_;
     // The player's client rectangle and state before full screen, restored exactly.
     QRect windowedGeometry_;
     Qt::WindowStates windowedState_;

@@ -25,17 +25,6 @@ const std::string kRestartNeeded = "設定の変更を有効にするには\n再
 const std::string kChangeFailed = "設定の変更に失敗しました";
 // What the movie's correction factors hold when nothing is corrected.
 const std::string kNoCorrection = "1.0";
-
-QRect outerRectOf(const QWidget& w)
-{
-    if (w.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) {
-        const QRect frame = w.frameGeometry();
-        const QRect client = w.geometry();
-        return w.normalGeometry().adjusted(frame.left() - client.left(), frame.top() - client.top(),
-                                           frame.right() - client.right(), frame.bottom() - client.bottom());
-    }
-    return w.frameGeometry();
-}
 } // namespace
 
 void CPlayerDlg::ToggleFullScreen(int leaveOnly)
@@ -52,12 +41,12 @@ void CPlayerDlg::enterFullScreen()
         return;
     recordDesktopWindows();
     playlistWasVisible_ = m_playlist->isVisible();
-    playlistWasDocked_ = m_playlist->m_docked;
     m_playlist->hide();
+    playlistWasDocked_ = m_playlist->m_docked;
+    playlistGeometry_ = m_playlist->geometry();
 
     windowedState_ = windowState();
     windowedGeometry_ = (windowedState_ & Qt::WindowMaximized) ? normalGeometry() : geometry();
-    windowedFrame_ = outerRectOf(*this);
 
     ChangeDisplayMode();
     // The window manager's full-screen state takes caption and border away and covers
@@ -82,22 +71,38 @@ void CPlayerDlg::leaveFullScreen()
         setGeometry(windowedGeometry_);
     }
     raise();
+    restorePlaylistWindow();
 
-    if (m_playlist) {
-        if (playlistWasVisible_) {
-            m_playlist->show();
-        } else {
-            m_playlist->hide();
-        }
-        // The windows' frames settle asynchronously; a docked playlist stays docked.
-        if (playlistWasDocked_ == 1) {
-            m_playlist->m_docked = 1;
-            followDockedPlaylist();
-        }
-    }
     m_fullScreen = 0;
     SetCursorHideTimer(0);
     showCursorAgain();
+}
+
+void CPlayerDlg::restorePlaylistWindow()
+{
+    if (!m_playlist)
+        return;
+    // While hidden it followed the player around: it goes back to its place first, so
+    // that it shows there.
+    if (m_playlist->geometry() != playlistGeometry_)
+        m_playlist->setGeometry(playlistGeometry_);
+    if (!playlistWasVisible_) {
+        m_playlist->hide();
+        m_playlist->m_docked = playlistWasDocked_;
+        return;
+    }
+    m_playlist->show();
+    // Showing ran the docking rules against our frame, which the window manager has not
+    // given back yet, and Qt's idea of where a framed window stands may lag behind the
+    // desktop's: the recorded placement is the desktop's own, and it goes back last.
+    m_playlist->m_docked = playlistWasDocked_;
+    const std::uint64_t id = m_playlist->internalWinId();
+    for (const SavedWindow& saved : savedWindows_) {
+        if (saved.id == id) {
+            services_.desktop.setPlacement(id, saved.placement);
+            break;
+        }
+    }
 }
 
 void CPlayerDlg::recordDesktopWindows()
@@ -114,52 +119,27 @@ void CPlayerDlg::recordDesktopWindows()
             continue;
         if (!window.visible && window.title != playlistTitle)
             continue;
-        WindowPlacement placement;
-        if (placementOf(window.id, placement))
-            savedWindows_.push_back({window.id, placement});
+        SavedWindow saved{window.id, {}};
+        if (services_.desktop.placement(window.id, saved.placement))
+            savedWindows_.push_back(saved);
     }
 }
 
 void CPlayerDlg::restoreDesktopWindows()
 {
+    // Our own windows are left to Qt, which must keep knowing where they stand: the
+    // player goes back to its exact rectangle, the playlist once it shows again.
+    const std::uint64_t own[] = {internalWinId(), m_playlist ? m_playlist->internalWinId() : 0};
     for (const DesktopWindow& window : services_.desktop.list()) {
+        if (window.id == own[0] || window.id == own[1])
+            continue;
         for (const SavedWindow& saved : savedWindows_) {
             if (saved.id == window.id) {
-                restorePlacement(saved.id, saved.placement);
+                services_.desktop.setPlacement(saved.id, saved.placement);
                 break;
             }
         }
     }
-}
-
-// Our own two windows are placed through Qt, which must keep knowing where they are;
-// every other window through the desktop.
-bool CPlayerDlg::placementOf(std::uint64_t id, WindowPlacement& out)
-{
-    QWidget* own = nullptr;
-    if (id == internalWinId())
-        own = this;
-    else if (m_playlist && id == m_playlist->internalWinId())
-        own = m_playlist.get();
-    if (!own)
-        return services_.desktop.placement(id, out);
-    out.frame = outerRectOf(*own);
-    out.maximized = own->isMaximized();
-    out.minimized = own->isMinimized();
-    return true;
-}
-
-void CPlayerDlg::restorePlacement(std::uint64_t id, const WindowPlacement& placement)
-{
-    if (id == internalWinId())
-        return;  // the player window goes back to its exact rectangle after this
-    if (m_playlist && id == m_playlist->internalWinId()) {
-        const QSize frameExtra = m_playlist->frameGeometry().size() - m_playlist->geometry().size();
-        m_playlist->resize(placement.frame.size() - frameExtra);
-        m_playlist->move(placement.frame.topLeft());
-        return;
-    }
-    services_.desktop.setPlacement(id, placement);
 }
 
 int CPlayerDlg::ChangeDisplayMode()
