@@ -5,6 +5,7 @@
 #include "platform/TimerService.h"
 #include "playlist/PlayerWindowLink.h"
 
+#include <QCursor>
 #include <QDialog>
 #include <QPointer>
 #include <functional>
@@ -168,8 +169,13 @@ private:
     // The player's client rectangle and state before full screen, restored exactly.
     QRect windowedGeometry_;
     Qt::WindowStates windowedState_;
-    // The cursor is blanked by timer 2 until the pointer moves again.
-    bool cursorHidden_ = false;
+    // Widgets of ours whose cursor timer 2 blanked until the pointer moves again, with
+    // the cursor each had set of its own (none: it showed its parent's).
+    struct BlankedCursor {
+        QPointer<QWidget> widget;
+        std::optional<QCursor> own;
+    };
+    std::vector<BlankedCursor> blankedCursors_;
     MenuRunner menuRunner_;
     // The key or wheel event last acted on: Qt hands an event the target ignores on to
     // its parents, and the filter sees it again there; it must act once per event.

@@ -7,6 +7,7 @@
 #include "playlist/CPlayListDlg.h"
 #include "res/DialogTemplates.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -206,19 +207,34 @@ void CPlayerDlg::SetCursorHideTimer(int on)
 void CPlayerDlg::OnCursorHideTick()
 {
     SetCursorHideTimer(0);
-    if (cursorHidden_)
+    if (!blankedCursors_.empty())
         return;
-    // Blank over every window of ours until the pointer moves again.
-    QGuiApplication::setOverrideCursor(QCursor(Qt::BlankCursor));
-    cursorHidden_ = true;
+    // The window and every child that sets a cursor of its own; the others show their
+    // parent's. Other windows, a dialog over the video for one, keep theirs.
+    QList<QWidget*> widgets = findChildren<QWidget*>();
+    widgets.prepend(this);
+    for (QWidget* widget : widgets) {
+        if (widget != this && !widget->testAttribute(Qt::WA_SetCursor))
+            continue;
+        BlankedCursor blanked{widget, std::nullopt};
+        if (widget->testAttribute(Qt::WA_SetCursor))
+            blanked.own = widget->cursor();
+        blankedCursors_.push_back(blanked);
+        widget->setCursor(Qt::BlankCursor);
+    }
 }
 
 void CPlayerDlg::showCursorAgain()
 {
-    if (!cursorHidden_)
-        return;
-    QGuiApplication::restoreOverrideCursor();
-    cursorHidden_ = false;
+    for (const BlankedCursor& blanked : blankedCursors_) {
+        if (!blanked.widget)
+            continue;
+        if (blanked.own)
+            blanked.widget->setCursor(*blanked.own);
+        else
+            blanked.widget->unsetCursor();
+    }
+    blankedCursors_.clear();
 }
 
 } // namespace zepo

@@ -3,7 +3,6 @@
 #include "player/DisplayModeChoice.h"
 #include "tests/unit/PlayerWindowFixture.h"
 
-#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QTest>
 
@@ -31,10 +30,15 @@ protected:
         QMouseEvent move(QEvent::MouseMove, QPointF(5, 5), QPointF(5, 5), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
         player->PreTranslateMessage(&player->playerControl(), &move);
     }
-    static bool cursorBlank()
+    bool cursorBlank()
     {
-        return QGuiApplication::overrideCursor() && QGuiApplication::overrideCursor()->shape() == Qt::BlankCursor;
+        const bool blank = player->cursor().shape() == Qt::BlankCursor;
+        // The video shows its window's cursor; a child's own cursor is blanked too.
+        EXPECT_EQ(player->playerControl().cursor().shape(), player->cursor().shape());
+        EXPECT_EQ(handCursorChild->cursor().shape(), blank ? Qt::BlankCursor : Qt::PointingHandCursor);
+        return blank;
     }
+    QWidget* handCursorChild = nullptr;
 };
 
 TEST_F(PlayerFullScreenTest, FirstFullScreenTakesTheLowestNumbered640x480AtTheCurrentDepth)
@@ -216,6 +220,8 @@ TEST_F(PlayerFullScreenTest, OurWindowsReturnToTheirPlaces)
 
 TEST_F(PlayerFullScreenTest, CursorHidesTwoSecondsAfterTheLastMoveInFullScreen)
 {
+    handCursorChild = new QWidget(&player->playerControl());
+    handCursorChild->setCursor(Qt::PointingHandCursor);
     settings().ChangeResolution = 0;
     settings().HideCursor = 1;
     mouseMove();
@@ -244,6 +250,8 @@ TEST_F(PlayerFullScreenTest, CursorHidesTwoSecondsAfterTheLastMoveInFullScreen)
 
 TEST_F(PlayerFullScreenTest, CursorStaysWithHideCursorOff)
 {
+    handCursorChild = new QWidget(&player->playerControl());
+    handCursorChild->setCursor(Qt::PointingHandCursor);
     settings().ChangeResolution = 0;
     settings().HideCursor = 0;
     player->ToggleFullScreen(0);
