@@ -2,8 +2,6 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -128,16 +126,28 @@ std::string IniText::serialise() const
 namespace ini {
 
 namespace {
+// The file's bytes: empty when there is no such file, nothing when it exists but cannot
+// be read.
 std::optional<std::string> readWhole(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad())
-        return std::nullopt;
-    return content.str();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return errno == ENOENT ? std::optional<std::string>(std::string()) : std::nullopt;
+    std::string content;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            content.append(buffer, static_cast<std::size_t>(n));
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            ::close(fd);
+            return std::nullopt;
+        }
+    }
+    ::close(fd);
+    return content;
 }
 
 bool writeAll(int fd, const std::string& content)
@@ -166,7 +176,12 @@ std::optional<std::string> read(const std::string& path, const std::string& sect
 
 bool write(const std::string& path, const std::string& section, const std::string& key, const std::string& value)
 {
-    IniText text(readWhole(path).value_or(std::string()));
+    // A file that exists but cannot be read is left alone: rewriting it from nothing
+    // would drop every other key.
+    const auto content = readWhole(path);
+    if (!content)
+        return false;
+    IniText text(*content);
     text.set(section, key, value);
     return replaceFileAtomically(path, text.serialise());
 }

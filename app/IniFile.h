@@ -30,7 +30,8 @@ private:
 namespace ini {
 // The value, or nothing when the file, the section or the key is absent or unreadable.
 std::optional<std::string> read(const std::string& path, const std::string& section, const std::string& key);
-// False when the file could not be replaced; the old file is then untouched.
+// False when the file could not be replaced, or exists but could not be read; the old
+// file is then untouched.
 bool write(const std::string& path, const std::string& section, const std::string& key, const std::string& value);
 // Replaces a file's content atomically (temporary file in the same folder, flushed to
 // disk, renamed over the target). False on any failure, with the target untouched.

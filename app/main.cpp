@@ -1,4 +1,4 @@
-#include "app/CSettingFile.h"
+#include "app/CPlayerApp.h"
 #include "movies/MovieEnvironment.h"
 #include "platform/DesktopWindows.h"
 #include "platform/DisplayModes.h"
@@ -6,6 +6,7 @@
 #include "platform/QtMessageBox.h"
 #include "platform/QtTimerService.h"
 #include "platform/X11Platform.h"
+#include "stream/FlvNetStreamFactory.h"
 #include "player/CPlayerDlg.h"
 
 #include <QApplication>
@@ -30,22 +31,26 @@ public:
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    // Every argument is a path: Qt sees none of them, so that a file named like one of
+    // its options (-style, -display, ...) is opened, not obeyed.
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    zepo::CPlayerApp shell(arguments);
+    if (!shell.InitInstance())
+        return 0;
+
     zepo::QtTimerService timers;
     zepo::QtMessageBox messages;
-    zepo::MovieEnvironment movies{timers, [] { return std::unique_ptr<zepo::stream::NetStream>(); }};
+    zepo::MovieEnvironment movies{timers, zepo::stream::createFlvNetStream};
     zepo::X11Platform x11 = zepo::openX11Platform();
     NoDisplayModes noModes;
     NoDesktop noDesktop;
     zepo::DisplayModes& modes = x11.displayModes ? static_cast<zepo::DisplayModes&>(*x11.displayModes) : noModes;
     zepo::DesktopWindows& desktop = x11.desktop ? static_cast<zepo::DesktopWindows&>(*x11.desktop) : noDesktop;
-    std::vector<std::string> arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments.emplace_back(argv[i]);
     zepo::CPlayerDlg player({movies, messages, modes, desktop, zepo::executablePath(), arguments, {}});
     messages.setParent(&player);
     if (x11.displayModes)
         x11.displayModes->setReferenceWindow(player.winId());
-    player.exec();
-    return 0;
+    return shell.Run(player);
 }

@@ -43,12 +43,13 @@ public:
 
     const MovieSlot& slot() const { return slot_; }
 
-    // --- The bridge: what the host calls through its control.
-    void setVariable(const std::string& path, const std::string& value);
-    std::string getVariable(const std::string& path) const;
+    // --- The bridge: what the host calls through its control. Virtual so that tests
+    // can record the host's calls.
+    virtual void setVariable(const std::string& path, const std::string& value);
+    virtual std::string getVariable(const std::string& path) const;
     // Jumps the command clip to a label; only target "FromMFC_mc" exists, and a label
     // the clip lacks does nothing.
-    void gotoLabel(const std::string& target, const std::string& label);
+    virtual void gotoLabel(const std::string& target, const std::string& label);
     // Back to frame 1, stopped / one frame ahead. Only the probe movie has frames to
     // step; for the others these do nothing.
     virtual void rewind() {}

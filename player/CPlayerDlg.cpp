@@ -3,7 +3,9 @@
 #include "app/CSettingFile.h"
 #include "movies/MovieEnvironment.h"
 #include "platform/DialogUnits.h"
+#include "platform/FrameExtents.h"
 #include "platform/LeadingInt.h"
+#include "platform/OuterGeometry.h"
 #include "player/AppIcon.h"
 #include "playlist/CPlayListDlg.h"
 #include "res/DialogTemplates.h"
@@ -23,10 +25,9 @@ constexpr int kAbsent = -999;
 // Outer sizes when nothing is restored.
 constexpr QSize kDefaultPlayerSize(320, 270);
 constexpr QSize kDefaultPlayListSize(250, 350);
-// The smallest client area: the panel's width and a strip of video.
-constexpr QSize kMinimumClient(320, 65);
-// Panel watch: how often the pointer is checked against the window.
-constexpr int kPanelWatchMs = 100;
+// The smallest client area: wide enough for the control panel to stay legible, yet
+// below the default outer width of 320 whatever the frame, and a 65-pixel strip.
+constexpr QSize kMinimumClient(300, 65);
 
 // Process-wide activation guard of the player window's half of the paired activation.
 int g_playerActivationGuard = 1;
@@ -34,14 +35,9 @@ int g_playerActivationGuard = 1;
 QRect frameRectOf(const QWidget& w)
 {
     // The normal (not maximised or minimised) outer rectangle.
-    if (w.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)) {
-        const QRect frame = w.frameGeometry();
-        const QRect client = w.geometry();
-        const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
-                               frame.right() - client.right(), frame.bottom() - client.bottom());
-        return w.normalGeometry().marginsAdded(margins);
-    }
-    return w.frameGeometry();
+    if (w.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))
+        return w.normalGeometry().marginsAdded(frameExtents(w).value_or(QMargins()));
+    return outerGeometry(w);
 }
 } // namespace
 
@@ -106,15 +102,6 @@ void CPlayerDlg::OnInitDialog()
     SetPanelWatch(1);
 }
 
-void CPlayerDlg::placeOuter(const QRect& outer)
-{
-    // move() places the frame; the frame's thickness is only known once the window
-    // manager has framed the window, until then it counts as zero.
-    const QSize frameExtra = frameGeometry().size() - geometry().size();
-    resize(outer.size() - frameExtra);
-    move(outer.topLeft());
-}
-
 void CPlayerDlg::RestoreGeometry()
 {
     CSettingFile& s = *m_settings;
@@ -144,11 +131,11 @@ void CPlayerDlg::RestoreGeometry()
             player.moveTopLeft(area.center() - QPoint(player.width() / 2, player.height() / 2));
         }
     }
-    placeOuter(player);
+    setOuterGeometry(*this, player, [this] { followDockedPlaylist(); });
     if (!list)
         list = QRect(QPoint(player.x() + player.width(), player.y()), kDefaultPlayListSize);
-    m_playlist->resize(list->size());
-    m_playlist->move(list->topLeft());
+    setOuterGeometry(*m_playlist, *list);
+    m_playlist->UpdateDocking();
     m_player.setGeometry(rect());
 }
 
@@ -235,13 +222,13 @@ void CPlayerDlg::followDockedPlaylist()
 {
     if (!m_playlist || m_playlist->m_docked != 1)
         return;
-    const QRect player = frameGeometry();
-    m_playlist->move(player.x() + player.width(), player.y());
+    const QRect player = outerGeometry(*this);
+    moveOuterTo(*m_playlist, QPoint(player.x() + player.width(), player.y()));
 }
 
 QRect CPlayerDlg::playerFrameRect() const
 {
-    return frameGeometry();
+    return outerGeometry(*this);
 }
 
 void CPlayerDlg::changeEvent(QEvent* event)

@@ -105,23 +105,26 @@ public:
     QRect playerFrameRect() const override;
     void OnPairedActivation() override;
 
+    // Enter and Escape never end the window as a dialog's default and cancel keys would.
+    void reject() override;
+    void accept() override;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void reject() override;
-    void accept() override;
 
 private:
     void followDockedPlaylist();
-    void placeOuter(const QRect& outer);
 
     // Commands, input filter and menu (PlayerCommands.cpp).
     void toggleTopMost();
     void togglePlaylist();
     void runSettingsCommand();
+    void runAspectDialog();
+    void runAboutBox();
     FilterOutcome filterKeyPress(QKeyEvent* event);
     FilterOutcome filterDoubleClick(QObject* target, QMouseEvent* event);
     void onMouseMove();

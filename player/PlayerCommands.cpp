@@ -1,5 +1,8 @@
 // Commands, the input filter, shortcut keys and the context menu.
 #include "app/CSettingFile.h"
+#include "dialogs/CAboutDlg.h"
+#include "dialogs/CAspectDlg.h"
+#include "dialogs/CSettingDlg.h"
 #include "platform/PathText.h"
 #include "platform/VirtualKeys.h"
 #include "player/CPlayerDlg.h"
@@ -64,6 +67,12 @@ void CPlayerDlg::OnCommand(int id)
     case cmd::Settings:
         runSettingsCommand();
         break;
+    case cmd::AspectDialog:
+        runAspectDialog();
+        break;
+    case cmd::About:
+        runAboutBox();
+        break;
     default:
         break;
     }
@@ -101,9 +110,26 @@ void CPlayerDlg::togglePlaylist()
 void CPlayerDlg::runSettingsCommand()
 {
     ToggleFullScreen(1);
+    if (!m_settings)
+        return;
     // While the flag is set a double-click on the video does not toggle full screen.
     m_settingDlgOpen = 1;
+    CSettingDlg dialog(*m_settings, services_.displayModes, services_.messages, this);
+    dialog.exec();
     m_settingDlgOpen = 0;
+}
+
+// The dialog reads and writes the player movie through its control.
+void CPlayerDlg::runAspectDialog()
+{
+    CAspectDlg dialog(m_player, this);
+    dialog.exec();
+}
+
+void CPlayerDlg::runAboutBox()
+{
+    CAboutDlg dialog(services_.movies, this);
+    dialog.exec();
 }
 
 int CPlayerDlg::OnShortcutKey(int virtualKey, bool ctrlDown)

@@ -109,9 +109,7 @@ void CPlayerDlg::restorePlaylistWindow()
 void CPlayerDlg::recordDesktopWindows()
 {
     savedWindows_.clear();
-    // The playlist window is recorded by its title even when hidden; it needs a native
-    // window for the desktop to list it.
-    m_playlist->winId();
+    // The playlist window is recorded by its title even when hidden.
     const std::string playlistTitle = tmpl::kPlayListCaption;
     for (const DesktopWindow& window : services_.desktop.list()) {
         if (savedWindows_.size() >= kMaxSavedWindows)

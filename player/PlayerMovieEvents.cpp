@@ -12,24 +12,33 @@
 namespace zepo {
 
 namespace {
+// Panel watch: how often the pointer is checked against the window.
 constexpr int kPanelWatchMs = 100;
 const std::string kClip = "FromMFC_mc";
 } // namespace
 
 void CPlayerDlg::OnProbeFSCommand(const std::string& command, const std::string& args)
 {
-    const auto copy = [this](std::initializer_list<const char*> names) {
-        for (const char* name : names)
-            m_player.SetVariable(name, m_probe.GetVariable(name));
+    // The probe's results as they stand when its command arrives: all six are read first,
+    // whatever the command, and each relay copies its subset of them in its own order.
+    enum Result { DataFlag, SizeFlag, TotalTimeFlag, Width, Height, Duration, kResults };
+    static const char* const kNames[kResults] = {"m_data_flag", "Size_flag", "TotalTime_flag",
+                                                 "m_width",     "m_height",  "m_duration"};
+    std::string values[kResults];
+    for (int i = 0; i < kResults; ++i)
+        values[i] = m_probe.GetVariable(kNames[i]);
+    const auto copy = [&](std::initializer_list<Result> results) {
+        for (Result r : results)
+            m_player.SetVariable(kNames[r], values[r]);
     };
     if (command == "getTotalTime") {
-        copy({"m_duration"});
+        copy({Duration});
         m_player.TGotoLabel(kClip, "getTotalTime");
     } else if (command == "allDone") {
-        copy({"m_data_flag", "Size_flag", "TotalTime_flag", "m_width", "m_height", "m_duration"});
+        copy({DataFlag, SizeFlag, TotalTimeFlag, Width, Height, Duration});
         m_player.TGotoLabel(kClip, "allDone");
     } else if (command == "getSize") {
-        copy({"m_data_flag", "Size_flag", "m_width", "m_height"});
+        copy({DataFlag, SizeFlag, Width, Height});
         m_player.TGotoLabel(kClip, "getSize");
     } else if (command == "searchStart") {
         m_player.TGotoLabel(kClip, "searchStart");
@@ -88,9 +97,12 @@ void CPlayerDlg::OnPanelWatchTick()
 {
     const QPoint cursor = services_.cursorPosition ? services_.cursorPosition() : QCursor::pos();
     const QRect window = frameGeometry();
-    // All four edges count as inside (QRect's right and bottom are the last pixels).
-    const bool inside = cursor.x() >= window.left() && cursor.x() <= window.left() + window.width()
-        && cursor.y() >= window.top() && cursor.y() <= window.top() + window.height();
+    // The window's edges are left, top, left + width and top + height (the right and
+    // bottom edges lie just past the last pixel), and all four count as inside.
+    const int right = window.left() + window.width();
+    const int bottom = window.top() + window.height();
+    const bool inside = cursor.x() >= window.left() && cursor.x() <= right && cursor.y() >= window.top()
+        && cursor.y() <= bottom;
     if (inside)
         return;
     SetPanelWatch(0);

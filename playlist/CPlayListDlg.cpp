@@ -2,6 +2,8 @@
 
 #include "movies/MovieEnvironment.h"
 #include "platform/DialogUnits.h"
+#include "platform/FrameExtents.h"
+#include "platform/OuterGeometry.h"
 #include "platform/MessageBoxService.h"
 #include "platform/PathText.h"
 #include "platform/VirtualKeys.h"
@@ -49,8 +51,10 @@ CPlayListDlg::~CPlayListDlg()
 bool CPlayListDlg::CreateListWindow(PlayerWindowLink* player)
 {
     m_player = player;
-    // Created hidden; the player window decides where it goes and whether it shows.
+    // Created hidden; the player window decides where it goes and whether it shows. The
+    // native window exists from now on, so the desktop lists it even while hidden.
     setVisible(false);
+    (void)winId();
     qApp->installEventFilter(this);
     return true;
 }
@@ -64,21 +68,21 @@ void CPlayListDlg::resizeEvent(QResizeEvent* event)
 void CPlayListDlg::moveEvent(QMoveEvent* event)
 {
     QDialog::moveEvent(event);
-    dockToPlayer();
+    UpdateDocking();
 }
 
-void CPlayListDlg::dockToPlayer()
+void CPlayListDlg::UpdateDocking()
 {
     if (!m_player)
         return;
     const QRect p = m_player->playerFrameRect();
-    const QRect l = frameGeometry();
+    const QRect l = outerGeometry(*this);
     const int playerRight = p.x() + p.width();
     if (l.left() - kSnapDistance <= playerRight && playerRight <= l.left() + kSnapDistance
         && l.top() - kSnapDistance <= p.top() && p.top() <= l.top() + kSnapDistance) {
         m_docked = 1;
         if (l.topLeft() != QPoint(playerRight, p.top()))
-            move(playerRight, p.top());
+            moveOuterTo(*this, QPoint(playerRight, p.top()));
     } else {
         m_docked = 0;
     }

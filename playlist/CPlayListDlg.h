@@ -27,6 +27,9 @@ public:
     bool CreateListWindow(PlayerWindowLink* player);
 
     // --- Window
+    // Docks or frees the window by where it stands now (Qt holds back the move events of
+    // hidden windows, so a placement made while hidden is judged here).
+    void UpdateDocking();
     FilterOutcome PreTranslateMessage(QObject* target, QEvent* event);
     void OnPairedActivation();
     // Drops, always appended.
@@ -46,6 +49,10 @@ public:
 
     int m_docked = 1;
 
+    // Enter and Escape never end the window as a dialog's default and cancel keys would.
+    void reject() override;
+    void accept() override;
+
 protected:
     void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -53,11 +60,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    void reject() override;
-    void accept() override;
 
 private:
-    void dockToPlayer();
 
     MessageBoxService& messages_;
     PlayerWindowLink* m_player = nullptr;

@@ -52,20 +52,51 @@ e2e_launch() {
   E2E_PIDS+=($E2E_ZEPO_PID)
 }
 
-# Waits until a window with exactly this title exists; prints its id.
+# Waits until a window with exactly this title (case-sensitive) exists; prints its id.
 e2e_wait_window() {
   local title=$1 i id
   for i in $(seq 1 200); do
-    id=$(xdotool search --name "^${title}\$" 2>/dev/null | head -n1 || true)
-    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    for id in $(xdotool search --name "$title" 2>/dev/null || true); do
+      if [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$title" ]; then echo "$id"; return 0; fi
+    done
     sleep 0.05
   done
   e2e_fail "no window titled '$title'"
 }
 
-# Outer geometry "x y w h" of a window as the window manager frames it.
+# Outer geometry "x y w h" of a window: its client rectangle plus the frame the window
+# manager announces in _NET_FRAME_EXTENTS (left, right, top, bottom).
 e2e_frame_geometry() {
-  wmctrl -lG | awk -v id="$(printf '0x%08x' "$1")" '$1 == id { print $3, $4, $5, $6 }'
+  local info x y w h l r t b
+  info=$(xwininfo -id "$1")
+  x=$(awk '/Absolute upper-left X/ { print $NF }' <<<"$info")
+  y=$(awk '/Absolute upper-left Y/ { print $NF }' <<<"$info")
+  w=$(awk '/^ *Width:/ { print $NF }' <<<"$info")
+  h=$(awk '/^ *Height:/ { print $NF }' <<<"$info")
+  read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ',' ; echo "0 0 0 0")
+  l=${l:-0}; r=${r:-0}; t=${t:-0}; b=${b:-0}
+  echo "$(( x - l )) $(( y - t )) $(( w + l + r )) $(( h + t + b ))"
+}
+
+# Waits (at most 20 s) for the launched player to exit; fails when it hangs or errs.
+e2e_wait_exit() {
+  local pid=${1:-$E2E_ZEPO_PID} i
+  for i in $(seq 1 400); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid" || e2e_fail "zepo exited with status $?"
+      return 0
+    fi
+    sleep 0.05
+  done
+  kill -9 "$pid" 2>/dev/null || true
+  e2e_fail "zepo did not exit"
+}
+
+# Moves a window's frame to x y, as a user dragging it would (the window manager is asked
+# with north-west gravity, which places the frame, not the client).
+e2e_move_frame() {
+  wmctrl -i -r "$1" -e "1,$2,$3,-1,-1"
+  sleep 0.3
 }
 
 e2e_screenshot() {

@@ -25,6 +25,8 @@ void ScriptedStream::seek(double seconds)
 {
     calls.push_back("seek:" + as::formatNumber(seconds));
     double target = std::max(0.0, seconds);
+    if (end_ >= 0 && target > end_ && seekPastEndStays_)
+        return;
     if (end_ >= 0)
         target = std::min(target, end_);
     time_ = target;

@@ -17,6 +17,9 @@ public:
     void metaData(const stream::AmfValue& metadata) { emitMetaData(metadata); }
     // Seeks move the time to the target, clamped to [0, end] when an end is set.
     void setEnd(double seconds) { end_ = seconds; }
+    // With an end set: a seek beyond it leaves the time where it was, instead of landing
+    // on the end (as a stream that refuses such seeks would).
+    void setSeekPastEndStays(bool stays) { seekPastEndStays_ = stays; }
 
     // --- What the test reads
     std::vector<std::string> calls;  // "play:<path>", "close", "seek:<s>", "pause", "resume", ...
@@ -46,6 +49,7 @@ public:
 private:
     double time_ = 0;
     double end_ = -1;
+    bool seekPastEndStays_ = false;
 };
 
 // Hands out ScriptedStreams and remembers each, newest last.

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 
 namespace zepo::test {
@@ -37,7 +38,7 @@ protected:
     // Everything a key can change: the movies' host commands, topmost, the playlist.
     std::string effects()
     {
-        std::string state = joined(playerJumps) + " | " + joined(playlistJumps);
+        std::string state = joined(jumps("player")) + " | " + joined(jumps("playlist"));
         state += player->isTopMost() ? " | topmost" : "";
         state += player->playlist()->isVisible() ? " | playlist" : "";
         return state;
@@ -84,8 +85,7 @@ TEST_F(PlayerInputTest, EveryShortcutKeyWithAndWithoutCtrl)
     };
     for (const KeyRow& row : rows) {
         SCOPED_TRACE(QKeySequence(row.key).toString().toStdString() + (row.ctrl ? " with Ctrl" : ""));
-        playerJumps.clear();
-        playlistJumps.clear();
+        log->clear();
         const int returned = player->OnShortcutKey(virtualKeyFromQt(row.key), row.ctrl);
         EXPECT_EQ(returned, row.returns);
         EXPECT_EQ(effects(), row.effect);
@@ -104,7 +104,7 @@ TEST_F(PlayerInputTest, ShiftIsIgnoredAndRepeatsActEachTime)
         QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Up, Qt::ControlModifier, QString(), true);
         EXPECT_EQ(player->PreTranslateMessage(&player->playerControl(), &repeat), Outcome::Direct);
     }
-    EXPECT_EQ(joined(playerJumps), "play volUp volUp volUp");
+    EXPECT_EQ(joined(jumps("player")), "play volUp volUp volUp");
 }
 
 TEST_F(PlayerInputTest, EscapeLeavesFullScreenAndNothingElse)
@@ -121,14 +121,14 @@ TEST_F(PlayerInputTest, AltKeysAreSystemKeysAndOnlyAltEnterActs)
 {
     EXPECT_EQ(key(Qt::Key_X, Qt::AltModifier), Outcome::Direct);
     EXPECT_EQ(key(Qt::Key_Left, Qt::AltModifier), Outcome::Direct);
-    EXPECT_TRUE(playerJumps.empty());
+    EXPECT_TRUE(jumps("player").empty());
     EXPECT_EQ(key(Qt::Key_Return, Qt::AltModifier), Outcome::Consumed);
     EXPECT_TRUE(player->isFullScreen());
     EXPECT_EQ(key(Qt::Key_Enter, Qt::AltModifier | Qt::KeypadModifier), Outcome::Consumed);
     EXPECT_FALSE(player->isFullScreen());
     // Ctrl+Alt is no system key: Ctrl+Alt+Z plays.
     EXPECT_EQ(key(Qt::Key_Z, Qt::AltModifier | Qt::ControlModifier), Outcome::Standard);
-    EXPECT_EQ(joined(playerJumps), "play");
+    EXPECT_EQ(joined(jumps("player")), "play");
 }
 
 TEST_F(PlayerInputTest, EnterAndEscapeNeverCloseTheWindowAndCtrlArrowsKeepTheFocus)
@@ -145,7 +145,7 @@ TEST_F(PlayerInputTest, EnterAndEscapeNeverCloseTheWindowAndCtrlArrowsKeepTheFoc
     QTest::keyClick(&player->playerControl(), Qt::Key_Right, Qt::ControlModifier);
     QTest::keyClick(&player->playerControl(), Qt::Key_Down, Qt::ControlModifier);
     EXPECT_EQ(player->focusWidget(), &player->playerControl());
-    EXPECT_EQ(joined(playerJumps), "forward volDown");
+    EXPECT_EQ(joined(jumps("player")), "forward volDown");
 }
 
 TEST_F(PlayerInputTest, AKeyHandedOnToTheParentActsOnce)
@@ -158,7 +158,7 @@ TEST_F(PlayerInputTest, AKeyHandedOnToTheParentActsOnce)
     plain->setFocus();
     QTest::keyClick(plain, Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(plain, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(joined(playerJumps), "play play");
+    EXPECT_EQ(joined(jumps("player")), "play play");
 }
 
 TEST_F(PlayerInputTest, DoubleClickAboveThePanelTogglesFullScreen)
@@ -213,7 +213,7 @@ TEST_F(PlayerInputTest, WheelStepsTheVolumeOncePerMessageOnlyWithTheLeftButtonHe
 
     QWheelEvent up = makeWheel(120);
     EXPECT_EQ(wheel(&player->playerControl(), up), Outcome::Standard);
-    EXPECT_TRUE(playerJumps.empty());
+    EXPECT_TRUE(jumps("player").empty());
 
     QTest::mousePress(player->windowHandle(), Qt::LeftButton, Qt::NoModifier, {20, 20});
     QWheelEvent big = makeWheel(480);
@@ -225,7 +225,7 @@ TEST_F(PlayerInputTest, WheelStepsTheVolumeOncePerMessageOnlyWithTheLeftButtonHe
     QWheelEvent sideways = makeWheel(0);
     wheel(&player->playerControl(), sideways);
     QTest::mouseRelease(player->windowHandle(), Qt::LeftButton, Qt::NoModifier, {20, 20});
-    EXPECT_EQ(joined(playerJumps), "volUp volDown");
+    EXPECT_EQ(joined(jumps("player")), "volUp volDown");
 }
 
 TEST_F(PlayerInputTest, DropsAppendWithCtrlAndReplaceWithout)
@@ -343,8 +343,8 @@ TEST_F(PlayerInputTest, MenuCommandsReachTheirMovies)
     for (int id : {cmd::Rewind, cmd::FastForward, cmd::Pause, cmd::Play, cmd::Stop, cmd::Repeat, cmd::AspectChooser,
                    cmd::FixPanel, cmd::VolumeUp, cmd::VolumeDown, cmd::PrevFile, cmd::NextFile})
         player->OnCommand(id);
-    EXPECT_EQ(joined(playerJumps), "back forward pause play stop repeat ratio fix volUp volDown");
-    EXPECT_EQ(joined(playlistJumps), "gotoPrevFlv_2 gotoNextFlv_2");
+    EXPECT_EQ(joined(jumps("player")), "back forward pause play stop repeat ratio fix volUp volDown");
+    EXPECT_EQ(joined(jumps("playlist")), "gotoPrevFlv_2 gotoNextFlv_2");
 }
 
 TEST_F(PlayerInputTest, TopmostToggleKeepsThePlace)
@@ -363,15 +363,38 @@ TEST_F(PlayerInputTest, TopmostToggleKeepsThePlace)
     EXPECT_FALSE(player->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
 }
 
-TEST_F(PlayerInputTest, SettingsCommandLeavesFullScreenFirst)
+TEST_F(PlayerInputTest, SettingsCommandLeavesFullScreenFirstAndBlocksTheDoubleClick)
 {
+    setPanelHeight(0);
     player->ToggleFullScreen(0);
     ASSERT_TRUE(player->isFullScreen());
+    bool fullScreenWhileOpen = true;
+    Outcome doubleClickWhileOpen = Outcome::Consumed;
+    QTimer::singleShot(0, [&] {
+        fullScreenWhileOpen = player->isFullScreen();
+        doubleClickWhileOpen = mouse(QEvent::MouseButtonDblClick, Qt::LeftButton, {10, 10});
+        QApplication::activeModalWidget()->close();
+    });
     player->OnCommand(cmd::Settings);
+    EXPECT_FALSE(fullScreenWhileOpen);
+    EXPECT_EQ(doubleClickWhileOpen, Outcome::Standard);
     EXPECT_FALSE(player->isFullScreen());
-    // Windowed it changes nothing about full screen.
-    player->OnCommand(cmd::Settings);
-    EXPECT_FALSE(player->isFullScreen());
+    // Closed, the double-click works again.
+    EXPECT_EQ(mouse(QEvent::MouseButtonDblClick, Qt::LeftButton, {10, 10}), Outcome::Consumed);
+}
+
+TEST_F(PlayerInputTest, AspectAndAboutCommandsRunTheirDialogsOwnedByThePlayer)
+{
+    for (int id : {cmd::AspectDialog, cmd::About}) {
+        QWidget* owner = nullptr;
+        QTimer::singleShot(0, [&] {
+            QWidget* shown = QApplication::activeModalWidget();
+            owner = shown->parentWidget();
+            shown->close();
+        });
+        player->OnCommand(id);
+        EXPECT_EQ(owner, player.get());
+    }
 }
 
 } // namespace

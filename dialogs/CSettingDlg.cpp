@@ -1,0 +1,237 @@
+#include "dialogs/CSettingDlg.h"
+
+#include "app/CSettingFile.h"
+#include "platform/DialogUnits.h"
+#include "platform/DisplayModes.h"
+#include "platform/MessageBoxService.h"
+#include "platform/PathText.h"
+#include "res/DialogTemplates.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QStyleOptionTabWidgetFrame>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zepo {
+
+namespace {
+// The tab control keeps a 2-pixel border and a 2-pixel gap inside its pane around the
+// display area of the pages.
+constexpr int kPaneInset = 4;
+// The only full-screen size recommended: the size every movie of the time was made for.
+constexpr int kRecommendedWidth = 640;
+constexpr int kRecommendedHeight = 480;
+
+QRect pixels(const DialogUnits& units, const DialogRect& r)
+{
+    return units.toPixels(QRect(r.x, r.y, r.width, r.height));
+}
+
+void place(QPushButton& button, const DialogUnits& units, const DialogControl& source)
+{
+    button.setText(QString::fromUtf8(source.text));
+    button.setGeometry(pixels(units, source.rect));
+    button.setObjectName(QString::number(source.id));
+}
+
+// The mode in force; what the platform cannot tell comes from the screen, as the
+// system's screen metrics would. The refresh rate stays as reported.
+DisplayMode currentMode(DisplayModes& modes)
+{
+    DisplayMode mode = modes.current().value_or(DisplayMode{});
+    if (mode.width != 0 && mode.height != 0 && mode.bitsPerPixel != 0)
+        return mode;
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QSize size = screen->size() * screen->devicePixelRatio();
+        mode.width = size.width();
+        mode.height = size.height();
+        mode.bitsPerPixel = screen->depth();
+    }
+    return mode;
+}
+
+std::string modeText(const DisplayMode& m)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%dx%d %dbit %dHz", m.width, m.height, m.bitsPerPixel, m.refreshHz);
+    return text;
+}
+
+std::string numberedModeText(int number, const DisplayMode& m)
+{
+    char text[80];
+    std::snprintf(text, sizeof text, "%03d : %dx%d %dbit %dHz", number, m.width, m.height, m.bitsPerPixel,
+                  m.refreshHz);
+    return text;
+}
+
+// Every mode the platform reports, in its order, duplicates included.
+std::vector<DisplayMode> allModes(DisplayModes& modes)
+{
+    std::vector<DisplayMode> list;
+    while (const auto mode = modes.mode(static_cast<int>(list.size())))
+        list.push_back(*mode);
+    return list;
+}
+
+// 640 x 480 at the current colour depth; the first such mode at the current refresh
+// rate, else the last one. -1 when there is none.
+int recommendedModeOf(const std::vector<DisplayMode>& modes, const DisplayMode& current)
+{
+    int candidate = -1;
+    for (int n = 0; n < static_cast<int>(modes.size()); ++n) {
+        const DisplayMode& m = modes[n];
+        if (m.width != kRecommendedWidth || m.height != kRecommendedHeight || m.bitsPerPixel != current.bitsPerPixel)
+            continue;
+        candidate = n;
+        if (m.refreshHz == current.refreshHz)
+            break;
+    }
+    return candidate;
+}
+
+void showText(QLineEdit& edit, const std::string& text)
+{
+    edit.setText(toQt(text));
+    // Show the start of a text longer than the edit.
+    edit.setCursorPosition(0);
+}
+
+int checkValue(const QCheckBox& box) { return box.isChecked() ? 1 : 0; }
+} // namespace
+
+void TabPane::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    QStyleOptionTabWidgetFrame frame;
+    frame.initFrom(this);
+    frame.shape = QTabBar::RoundedNorth;
+    frame.lineWidth = style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this);
+    style()->drawPrimitive(QStyle::PE_FrameTabWidget, &frame, &painter, this);
+}
+
+CSettingDlg::CSettingDlg(CSettingFile& settings, DisplayModes& modes, MessageBoxService& messages, QWidget* parent)
+    : QDialog(parent),
+      settings_(settings),
+      modes_(modes),
+      messages_(messages),
+      tabPane_(this),
+      m_tab(this),
+      m_basic(this),
+      m_spare(this),
+      apply_(this),
+      ok_(this),
+      cancel_(this)
+{
+    // A caption with the close box only.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
+    setWindowTitle(QString::fromUtf8(tmpl::kSettingCaption));
+    setObjectName(QString::number(tmpl::kSettingId));
+    setFont(dialogFont());
+    const DialogUnits units;
+    // A modal frame: the template's size, not resizable.
+    setFixedSize(pixels(units, tmpl::kSettingSize).size());
+
+    place(apply_, units, tmpl::kSettingApply);
+    place(ok_, units, tmpl::kSettingOk);
+    place(cancel_, units, tmpl::kSettingCancel);
+    ok_.setDefault(true);
+    connect(&apply_, &QPushButton::clicked, this, &CSettingDlg::OnApply);
+    connect(&ok_, &QPushButton::clicked, this, &CSettingDlg::OnOK);
+    connect(&cancel_, &QPushButton::clicked, this, &CSettingDlg::OnCancel);
+
+    m_tab.setObjectName(QString::number(tmpl::kSettingTab.id));
+    m_tab.setExpanding(false);
+    m_tab.setDrawBase(false);
+
+    OnInitDialog();
+}
+
+CSettingDlg::~CSettingDlg() = default;
+
+void CSettingDlg::OnInitDialog()
+{
+    for (const char* label : tmpl::kSettingTabs)
+        m_tab.addTab(QString::fromUtf8(label));
+    const QRect tab = pixels(DialogUnits(), tmpl::kSettingTab.rect);
+    m_tab.setGeometry(QRect(tab.topLeft(), m_tab.sizeHint()));
+    // The selected tab stands on the pane's top edge, as in a tab widget.
+    const int overlap = style()->pixelMetric(QStyle::PM_TabBarBaseOverlap, nullptr, &m_tab);
+    tabPane_.setGeometry(tab.adjusted(0, m_tab.height() - overlap, 0, 0));
+    const QRect display = tabDisplayArea();
+    m_basic.setGeometry(display);
+    m_spare.setGeometry(display);
+    m_basic.show();
+    m_spare.hide();
+    connect(&m_tab, &QTabBar::currentChanged, this, &CSettingDlg::OnSelChangeTab);
+
+    FillModes();
+
+    m_basic.restoreBox().setChecked(settings_.Restore == 1);
+    m_basic.adjustSizeBox().setChecked(settings_.AdjustSize == 1);
+    m_basic.hideCursorBox().setChecked(settings_.HideCursor == 1);
+    m_basic.changeResolutionBox().setChecked(settings_.ChangeResolution == 1);
+
+    const int wanted = settings_.ResolutionFullSize == -1 ? recommended_ : settings_.ResolutionFullSize;
+    ModeListBox& list = m_basic.modeList();
+    list.setCurrentIndex(wanted >= 0 && wanted < list.count() ? wanted : -1);
+}
+
+QRect CSettingDlg::tabDisplayArea() const
+{
+    const QRect pane = tabPane_.geometry();
+    return pane.adjusted(kPaneInset, kPaneInset, -kPaneInset, -kPaneInset);
+}
+
+void CSettingDlg::FillModes()
+{
+    const DisplayMode current = currentMode(modes_);
+    showText(m_basic.currentEdit(), modeText(current));
+
+    const std::vector<DisplayMode> modes = allModes(modes_);
+    ModeListBox& list = m_basic.modeList();
+    for (int n = 0; n < static_cast<int>(modes.size()); ++n)
+        list.addItem(toQt(numberedModeText(n, modes[n])));
+
+    recommended_ = recommendedModeOf(modes, current);
+    if (recommended_ < 0) {
+        // Nothing to recommend: the edit stays empty rather than showing a made-up mode.
+        messages_.show("画面モード取得失敗");
+        return;
+    }
+    showText(m_basic.recommendedEdit(), numberedModeText(recommended_, modes[recommended_]));
+}
+
+void CSettingDlg::OnSelChangeTab()
+{
+    const int index = m_tab.currentIndex();
+    m_basic.setVisible(index == 0);
+    m_spare.setVisible(index == 1);
+}
+
+void CSettingDlg::Store()
+{
+    settings_.Restore = checkValue(m_basic.restoreBox());
+    settings_.AdjustSize = checkValue(m_basic.adjustSizeBox());
+    settings_.HideCursor = checkValue(m_basic.hideCursorBox());
+    settings_.ChangeResolution = checkValue(m_basic.changeResolutionBox());
+    settings_.ResolutionFullSize = m_basic.modeList().currentIndex();
+    settings_.Save();
+}
+
+void CSettingDlg::OnApply() { Store(); }
+
+void CSettingDlg::OnOK()
+{
+    Store();
+    QDialog::accept();
+}
+
+void CSettingDlg::OnCancel() { QDialog::reject(); }
+
+} // namespace zepo

@@ -1,0 +1,328 @@
+#include "stream/Amf0.h"
+
+#include <bit>
+#include <cstring>
+#include <algorithm>
+
+namespace zepo::stream {
+namespace {
+
+// Metadata nests two or three levels; anything deeper than this is an attack or damage.
+constexpr int kMaxDepth = 32;
+// Enough for a day-long file's keyframe index (two arrays of one entry per second) while
+// keeping the worst case of a hostile 16 MB tag to some tens of megabytes.
+constexpr std::size_t kMaxValues = 500000;
+// The reference table: AMF0 counts its index in 16 bits.
+constexpr std::size_t kMaxReferences = 65535;
+
+enum Marker : std::uint8_t {
+    kNumber = 0x00, kBoolean = 0x01, kString = 0x02, kObject = 0x03, kMovieClip = 0x04,
+    kNull = 0x05, kUndefined = 0x06, kReference = 0x07, kEcmaArray = 0x08, kObjectEnd = 0x09,
+    kStrictArray = 0x0A, kDate = 0x0B, kLongString = 0x0C, kUnsupported = 0x0D,
+    kRecordSet = 0x0E, kXmlDocument = 0x0F, kTypedObject = 0x10, kAvmPlus = 0x11,
+};
+
+// How decoding of one value ended.
+enum class Outcome { Done, OutOfBytes, Failed };
+
+class Decoder {
+public:
+    explicit Decoder(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+
+    Outcome value(AmfValue& out, int depth);
+    std::size_t position() const { return pos_; }
+    bool atEnd() const { return pos_ >= bytes_.size(); }
+    const FlvError& error() const { return error_; }
+
+private:
+    bool take(std::size_t n, const std::uint8_t*& p)
+    {
+        if (bytes_.size() - pos_ < n)
+            return false;
+        p = bytes_.data() + pos_;
+        pos_ += n;
+        return true;
+    }
+    Outcome fail(FlvErrorKind kind, const char* what)
+    {
+        error_ = {kind, what};
+        return Outcome::Failed;
+    }
+    bool count(std::size_t n = 1)
+    {
+        values_ += n;
+        return values_ <= kMaxValues;
+    }
+    Outcome number(double& out);
+    Outcome string(std::string& out, bool longForm);
+    Outcome properties(AmfValue& out, int depth, std::size_t start);
+    Outcome strictArray(AmfValue& out, int depth, std::size_t start);
+    std::size_t beginReference(std::size_t start);
+    void completeReference(std::size_t slot);
+    Outcome reference(AmfValue& out, int depth, std::size_t at);
+
+    // A complex value (object, array) that a later reference may name: where its bytes
+    // are, and whether it was complete. A reference is decoded again from those bytes,
+    // and only when the value was complete before the reference, so a cycle cannot form
+    // and every replayed value counts against the same budget.
+    struct ReferenceSlot {
+        std::size_t start = 0;
+        std::size_t end = 0;
+        bool complete = false;
+    };
+
+    std::span<const std::uint8_t> bytes_;
+    std::size_t pos_ = 0;
+    std::size_t values_ = 0;
+    FlvError error_;
+    std::vector<ReferenceSlot> references_;
+    int replaying_ = 0;  // inside a replayed reference: its objects have their slots already
+};
+
+constexpr std::size_t kNoSlot = static_cast<std::size_t>(-1);
+
+std::size_t Decoder::beginReference(std::size_t start)
+{
+    if (replaying_ > 0 || references_.size() >= kMaxReferences)
+        return kNoSlot;
+    references_.push_back({start, 0, false});
+    return references_.size() - 1;
+}
+
+void Decoder::completeReference(std::size_t slot)
+{
+    if (slot == kNoSlot)
+        return;
+    references_[slot].end = pos_;
+    references_[slot].complete = true;
+}
+
+Outcome Decoder::reference(AmfValue& out, int depth, std::size_t at)
+{
+    const std::uint8_t* p;
+    if (!take(2, p))
+        return Outcome::OutOfBytes;
+    const std::size_t index = (std::size_t(p[0]) << 8) | p[1];
+    if (index >= references_.size() || !references_[index].complete || references_[index].end > at) {
+        out.type = AmfValue::Type::Undefined;
+        return Outcome::Done;
+    }
+    const std::size_t resume = pos_;
+    pos_ = references_[index].start;
+    ++replaying_;
+    const Outcome o = value(out, depth + 1);
+    --replaying_;
+    pos_ = resume;
+    return o == Outcome::OutOfBytes ? fail(FlvErrorKind::Corrupt, "reference replay cut off") : o;
+}
+
+Outcome Decoder::number(double& out)
+{
+    const std::uint8_t* p;
+    if (!take(8, p))
+        return Outcome::OutOfBytes;
+    std::uint64_t bits = 0;
+    for (int i = 0; i < 8; ++i)
+        bits = (bits << 8) | p[i];
+    out = std::bit_cast<double>(bits);
+    return Outcome::Done;
+}
+
+Outcome Decoder::string(std::string& out, bool longForm)
+{
+    const std::uint8_t* p;
+    std::size_t length = 0;
+    if (longForm) {
+        if (!take(4, p))
+            return Outcome::OutOfBytes;
+        length = (std::size_t(p[0]) << 24) | (std::size_t(p[1]) << 16) | (std::size_t(p[2]) << 8) | p[3];
+    } else {
+        if (!take(2, p))
+            return Outcome::OutOfBytes;
+        length = (std::size_t(p[0]) << 8) | p[1];
+    }
+    if (!take(length, p))
+        return Outcome::OutOfBytes;
+    out.assign(reinterpret_cast<const char*>(p), length);
+    return Outcome::Done;
+}
+
+// Key/value pairs up to the end marker (or the end of the bytes, which closes the object).
+Outcome Decoder::properties(AmfValue& out, int depth, std::size_t start)
+{
+    const std::size_t slot = beginReference(start);
+    for (;;) {
+        std::string key;
+        const Outcome k = string(key, false);
+        if (k != Outcome::Done)
+            return k;
+        const std::uint8_t* p;
+        if (key.empty() && bytes_.size() - pos_ >= 1 && bytes_[pos_] == kObjectEnd) {
+            take(1, p);
+            break;
+        }
+        AmfValue child;
+        const Outcome c = value(child, depth + 1);
+        if (c == Outcome::Failed)
+            return c;
+        if (c == Outcome::OutOfBytes) {
+            // A value cut off by the end of the data is dropped; one that is itself an
+            // object closed by the end is kept with what it had.
+            if (child.type == AmfValue::Type::Object || child.type == AmfValue::Type::EcmaArray
+                || child.type == AmfValue::Type::StrictArray)
+                out.properties.emplace_back(std::move(key), std::move(child));
+            return c;
+        }
+        out.properties.emplace_back(std::move(key), std::move(child));
+    }
+    completeReference(slot);
+    return Outcome::Done;
+}
+
+Outcome Decoder::strictArray(AmfValue& out, int depth, std::size_t start)
+{
+    const std::uint8_t* p;
+    if (!take(4, p))
+        return Outcome::OutOfBytes;
+    const std::uint32_t declared = (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16)
+        | (std::uint32_t(p[2]) << 8) | p[3];
+    const std::size_t slot = beginReference(start);
+    // Every element takes at least one byte: the count cannot honestly exceed them, and
+    // a cut-off array ends with the elements that are there.
+    out.elements.reserve(std::min<std::size_t>(declared, bytes_.size() - pos_));
+    for (std::uint32_t i = 0; i < declared; ++i) {
+        AmfValue child;
+        const Outcome c = value(child, depth + 1);
+        if (c == Outcome::Failed)
+            return c;
+        if (c == Outcome::OutOfBytes)
+            return c;
+        out.elements.push_back(std::move(child));
+    }
+    completeReference(slot);
+    return Outcome::Done;
+}
+
+Outcome Decoder::value(AmfValue& out, int depth)
+{
+    if (depth > kMaxDepth)
+        return fail(FlvErrorKind::Unsupported, "nesting too deep");
+    if (!count())
+        return fail(FlvErrorKind::Unsupported, "too many values");
+    const std::size_t start = pos_;
+    const std::uint8_t* p;
+    if (!take(1, p))
+        return Outcome::OutOfBytes;
+    switch (*p) {
+    case kNumber:
+        out.type = AmfValue::Type::Number;
+        return number(out.number);
+    case kBoolean:
+        out.type = AmfValue::Type::Boolean;
+        if (!take(1, p))
+            return Outcome::OutOfBytes;
+        out.boolean = *p != 0;
+        return Outcome::Done;
+    case kString:
+    case kLongString:
+    case kXmlDocument:
+        out.type = AmfValue::Type::String;
+        return string(out.string, *p != kString);
+    case kObject:
+        out.type = AmfValue::Type::Object;
+        return properties(out, depth, start);
+    case kTypedObject: {
+        std::string className;  // the class is not kept: the movies see a plain object
+        const Outcome c = string(className, false);
+        if (c != Outcome::Done)
+            return c;
+        out.type = AmfValue::Type::Object;
+        return properties(out, depth, start);
+    }
+    case kEcmaArray:
+        // The count is a hint only; writers get it wrong, the end marker decides.
+        if (!take(4, p))
+            return Outcome::OutOfBytes;
+        out.type = AmfValue::Type::EcmaArray;
+        return properties(out, depth, start);
+    case kStrictArray:
+        out.type = AmfValue::Type::StrictArray;
+        return strictArray(out, depth, start);
+    case kNull:
+        out.type = AmfValue::Type::Null;
+        return Outcome::Done;
+    case kUndefined:
+        out.type = AmfValue::Type::Undefined;
+        return Outcome::Done;
+    case kDate: {
+        out.type = AmfValue::Type::Date;
+        const Outcome c = number(out.number);
+        if (c != Outcome::Done)
+            return c;
+        if (!take(2, p))
+            return Outcome::OutOfBytes;
+        out.timezone = static_cast<std::int16_t>((p[0] << 8) | p[1]);
+        return Outcome::Done;
+    }
+    case kReference:
+        return reference(out, depth, start);
+    case kObjectEnd:
+        return fail(FlvErrorKind::Corrupt, "object end outside an object");
+    case kMovieClip:
+    case kUnsupported:
+    case kRecordSet:
+    case kAvmPlus:
+        return fail(FlvErrorKind::Unsupported, "AMF0 type not supported");
+    default:
+        return fail(FlvErrorKind::Corrupt, "unknown AMF0 type");
+    }
+}
+
+} // namespace
+
+FlvResult<AmfValue> decodeAmf0Value(std::span<const std::uint8_t> bytes, std::size_t& consumed,
+                                    bool& truncated)
+{
+    Decoder decoder(bytes);
+    AmfValue v;
+    const Outcome o = decoder.value(v, 0);
+    consumed = decoder.position();
+    truncated = o == Outcome::OutOfBytes;
+    if (o == Outcome::Failed)
+        return decoder.error();
+    if (o == Outcome::OutOfBytes && v.properties.empty() && v.elements.empty()
+        && v.type != AmfValue::Type::Object && v.type != AmfValue::Type::EcmaArray
+        && v.type != AmfValue::Type::StrictArray)
+        return FlvError{FlvErrorKind::Corrupt, "value cut off"};
+    return v;
+}
+
+FlvResult<ScriptData> decodeScriptData(std::span<const std::uint8_t> bytes)
+{
+    Decoder decoder(bytes);
+    ScriptData script;
+    AmfValue name;
+    const Outcome n = decoder.value(name, 0);
+    if (n != Outcome::Done)
+        return n == Outcome::Failed ? decoder.error() : FlvError{FlvErrorKind::Corrupt, "script name cut off"};
+    if (name.type != AmfValue::Type::String)
+        return FlvError{FlvErrorKind::Corrupt, "script data without a name"};
+    script.name = std::move(name.string);
+    while (!decoder.atEnd()) {
+        AmfValue v;
+        const Outcome o = decoder.value(v, 0);
+        if (o == Outcome::Failed)
+            break;  // keep what came before the damage
+        if (o == Outcome::OutOfBytes) {
+            script.truncated = true;
+            if (v.type == AmfValue::Type::Object || v.type == AmfValue::Type::EcmaArray
+                || v.type == AmfValue::Type::StrictArray)
+                script.arguments.push_back(std::move(v));
+            break;
+        }
+        script.arguments.push_back(std::move(v));
+    }
+    return script;
+}
+
+} // namespace zepo::stream

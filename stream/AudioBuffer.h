@@ -1,0 +1,69 @@
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+namespace zepo::stream {
+
+// Decoded sound in the output's format (interleaved float at the device's rate), stamped
+// with the time of its first sample.
+struct AudioChunk {
+    int serial = 0;
+    double pts = 0;              // seconds
+    std::vector<float> samples;  // interleaved
+    std::size_t readFrames = 0;  // already handed to the device
+};
+
+// Sound from the audio decoder thread to the device callback. The decoder waits while a
+// short stretch is buffered; the callback never waits.
+class AudioBuffer {
+public:
+    void configure(int rate, int channels);
+    int rate() const { return rate_; }
+    int channels() const { return channels_; }
+
+    // Waits while full; false once closed. A chunk whose generation is no longer current
+    // is dropped (it would never play, and waiting for room could wait for ever).
+    bool push(AudioChunk chunk, const std::atomic<int>& currentSerial);
+    // Wakes a waiting push to look at the current generation again.
+    void wake();
+
+    struct Pulled {
+        std::size_t frames = 0;
+        double firstPts = 0;  // time of the first frame written, when frames > 0
+    };
+    // Copies up to `frames` frames of the current seek generation into out, scaled by gain.
+    // Sound that continues what was played last goes on; sound due later than `clock`
+    // (a gap in the track) is left for later; sound long past is dropped so the track
+    // catches up.
+    Pulled pull(float* out, std::size_t frames, int serial, double clock, float gain);
+
+    bool hasSerial(int serial) const;
+    void close();
+
+private:
+    // Enough to ride out a scheduling hiccup of the decoder thread, short enough that a
+    // seek discards little.
+    static constexpr double kBufferedSeconds = 0.5;
+    // A chunk this far ahead of the clock is a gap in the track: play silence meanwhile.
+    static constexpr double kEarlySeconds = 0.05;
+    // A chunk ending this far behind the clock is dropped instead of played late.
+    static constexpr double kLateSeconds = 0.25;
+
+    std::size_t bufferedFrames() const;  // mutex held
+
+    mutable std::mutex mutex_;
+    std::condition_variable space_;
+    std::deque<AudioChunk> chunks_;  // guarded by mutex_
+    bool closed_ = false;            // guarded by mutex_
+    int playedSerial_ = -1;          // guarded by mutex_: generation of the sound last pulled
+    double playedEnd_ = 0;           // guarded by mutex_: time just after that sound
+    int rate_ = 0;                   // set before the device starts, then read-only
+    int channels_ = 0;
+};
+
+} // namespace zepo::stream

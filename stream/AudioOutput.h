@@ -1,0 +1,45 @@
+#pragma once
+
+#include "stream/AudioBuffer.h"
+#include "stream/MasterClock.h"
+
+#include <SDL2/SDL_audio.h>
+#include <atomic>
+#include <memory>
+
+namespace zepo::stream {
+
+// One SDL audio device playing an AudioBuffer. Its callback (on SDL's thread) applies the
+// volume and tells the master clock which sample is being heard. Without a device (no
+// sound server, no driver) open() gives nothing and the stream runs on the monotonic clock.
+class AudioOutput {
+public:
+    struct Feed {
+        AudioBuffer& buffer;
+        MasterClock& clock;
+        const std::atomic<int>& volume;   // 0..100, linear
+        const std::atomic<int>& serial;   // the current seek generation
+    };
+
+    // Asks for the track's own rate and layout (at most stereo); SDL may choose another,
+    // which rate()/channels() report and the buffer is configured with.
+    static std::unique_ptr<AudioOutput> open(int rateHint, int channelsHint, Feed feed);
+    ~AudioOutput();
+    AudioOutput(const AudioOutput&) = delete;
+    AudioOutput& operator=(const AudioOutput&) = delete;
+
+    int rate() const { return spec_.freq; }
+    int channels() const { return spec_.channels; }
+
+private:
+    explicit AudioOutput(Feed feed) : feed_(feed) {}
+    static void callback(void* self, Uint8* stream, int length);
+    void fill(float* out, std::size_t frames);
+
+    Feed feed_;
+    SDL_AudioDeviceID device_ = 0;
+    SDL_AudioSpec spec_{};
+    double latency_ = 0;  // seconds between a callback and its first sample being heard
+};
+
+} // namespace zepo::stream

@@ -1,0 +1,217 @@
+#include "stream/FlvCodecs.h"
+
+#include <cstring>
+
+namespace zepo::stream {
+namespace {
+
+constexpr int kRates[4] = {5512, 11025, 22050, 44100};
+// Rates that some formats have whatever the rate bits say.
+constexpr int kSpeexRate = 16000;
+constexpr int kNarrowbandRate = 8000;
+constexpr int kNellymoserWideRate = 16000;
+
+constexpr std::uint8_t kFrameTypeKey = 1;
+constexpr std::uint8_t kFrameTypeCommand = 5;
+
+std::int32_t signed24(const std::uint8_t* p)
+{
+    std::int32_t v = (std::int32_t(p[0]) << 16) | (std::int32_t(p[1]) << 8) | p[2];
+    if (v & 0x800000)
+        v -= 0x1000000;
+    return v;
+}
+
+// Whether length-prefixed NAL units (4-byte lengths, as FLV writers store them) hold a
+// picture a decoder can start from. Some writers flag every frame as inter and only the
+// NAL types tell. Looks only as far as the bytes given.
+bool holdsRandomAccessNal(std::span<const std::uint8_t> d, bool hevc)
+{
+    std::size_t pos = 0;
+    while (d.size() - pos > 4) {
+        const std::uint32_t length = (std::uint32_t(d[pos]) << 24) | (std::uint32_t(d[pos + 1]) << 16)
+            | (std::uint32_t(d[pos + 2]) << 8) | d[pos + 3];
+        const std::uint8_t header = d[pos + 4];
+        if (hevc) {
+            const int type = (header >> 1) & 0x3F;
+            if (type >= 16 && type <= 23)  // BLA, IDR, CRA
+                return true;
+        } else if ((header & 0x1F) == 5) {  // IDR slice
+            return true;
+        }
+        if (length == 0 || length > d.size() - pos - 4)
+            return false;
+        pos += 4 + length;
+    }
+    return false;
+}
+
+FlvPayload kind(FlvPayload::Kind k, FlvCodec codec = FlvCodec::None)
+{
+    FlvPayload p;
+    p.kind = k;
+    p.codec = codec;
+    return p;
+}
+
+// Enhanced video: bit 7 set, frame type in bits 4-6, packet type in bits 0-3, then a
+// FourCC naming the codec.
+FlvPayload parseExtendedVideo(std::span<const std::uint8_t> d)
+{
+    enum : std::uint8_t { kSequenceStart = 0, kCodedFrames = 1, kSequenceEnd = 2, kCodedFramesX = 3 };
+    if (d.size() < 5)
+        return kind(FlvPayload::Kind::Ignored);
+    const std::uint8_t frameType = (d[0] >> 4) & 0x07;
+    const std::uint8_t packetType = d[0] & 0x0F;
+    FlvCodec codec = FlvCodec::None;
+    if (std::memcmp(&d[1], "hvc1", 4) == 0)
+        codec = FlvCodec::Hevc;
+    else if (std::memcmp(&d[1], "av01", 4) == 0)
+        codec = FlvCodec::Av1;
+    else if (std::memcmp(&d[1], "vp09", 4) == 0)
+        codec = FlvCodec::Vp9;
+    if (codec == FlvCodec::None)
+        return kind(FlvPayload::Kind::Unsupported);
+    FlvPayload p = kind(FlvPayload::Kind::Frame, codec);
+    p.keyframe = frameType == kFrameTypeKey;
+    p.offset = 5;
+    if (frameType == kFrameTypeCommand && packetType != kSequenceStart)
+        return kind(FlvPayload::Kind::Ignored, codec);
+    switch (packetType) {
+    case kSequenceStart:
+        p.kind = FlvPayload::Kind::SequenceHeader;
+        return p;
+    case kSequenceEnd:
+        p.kind = FlvPayload::Kind::EndOfSequence;
+        return p;
+    case kCodedFrames:
+        // Only HEVC carries a composition time here; the others are written like CodedFramesX.
+        if (codec == FlvCodec::Hevc) {
+            if (d.size() < 8)
+                return kind(FlvPayload::Kind::Ignored, codec);
+            p.compositionMs = signed24(&d[5]);
+            p.offset = 8;
+        }
+        [[fallthrough]];
+    case kCodedFramesX:
+        if (codec == FlvCodec::Hevc && !p.keyframe)
+            p.keyframe = holdsRandomAccessNal(d.subspan(p.offset), true);
+        return p;
+    default:  // metadata, multitrack and the rest carry no picture for us
+        return kind(FlvPayload::Kind::Ignored, codec);
+    }
+}
+
+} // namespace
+
+FlvPayload parseAudioPayload(std::span<const std::uint8_t> d)
+{
+    if (d.empty())
+        return kind(FlvPayload::Kind::Ignored);
+    const std::uint8_t b = d[0];
+    FlvPayload p = kind(FlvPayload::Kind::Frame);
+    p.offset = 1;
+    p.sampleRate = kRates[(b >> 2) & 3];
+    p.bitsPerSample = (b & 0x02) ? 16 : 8;
+    p.channels = (b & 0x01) ? 2 : 1;
+    switch (b >> 4) {
+    case 0: p.codec = FlvCodec::PcmPlatformEndian; break;
+    case 1: p.codec = FlvCodec::Adpcm; break;
+    case 2: p.codec = FlvCodec::Mp3; break;
+    case 3: p.codec = FlvCodec::PcmLittleEndian; break;
+    case 4:
+        p.codec = FlvCodec::Nellymoser;
+        p.sampleRate = kNellymoserWideRate;
+        p.channels = 1;
+        break;
+    case 5:
+        p.codec = FlvCodec::Nellymoser;
+        p.sampleRate = kNarrowbandRate;
+        p.channels = 1;
+        break;
+    case 6: p.codec = FlvCodec::Nellymoser; break;
+    case 7:
+        p.codec = FlvCodec::G711ALaw;
+        p.sampleRate = kNarrowbandRate;
+        break;
+    case 8:
+        p.codec = FlvCodec::G711MuLaw;
+        p.sampleRate = kNarrowbandRate;
+        break;
+    case 10:
+        p.codec = FlvCodec::Aac;
+        if (d.size() < 2)
+            return kind(FlvPayload::Kind::Ignored, FlvCodec::Aac);
+        p.offset = 2;
+        if (d[1] == 0)
+            p.kind = FlvPayload::Kind::SequenceHeader;
+        else if (d[1] != 1)
+            return kind(FlvPayload::Kind::Ignored, FlvCodec::Aac);
+        break;
+    case 11:
+        // Speex in FLV is always 16 kHz mono, whatever the rate bits say.
+        p.codec = FlvCodec::Speex;
+        p.sampleRate = kSpeexRate;
+        p.channels = 1;
+        break;
+    case 14:
+        p.codec = FlvCodec::Mp3;
+        p.sampleRate = kNarrowbandRate;
+        break;
+    default:  // 9 reserved, 15 device-specific
+        return kind(FlvPayload::Kind::Unsupported);
+    }
+    if (d.size() <= p.offset && p.kind == FlvPayload::Kind::Frame)
+        p.kind = FlvPayload::Kind::Ignored;
+    return p;
+}
+
+FlvPayload parseVideoPayload(std::span<const std::uint8_t> d)
+{
+    if (d.empty())
+        return kind(FlvPayload::Kind::Ignored);
+    if (d[0] & 0x80)
+        return parseExtendedVideo(d);
+    const std::uint8_t frameType = d[0] >> 4;
+    FlvPayload p = kind(FlvPayload::Kind::Frame);
+    p.keyframe = frameType == kFrameTypeKey;
+    p.offset = 1;
+    switch (d[0] & 0x0F) {
+    case 2: p.codec = FlvCodec::SorensonH263; break;
+    case 3: p.codec = FlvCodec::ScreenVideo; break;
+    case 4:
+    case 5:
+        p.codec = (d[0] & 0x0F) == 4 ? FlvCodec::Vp6 : FlvCodec::Vp6Alpha;
+        if (d.size() < 2)
+            return kind(FlvPayload::Kind::Ignored, p.codec);
+        p.vp6Adjustment = d[1];
+        p.offset = 2;
+        break;
+    case 6: p.codec = FlvCodec::ScreenVideo2; break;
+    case 7:
+    case 12:  // HEVC the way AVC is stored, as some servers write it
+        p.codec = (d[0] & 0x0F) == 7 ? FlvCodec::Avc : FlvCodec::Hevc;
+        if (d.size() < 5)
+            return kind(FlvPayload::Kind::Ignored, p.codec);
+        p.compositionMs = signed24(&d[2]);
+        p.offset = 5;
+        if (d[1] == 0)
+            p.kind = FlvPayload::Kind::SequenceHeader;
+        else if (d[1] == 2)
+            p.kind = FlvPayload::Kind::EndOfSequence;
+        else if (d[1] != 1)
+            return kind(FlvPayload::Kind::Ignored, p.codec);
+        else if (!p.keyframe)
+            p.keyframe = holdsRandomAccessNal(d.subspan(p.offset), p.codec == FlvCodec::Hevc);
+        break;
+    default:
+        return kind(FlvPayload::Kind::Unsupported);
+    }
+    if (frameType == kFrameTypeCommand)
+        return kind(FlvPayload::Kind::Ignored, p.codec);
+    if (d.size() <= p.offset && p.kind == FlvPayload::Kind::Frame)
+        p.kind = FlvPayload::Kind::Ignored;
+    return p;
+}
+
+} // namespace zepo::stream

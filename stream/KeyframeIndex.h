@@ -1,0 +1,49 @@
+#pragma once
+
+#include "stream/AmfValue.h"
+#include "stream/FlvError.h"
+#include "stream/FlvReader.h"
+
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace zepo::stream {
+
+// A place decoding can start from: a video keyframe, or for a file without video an audio
+// tag (every audio tag is one).
+struct SeekPoint {
+    std::uint32_t timeMs = 0;
+    std::uint64_t position = 0;  // file offset of the tag header
+};
+
+// Where to start decoding for a target time, and where the file's timeline ends.
+class KeyframeIndex {
+public:
+    enum class Origin { Metadata, Scan };
+
+    // Walks every tag header (payloads are not read, apart from one byte of each video
+    // tag for its frame type). Stops early, with an Io error, when `cancel` becomes true.
+    static FlvResult<KeyframeIndex> scan(FlvReader& reader, const std::atomic<bool>* cancel = nullptr);
+    // The metadata's `keyframes` object (`filepositions`, `times`) when it agrees with the
+    // file: sorted, inside the file, and sampled entries land on video keyframe tags with
+    // those times. The end of the timeline comes from the tags at the end of the file.
+    // Nothing when any of that fails; scan() then.
+    static std::optional<KeyframeIndex> fromMetadata(const AmfValue& metadata, FlvReader& reader);
+
+    // The last seek point at or before the time (the first one when the time is earlier);
+    // null when the file has no tag to start from.
+    const SeekPoint* at(std::uint32_t timeMs) const;
+    const std::vector<SeekPoint>& points() const { return points_; }
+    // The largest audio or video timestamp: where playback ends.
+    std::uint32_t lastTimestampMs() const { return lastTimestampMs_; }
+    Origin origin() const { return origin_; }
+
+private:
+    std::vector<SeekPoint> points_;
+    std::uint32_t lastTimestampMs_ = 0;
+    Origin origin_ = Origin::Scan;
+};
+
+} // namespace zepo::stream

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <chrono>
+#include <limits>
+#include <mutex>
+
+namespace zepo::stream {
+
+// The playback time every part of a stream follows. It runs on the monotonic clock; while
+// sound is playing, the audio output re-anchors it to the sample being heard, so the
+// audio is the master and video follows it. It is held (not running) from a seek until
+// the decoders have something to show at the target, and stopped while paused. It never
+// reports a time past the end of the file, nor a smaller time than before while running.
+class MasterClock {
+public:
+    using TimePoint = std::chrono::steady_clock::time_point;
+
+    // Seconds; the value every caller sees.
+    double now() const;
+    double nowAt(TimePoint at) const;
+
+    // Jumps to a time and holds there until release().
+    void seekTo(double seconds);
+    void release();
+    void setPaused(bool paused);
+    // The audio output: the sample at `seconds` is heard at `at`.
+    void syncToAudio(double seconds, TimePoint at);
+    // The end of the timeline, once known.
+    void setEnd(double seconds);
+
+    bool running() const;
+    bool held() const;
+    bool paused() const;
+    double end() const;
+
+private:
+    double valueAt(TimePoint at) const;  // mutex held
+
+    mutable std::mutex mutex_;
+    double anchor_ = 0;                 // value at anchorTime_
+    TimePoint anchorTime_ = std::chrono::steady_clock::now();
+    bool held_ = true;                  // until the first frames are ready
+    bool paused_ = false;
+    double end_ = std::numeric_limits<double>::infinity();
+    mutable double lastReported_ = 0;   // keeps reports from going backwards while running
+};
+
+} // namespace zepo::stream

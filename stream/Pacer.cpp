@@ -1,0 +1,121 @@
+#include "stream/Pacer.h"
+
+#include "stream/NetStream.h"
+
+#include <algorithm>
+
+namespace zepo::stream {
+namespace {
+
+// The clock starts anyway when a track has nothing this long after a seek (a damaged
+// track, a decoder that produces nothing): better to play the rest than to wait for ever.
+constexpr auto kStartGiveUp = std::chrono::seconds(2);
+// A track with no data within this much after the target has a gap there: it does not
+// hold up the start.
+constexpr double kGapSeconds = 1.0;
+// The longest the pacer sleeps; it wakes earlier for a picture that is due.
+constexpr double kMaxSleepSeconds = 0.01;
+
+} // namespace
+
+void Pacer::run()
+{
+    while (!s_.stopping()) {
+        const int serial = s_.serial.load();
+        s_.frames.dropOtherSerials(serial);
+        startWhenReady(serial);
+        const double wait = present(serial);
+        detectEnd(serial);
+        const auto sleep = std::chrono::duration<double>(std::clamp(wait, 0.0, kMaxSleepSeconds));
+        std::unique_lock lock(s_.mutex);
+        s_.changed.wait_for(lock, sleep, [&] {
+            return s_.stopping() || s_.serial.load() != serial || s_.videoSizeVersion != sizeVersion_;
+        });
+    }
+}
+
+void Pacer::startWhenReady(int serial)
+{
+    if (!s_.clock.held())
+        return;
+    const auto now = std::chrono::steady_clock::now();
+    if (heldSerial_ != serial) {
+        heldSerial_ = serial;
+        heldSince_ = now;
+    }
+    if (s_.readerSerial.load() != serial && now - heldSince_ < kStartGiveUp)
+        return;  // the reader has not got to the target yet
+    const double target = s_.clock.now();
+    const bool readPastGap = s_.endOfFileSerial.load() == serial
+        || double(s_.readMs.load()) / 1000.0 >= target + kGapSeconds;
+    const bool videoReady = !videoActive() || s_.frames.hasSerial(serial) || s_.videoEndSerial.load() == serial
+        || (s_.videoIdle && s_.videoPackets.empty() && readPastGap);
+    const bool audioReady = !audioActive() || s_.sound.hasSerial(serial) || s_.audioEndSerial.load() == serial
+        || (s_.audioIdle && s_.audioPackets.empty() && readPastGap);
+    if ((videoReady && audioReady) || now - heldSince_ >= kStartGiveUp)
+        s_.clock.release();
+}
+
+double Pacer::present(int serial)
+{
+    {
+        std::lock_guard lock(s_.mutex);
+        if (s_.videoSizeVersion != sizeVersion_) {
+            sizeVersion_ = s_.videoSizeVersion;
+            size_ = s_.videoSize;
+            if (shown_)
+                show(*shown_);
+        }
+    }
+    for (;;) {
+        const auto next = s_.frames.peek();
+        if (!next || next->serial != serial)
+            return kMaxSleepSeconds;
+        const double now = s_.clock.now();
+        // A picture stamped after the last tag (reordered frames) is due at the end. The
+        // first picture after a start or seek shows at once even when it is stamped later
+        // (the video starts after the sound, or the seek went before the first frame):
+        // the display should not stay empty or show the old position meanwhile.
+        const double due = std::min(next->pts, s_.clock.end());
+        if (due > now && shownSerial_ == serial)
+            return due - now;
+        auto frame = s_.frames.pop();
+        if (!frame)
+            return kMaxSleepSeconds;
+        const auto after = s_.frames.peek();
+        if (after && after->serial == serial && std::min(after->pts, s_.clock.end()) <= now)
+            continue;  // late: the next one is due already
+        show(*frame->frame);
+        shown_ = std::move(frame->frame);
+        shownSerial_ = serial;
+    }
+}
+
+void Pacer::show(const AVFrame& frame)
+{
+    QImage image = converter_.convert(frame, size_);
+    if (!image.isNull())
+        s_.events.frame(std::move(image));
+}
+
+void Pacer::detectEnd(int serial)
+{
+    if (stoppedSerial_ == serial || s_.endOfFileSerial.load() != serial || !s_.clock.running())
+        return;
+    {
+        std::lock_guard lock(s_.mutex);
+        if (!s_.indexDone)
+            return;
+    }
+    if (s_.clock.now() < s_.clock.end())
+        return;
+    const bool videoDone = !videoActive() || (s_.videoEndSerial.load() == serial && !s_.frames.hasSerial(serial));
+    const bool audioDone = !audioActive() || (s_.audioEndSerial.load() == serial && !s_.sound.hasSerial(serial));
+    if (!videoDone || !audioDone)
+        return;
+    stoppedSerial_ = serial;
+    s_.events.status(kBufferEmpty);
+    s_.events.status(kPlayStop);
+}
+
+} // namespace zepo::stream

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "stream/AudioBuffer.h"
+#include "stream/FrameQueue.h"
+#include "stream/KeyframeIndex.h"
+#include "stream/MasterClock.h"
+#include "stream/PacketQueue.h"
+#include "stream/StreamEvents.h"
+
+#include <QSize>
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace zepo::stream {
+
+// Everything the threads of one playback session share. Atomics are written by the one
+// party named in their comment and read by anyone; the rest is guarded by `mutex`.
+struct SessionState {
+    SessionState(std::string filePath, StreamEvents& sink) : path(std::move(filePath)), events(sink) {}
+
+    const std::string path;
+    StreamEvents& events;
+
+    std::atomic<bool> abort{false};   // session owner: stop every thread
+    std::atomic<int> serial{0};       // UI thread: bumped by each seek; stale items are dropped
+    MasterClock clock;                // UI thread seeks/pauses, audio callback syncs, pacer releases
+
+    // Wishes of the UI thread.
+    std::atomic<int> volume{100};
+    std::atomic<bool> audioWanted{true};
+    std::atomic<bool> videoWanted{false};
+    std::atomic<int> bufferMs{10000};
+
+    // Queues between the threads (each has its own lock).
+    PacketQueue videoPackets;         // reader -> video decoder
+    PacketQueue audioPackets;         // reader -> audio decoder
+    FrameQueue frames;                // video decoder -> pacer
+    AudioBuffer sound;                // audio decoder -> device callback
+
+    // Published by the reader thread.
+    std::atomic<bool> opened{false};          // the file is an FLV and playback has started
+    std::atomic<int> readerSerial{-1};        // generation the reader is reading in
+    std::atomic<std::int64_t> readMs{0};      // latest timestamp read in that generation
+    std::atomic<int> endOfFileSerial{-1};     // generation in which the reader reached the end
+    // Published by the decoders.
+    std::atomic<bool> videoUsable{true};      // false once the video cannot be decoded
+    std::atomic<bool> audioUsable{true};      // false once the sound cannot be decoded or played
+    std::atomic<bool> videoIdle{false};       // waiting for packets
+    std::atomic<bool> audioIdle{false};
+    std::atomic<int> videoEndSerial{-1};      // generation whose last frame was queued
+    std::atomic<int> audioEndSerial{-1};
+
+    std::mutex mutex;
+    std::condition_variable changed;          // any of the guarded fields below changed
+
+    struct SeekRequest {
+        int serial;
+        double seconds;
+    };
+    std::optional<SeekRequest> pendingSeek;   // UI thread sets, reader takes
+    bool indexDone = false;                   // indexer sets
+    std::shared_ptr<const KeyframeIndex> index;  // indexer sets; null when the scan failed
+    QSize videoSize;                          // UI thread sets, pacer reads
+    int videoSizeVersion = 0;                 // bumped with each new size
+
+    bool stopping() const { return abort.load(std::memory_order_relaxed); }
+    void notify()
+    {
+        { std::lock_guard lock(mutex); }
+        changed.notify_all();
+    }
+};
+
+} // namespace zepo::stream

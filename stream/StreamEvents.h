@@ -1,0 +1,20 @@
+#pragma once
+
+#include "stream/AmfValue.h"
+
+#include <QImage>
+#include <string>
+
+namespace zepo::stream {
+
+// What a playback session tells its owner. Called from the session's threads; the
+// implementation carries each call over to the UI thread.
+class StreamEvents {
+public:
+    virtual ~StreamEvents() = default;
+    virtual void status(const char* code) = 0;
+    virtual void metaData(AmfValue metadata) = 0;
+    virtual void frame(QImage image) = 0;
+};
+
+} // namespace zepo::stream

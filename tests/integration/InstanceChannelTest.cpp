@@ -1,0 +1,301 @@
+#include "platform/InstanceChannel.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QLocalSocket>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <unistd.h>
+
+namespace zepo::test {
+namespace {
+
+// Small enough that an oversized record is cheap to make.
+constexpr std::size_t kMaxRecord = 1024;
+// Generous bound for anything that should happen at once; a test that hits it fails
+// instead of hanging.
+constexpr int kPatienceMs = 10000;
+// Long enough for a record to cross a local socket and be read many times over.
+constexpr int kSettleMs = 300;
+
+std::string uniqueName()
+{
+    static int counter = 0;
+    return "zepo-channel-test-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+}
+
+// Runs the event loop until `done` holds or the patience runs out.
+bool processUntil(const std::function<bool()>& done)
+{
+    const QDeadlineTimer deadline(kPatienceMs);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+void processFor(int ms)
+{
+    const QDeadlineTimer deadline(ms);
+    while (!deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+// A second instance: sends one record from a thread of its own and keeps the reply.
+class Client {
+public:
+    Client(const std::string& name, std::string record)
+    {
+        thread_.reset(QThread::create([this, name, record] { reply_ = sendToChannel(name, record, kMaxRecord); }));
+        thread_->start();
+    }
+    ~Client() { thread_->wait(); }
+    bool finished() const { return thread_->isFinished(); }
+    bool waitFinished() { return processUntil([this] { return finished(); }); }
+    const ChannelReply& reply() const { return reply_; }
+
+private:
+    std::unique_ptr<QThread> thread_;
+    ChannelReply reply_{ChannelReply::Outcome::NoServer, {}};
+};
+
+// A client that speaks raw bytes on the main thread; only for what the kernel buffers.
+std::unique_ptr<QLocalSocket> rawClient(const std::string& name, const std::string& bytes)
+{
+    auto socket = std::make_unique<QLocalSocket>();
+    socket->setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+    socket->connectToServer(QString::fromStdString(name));
+    EXPECT_TRUE(socket->waitForConnected(kPatienceMs));
+    if (!bytes.empty()) {
+        socket->write(bytes.data(), static_cast<qint64>(bytes.size()));
+        EXPECT_TRUE(socket->waitForBytesWritten(kPatienceMs));
+    }
+    return socket;
+}
+
+std::string lengthPrefix(std::uint32_t size)
+{
+    std::string out;
+    for (int i = 0; i < 4; ++i)
+        out += static_cast<char>((size >> (8 * i)) & 0xFF);
+    return out;
+}
+
+TEST(InstanceChannel, NameIsHeldByOneChannelAtATimeAndFreedWithIt)
+{
+    const std::string name = uniqueName();
+    auto first = std::make_unique<InstanceChannel>(name, kMaxRecord);
+    InstanceChannel second(name, kMaxRecord);
+    EXPECT_EQ(first->claim(), InstanceChannel::Claim::Owned);
+    EXPECT_EQ(second.claim(), InstanceChannel::Claim::HeldByOther);
+    first.reset();
+    EXPECT_EQ(second.claim(), InstanceChannel::Claim::Owned);
+    second.close();
+    InstanceChannel third(name, kMaxRecord);
+    EXPECT_EQ(third.claim(), InstanceChannel::Claim::Owned);
+}
+
+TEST(InstanceChannel, RecordReachesTheHandlerAndItsAnswerTheClient)
+{
+    const std::string name = uniqueName();
+    InstanceChannel channel(name, kMaxRecord);
+    ASSERT_EQ(channel.claim(), InstanceChannel::Claim::Owned);
+    std::vector<std::string> seen;
+    channel.setHandler([&](const std::string& record) {
+        seen.push_back(record);
+        return "answer to " + record;
+    });
+    Client client(name, "a.flv|");
+    ASSERT_TRUE(client.waitFinished());
+    EXPECT_EQ(client.reply().outcome, ChannelReply::Outcome::Answered);
+    EXPECT_EQ(client.reply().answer, "answer to a.flv|");
+    EXPECT_EQ(seen, std::vector<std::string>{"a.flv|"});
+
+    // An empty record is a record too.
+    Client empty(name, "");
+    ASSERT_TRUE(empty.waitFinished());
+    EXPECT_EQ(empty.reply().outcome, ChannelReply::Outcome::Answered);
+    EXPECT_EQ(seen, (std::vector<std::string>{"a.flv|", ""}));
+}
+
+TEST(InstanceChannel, RecordsThatArriveBeforeTheHandlerWaitAndAreHandledInOrder)
+{
+    const std::string name = uniqueName();
+    InstanceChannel channel(name, kMaxRecord);
+    ASSERT_EQ(channel.claim(), InstanceChannel::Claim::Owned);
+    // The first record is read while the program starts; the second one arrives while
+    // the program is busy and stays in the kernel's backlog.
+    auto first = rawClient(name, lengthPrefix(5) + "first");
+    processFor(kSettleMs);
+    auto second = rawClient(name, lengthPrefix(6) + "second");
+
+    std::vector<std::string> seen;
+    channel.setHandler([&](const std::string& record) {
+        seen.push_back(record);
+        return "ok " + record;
+    });
+    ASSERT_TRUE(processUntil([&] { return seen.size() == 2; }));
+    EXPECT_EQ(seen, (std::vector<std::string>{"first", "second"}));
+    // Each answer went to its own client.
+    ASSERT_TRUE(processUntil([&] { return first->bytesAvailable() >= 12 && second->bytesAvailable() >= 13; }));
+    EXPECT_EQ(first->readAll().toStdString(), lengthPrefix(8) + "ok first");
+    EXPECT_EQ(second->readAll().toStdString(), lengthPrefix(9) + "ok second");
+}
+
+TEST(InstanceChannel, ClientWaitsWhileTheHandlerRunsANestedLoopAndRecordsAreHandledOneAtATime)
+{
+    const std::string name = uniqueName();
+    InstanceChannel channel(name, kMaxRecord);
+    ASSERT_EQ(channel.claim(), InstanceChannel::Claim::Owned);
+    std::vector<std::string> events;
+    std::unique_ptr<Client> late;
+    bool firstWaitedDuringTheBox = false;
+    Client* first = nullptr;
+    channel.setHandler([&](const std::string& record) {
+        events.push_back("enter " + record);
+        if (record == "a") {
+            // A message box: a nested loop the user ends much later. Meanwhile another
+            // start sends its record.
+            late = std::make_unique<Client>(name, "b");
+            processFor(kSettleMs);
+            firstWaitedDuringTheBox = !first->finished();
+        }
+        events.push_back("leave " + record);
+        return std::string("ok");
+    });
+    Client a(name, "a");
+    first = &a;
+    ASSERT_TRUE(a.waitFinished());
+    ASSERT_TRUE(processUntil([&] { return late && late->finished(); }));
+    EXPECT_TRUE(firstWaitedDuringTheBox);
+    EXPECT_EQ(events, (std::vector<std::string>{"enter a", "leave a", "enter b", "leave b"}));
+    EXPECT_EQ(a.reply().outcome, ChannelReply::Outcome::Answered);
+    EXPECT_EQ(late->reply().outcome, ChannelReply::Outcome::Answered);
+}
+
+TEST(InstanceChannel, GarbageStallsAndEarlyDisconnectsDoNotDisturbOtherClients)
+{
+    const std::string name = uniqueName();
+    InstanceChannel channel(name, kMaxRecord);
+    ASSERT_EQ(channel.claim(), InstanceChannel::Claim::Owned);
+    std::vector<std::string> seen;
+    channel.setHandler([&](const std::string& record) {
+        seen.push_back(record);
+        return std::string("ok");
+    });
+
+    auto gone = rawClient(name, "");
+    gone->abort();
+    auto halfHeader = rawClient(name, lengthPrefix(5).substr(0, 2));
+    halfHeader->abort();
+    auto halfRecord = rawClient(name, lengthPrefix(100) + "only a part");
+    halfRecord->abort();
+    auto stalled = rawClient(name, lengthPrefix(100) + "and then nothing");
+    auto oversized = rawClient(name, lengthPrefix(kMaxRecord + 1) + "x");
+    auto huge = rawClient(name, lengthPrefix(0xFFFFFFFF));
+    // Refused records are dropped at once, without waiting for bytes never coming.
+    EXPECT_TRUE(processUntil([&] {
+        return oversized->state() == QLocalSocket::UnconnectedState && huge->state() == QLocalSocket::UnconnectedState;
+    }));
+
+    Client good(name, "good");
+    ASSERT_TRUE(good.waitFinished());
+    EXPECT_EQ(good.reply().outcome, ChannelReply::Outcome::Answered);
+    EXPECT_EQ(seen, std::vector<std::string>{"good"});
+    EXPECT_EQ(stalled->state(), QLocalSocket::ConnectedState);
+}
+
+TEST(InstanceChannel, RecordOfAClientThatLeftIsStillHandled)
+{
+    const std::string name = uniqueName();
+    InstanceChannel channel(name, kMaxRecord);
+    ASSERT_EQ(channel.claim(), InstanceChannel::Claim::Owned);
+    auto leaving = rawClient(name, lengthPrefix(4) + "gone");
+    leaving->disconnectFromServer();
+    leaving.reset();
+    processFor(kSettleMs);
+    std::vector<std::string> seen;
+    channel.setHandler([&](const std::string& record) {
+        seen.push_back(record);
+        return std::string("ok");
+    });
+    EXPECT_TRUE(processUntil([&] { return !seen.empty(); }));
+    EXPECT_EQ(seen, std::vector<std::string>{"gone"});
+}
+
+TEST(InstanceChannel, OversizedRecordIsDroppedUnanswered)
+{
+    const std::string name = uniqueName();
+    InstanceChannel channel(name, kMaxRecord);
+    ASSERT_EQ(channel.claim(), InstanceChannel::Claim::Owned);
+    int handled = 0;
+    channel.setHandler([&](const std::string&) {
+        ++handled;
+        return std::string("ok");
+    });
+    Client big(name, std::string(kMaxRecord + 1, 'x'));
+    ASSERT_TRUE(big.waitFinished());
+    EXPECT_EQ(big.reply().outcome, ChannelReply::Outcome::Dropped);
+    Client fits(name, std::string(kMaxRecord, 'x'));
+    ASSERT_TRUE(fits.waitFinished());
+    EXPECT_EQ(fits.reply().outcome, ChannelReply::Outcome::Answered);
+    EXPECT_EQ(handled, 1);
+}
+
+TEST(InstanceChannel, ClosingDropsWaitingClientsAndFreesTheName)
+{
+    const std::string name = uniqueName();
+    InstanceChannel channel(name, kMaxRecord);
+    ASSERT_EQ(channel.claim(), InstanceChannel::Claim::Owned);
+    auto read = rawClient(name, lengthPrefix(4) + "read");
+    processFor(kSettleMs);
+    auto unread = rawClient(name, lengthPrefix(6) + "unread");
+    int handled = 0;
+    channel.close();
+    channel.setHandler([&](const std::string&) {
+        ++handled;
+        return std::string();
+    });
+    // Both are let go without an answer: a second start then ends instead of waiting.
+    EXPECT_TRUE(processUntil([&] {
+        return read->state() == QLocalSocket::UnconnectedState && unread->state() == QLocalSocket::UnconnectedState;
+    }));
+    EXPECT_EQ(read->bytesAvailable(), 0);
+    EXPECT_EQ(handled, 0);
+
+    Client late(name, "x");
+    ASSERT_TRUE(late.waitFinished());
+    EXPECT_EQ(late.reply().outcome, ChannelReply::Outcome::NoServer);
+}
+
+TEST(InstanceChannel, ClosingFromInsideTheHandlerEndsTheQueue)
+{
+    const std::string name = uniqueName();
+    InstanceChannel channel(name, kMaxRecord);
+    ASSERT_EQ(channel.claim(), InstanceChannel::Claim::Owned);
+    auto first = rawClient(name, lengthPrefix(5) + "first");
+    processFor(kSettleMs);
+    auto second = rawClient(name, lengthPrefix(6) + "second");
+    processFor(kSettleMs);
+    std::vector<std::string> seen;
+    channel.setHandler([&](const std::string& record) {
+        seen.push_back(record);
+        // The player window closes while it handles the first record.
+        channel.close();
+        return std::string("ok");
+    });
+    EXPECT_TRUE(processUntil([&] { return second->state() == QLocalSocket::UnconnectedState; }));
+    processFor(kSettleMs);
+    EXPECT_EQ(seen, std::vector<std::string>{"first"});
+    EXPECT_EQ(second->bytesAvailable(), 0);
+}
+
+} // namespace
+} // namespace zepo::test

@@ -1,0 +1,82 @@
+#include "app/CPlayerApp.h"
+#include "app/HandOverRecord.h"
+#include "platform/InstanceChannel.h"
+#include "tests/support/PlayerHarness.h"
+
+#include <QThread>
+#include <QTimer>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <unistd.h>
+
+namespace zepo::test {
+namespace {
+
+std::string uniqueLock()
+{
+    static int counter = 0;
+    return "zepo-app-test-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+}
+
+// A running first instance: the lock is held and the player window runs modally while
+// `whileRunning` does its work on a thread; the window closes when it is done.
+class RunningPlayer : public ::testing::Test {
+protected:
+    void runWhile(const std::function<void()>& whileRunning)
+    {
+        CPlayerApp first({}, lock);
+        ASSERT_TRUE(first.InitInstance());
+        CPlayerDlg& window = harness.open();
+        std::unique_ptr<QThread> other(QThread::create(whileRunning));
+        QObject::connect(other.get(), &QThread::finished, &window, [&window] { window.close(); });
+        QTimer::singleShot(0, &window, [&other] { other->start(); });
+        EXPECT_EQ(first.Run(window), 0);
+        other->wait();
+    }
+
+    const std::string lock = uniqueLock();
+    PlayerHarness harness;
+};
+
+TEST_F(RunningPlayer, SecondStartHandsItsFilesOverAndEndsWithoutAPlayerOfItsOwn)
+{
+    bool secondRunsAPlayer = true;
+    runWhile([&] {
+        CPlayerApp second({"/no/such.flv", "not here.flv"}, lock);
+        secondRunsAPlayer = second.InitInstance();
+    });
+    EXPECT_FALSE(secondRunsAPlayer);
+    // The relative path was completed in the sender's folder, where it was meant.
+    const std::string folder = std::filesystem::current_path().native();
+    EXPECT_EQ(harness.messages.texts, (std::vector<std::string>{"ファイル取得失敗 ：\n/no/such.flv",
+                                                                "ファイル取得失敗 ：\n" + folder + "/not here.flv"}));
+}
+
+TEST_F(RunningPlayer, RecordsAreAnsweredWithWhetherThePlayerTookThem)
+{
+    ChannelReply taken{ChannelReply::Outcome::NoServer, {}};
+    ChannelReply otherKind = taken;
+    ChannelReply malformed = taken;
+    runWhile([&] {
+        taken = sendToChannel(lock, encodeHandOver({HandOverRecord::kKind, ""}), HandOverRecord::kMaxBytes);
+        otherKind = sendToChannel(lock, encodeHandOver({0x4000, "/no/such.flv|"}), HandOverRecord::kMaxBytes);
+        malformed = sendToChannel(lock, std::string("\x00\x80", 2), HandOverRecord::kMaxBytes);
+    });
+    EXPECT_EQ(taken.outcome, ChannelReply::Outcome::Answered);
+    EXPECT_EQ(taken.answer, "\1");
+    EXPECT_EQ(otherKind.answer, std::string(1, '\0'));
+    EXPECT_EQ(malformed.answer, std::string(1, '\0'));
+    EXPECT_TRUE(harness.messages.texts.empty());
+}
+
+TEST_F(RunningPlayer, LockIsFreeOnceThePlayerHasClosed)
+{
+    runWhile([] {});
+    CPlayerApp next({}, lock);
+    EXPECT_TRUE(next.InitInstance());
+}
+
+} // namespace
+} // namespace zepo::test

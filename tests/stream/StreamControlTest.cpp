@@ -1,0 +1,257 @@
+#include "tests/stream/StreamRecorder.h"
+
+#include <QElapsedTimer>
+#include <cmath>
+#include <map>
+#include <gtest/gtest.h>
+
+namespace zepo::test {
+namespace {
+
+using namespace stream;
+
+// Waits for the picture of a frame number to be the last one shown.
+bool waitForFrameNumber(StreamRecorder& r, int number, int milliseconds = 3000)
+{
+    return QTest::qWaitFor([&] { return !r.frames.empty() && StreamRecorder::frameNumber(r.frames.back()) == number; },
+                           milliseconds);
+}
+
+// A precise seek shows the frame at the target, decoded from the keyframe before it
+// (the H.264 clip has a keyframe every 15 frames and B-frames), paused or playing.
+TEST(StreamSeek, ShowsTheFrameAtTheTarget)
+{
+    struct Clip {
+        const char* file;
+        // The muxer shifts the clock so no timestamp is negative: by two frames for H.264
+        // with B-frames, by the encoder delay of MP3.
+        double videoDelay;
+    };
+    for (const Clip c : {Clip{"h264_aac.flv", 0.2}, Clip{"flv1_mp3.flv", 0.05}, Clip{"video_only.flv", 0},
+                         Clip{"enhanced_hevc.flv", 0}, Clip{"enhanced_vp9.flv", 0}}) {
+        SCOPED_TRACE(c.file);
+        const auto frameAt = [&](double t) { return int(std::floor((t - c.videoDelay) * 10 + 1e-6)); };
+        StreamRecorder r;
+        r.stream->play(fixture(c.file));
+        ASSERT_TRUE(r.waitFor(kBufferFull, 3000));
+        r.stream->pause();
+        r.stream->seek(2.25);
+        EXPECT_DOUBLE_EQ(r.stream->time(), 2.25);  // at once, before the picture arrives
+        EXPECT_TRUE(waitForFrameNumber(r, frameAt(2.25)));
+        r.stream->seek(0.75);
+        EXPECT_TRUE(waitForFrameNumber(r, frameAt(0.75)));
+        StreamRecorder::settle(300);
+        EXPECT_EQ(StreamRecorder::frameNumber(r.frames.back()), frameAt(0.75));  // paused: nothing after it
+        EXPECT_DOUBLE_EQ(r.stream->time(), 0.75);
+        r.stream->resume();
+        EXPECT_TRUE(waitForFrameNumber(r, frameAt(1.25)));
+        EXPECT_GT(r.stream->time(), 1.2);
+    }
+}
+
+// Beyond the end the time stands on the last timestamp, the last picture shows and the
+// stream reports its stop once; a seek back then plays the file again to a second stop.
+TEST(StreamSeek, BeyondTheEndLandsOnTheEnd)
+{
+    StreamRecorder r;
+    const double end = lastTimestamp(fixture("h264_aac.flv"));
+    r.stream->play(fixture("h264_aac.flv"));
+    ASSERT_TRUE(r.waitFor(kBufferFull, 3000));
+    r.stream->seek(500);
+    EXPECT_DOUBLE_EQ(r.stream->time(), end);
+    ASSERT_TRUE(r.waitFor(kPlayStop, 3000));
+    EXPECT_EQ(StreamRecorder::frameNumber(r.frames.back()), 29);
+    StreamRecorder::settle(600);
+    EXPECT_EQ(r.count(kPlayStop), 1);
+    EXPECT_DOUBLE_EQ(r.stream->time(), end);
+
+    // As the player does at the end: back to 0 and pause, later play on. The first
+    // picture (stamped 0.2 s) shows at once.
+    r.stream->seek(0);
+    r.stream->pause();
+    EXPECT_TRUE(waitForFrameNumber(r, 0));
+    EXPECT_DOUBLE_EQ(r.stream->time(), 0);
+    r.stream->resume();
+    EXPECT_TRUE(r.waitFor(kPlayStop, 6000, 2));
+}
+
+// The probe's stream: no picture, no sound. It decodes nothing but reports the metadata,
+// its time runs, and seeks move the time (the duration search relies on it).
+TEST(StreamWithoutOutputs, ReadsMetaDataAndKeepsTime)
+{
+    StreamRecorder r(false, false);
+    r.stream->play(fixture("flv1_mp3.flv"));
+    ASSERT_TRUE(r.waitFor(kBufferFull, 3000));
+    ASSERT_EQ(r.metadata.size(), 1u);
+    EXPECT_NEAR(r.metadata[0].get("duration")->numberOr(0), 3.0, 0.1);
+    EXPECT_EQ(r.metadata[0].get("width")->numberOr(0), 160);
+    const double before = r.stream->time();
+    StreamRecorder::settle(300);
+    EXPECT_GT(r.stream->time(), before + 0.2);
+
+    r.stream->seek(1.5);
+    EXPECT_NEAR(r.stream->time(), 1.5, 0.02);  // nothing to wait for: it runs on at once
+    StreamRecorder::settle(100);
+    EXPECT_GT(r.stream->time(), 1.5);
+    r.stream->seek(1024);
+    const double end = lastTimestamp(fixture("flv1_mp3.flv"));
+    EXPECT_DOUBLE_EQ(r.stream->time(), end);
+    ASSERT_TRUE(r.waitFor(kPlayStop, 2000));
+    r.stream->seek(end + 512);  // the search keeps probing past the end
+    StreamRecorder::settle(100);
+    EXPECT_DOUBLE_EQ(r.stream->time(), end);
+    EXPECT_TRUE(r.frames.empty());
+    EXPECT_EQ(r.metadata.size(), 1u);  // once per play, even after seeking back over it
+}
+
+// Metadata arrives as the file has it: absent, without duration, or with odd fields.
+TEST(StreamMetaData, ArrivesAsInTheFile)
+{
+    {
+        StreamRecorder r(false, false);
+        r.stream->play(fixture("no_metadata.flv"));
+        ASSERT_TRUE(r.waitFor(kBufferFull, 3000));
+        EXPECT_TRUE(r.metadata.empty());
+    }
+    {
+        StreamRecorder r(false, false);
+        r.stream->play(fixture("metadata_without_duration.flv"));
+        ASSERT_TRUE(r.waitFor(kBufferFull, 3000));
+        ASSERT_EQ(r.metadata.size(), 1u);
+        EXPECT_EQ(r.metadata[0].get("duration"), nullptr);
+    }
+    {
+        StreamRecorder r(false, false);
+        r.stream->play(corpusFile("mp3_audioonly_flvtool2_emptyobj_fields_red5old.flv"));
+        ASSERT_TRUE(r.waitFor(kBufferFull, 3000));
+        ASSERT_EQ(r.metadata.size(), 1u);
+        const AmfValue* width = r.metadata[0].get("width");
+        ASSERT_NE(width, nullptr);
+        EXPECT_EQ(width->type, AmfValue::Type::Object);
+        EXPECT_TRUE(width->properties.empty());
+        EXPECT_NEAR(r.metadata[0].get("duration")->numberOr(0), 171.3, 0.1);
+    }
+    {
+        // The metadata claims 46.9 s but the file was cut after 1.9 s of data.
+        StreamRecorder r(false, false);
+        r.stream->play(corpusFile("h263_mp3_youtube_keyframes_truncated_hachoir.flv"));
+        ASSERT_TRUE(r.waitFor(kBufferFull, 3000));
+        ASSERT_EQ(r.metadata.size(), 1u);
+        EXPECT_NEAR(r.metadata[0].get("duration")->numberOr(0), 46.9, 0.1);
+        r.stream->seek(30);
+        EXPECT_LT(r.stream->time(), 2.5);
+    }
+}
+
+// Paths arrive escaped: "%25" is the percent sign of the file name.
+TEST(StreamOpening, DecodesThePercentEscapes)
+{
+    StreamRecorder r(false, false);
+    r.stream->play(fixture("100%25.flv"));
+    EXPECT_TRUE(r.waitFor(kPlayStart, 3000));
+    EXPECT_EQ(r.count(kStreamNotFound), 0);
+}
+
+TEST(StreamOpening, ReportsFilesThatAreNoFlv)
+{
+    for (const std::string& path : {fixture("not_flv.flv"), fixture("no such file.flv"), std::string()}) {
+        StreamRecorder r;
+        r.stream->play(path);
+        EXPECT_TRUE(r.waitFor(kStreamNotFound, 3000)) << path;
+        StreamRecorder::settle(200);
+        EXPECT_EQ(r.statuses, std::vector<std::string>{kStreamNotFound}) << path;
+        EXPECT_EQ(r.stream->time(), 0);
+    }
+}
+
+// close() and destruction return at once, mid-playback, and nothing of the closed file
+// arrives afterwards; the next file plays on the same stream.
+TEST(StreamClosing, IsPromptAndSilent)
+{
+    StreamRecorder r;
+    r.stream->play(fixture("h264_aac.flv"));
+    ASSERT_TRUE(r.waitForFrames(3, 3000));
+    QElapsedTimer t;
+    t.start();
+    r.stream->close();
+    EXPECT_LT(t.elapsed(), 100);
+    const auto statuses = r.statuses.size();
+    const auto frames = r.frames.size();
+    StreamRecorder::settle(300);
+    EXPECT_EQ(r.statuses.size(), statuses);
+    EXPECT_EQ(r.frames.size(), frames);
+    EXPECT_EQ(r.stream->time(), 0);
+
+    r.stream->play(fixture("flv1_mp3.flv"));
+    EXPECT_TRUE(r.waitFor(kPlayStart, 3000, 2));
+    EXPECT_TRUE(r.waitForFrames(frames + 3, 3000));
+    t.restart();
+    r.stream.reset();
+    EXPECT_LT(t.elapsed(), 100);
+}
+
+// Pausing stops the time (and the pictures), resuming goes on from there.
+TEST(StreamPause, StopsTheTime)
+{
+    StreamRecorder r;
+    r.stream->play(fixture("h264_aac.flv"));
+    ASSERT_TRUE(r.waitForFrames(5, 3000));
+    r.stream->togglePause();
+    const double at = r.stream->time();
+    const auto frames = r.frames.size();
+    StreamRecorder::settle(400);
+    EXPECT_DOUBLE_EQ(r.stream->time(), at);
+    EXPECT_EQ(r.frames.size(), frames);
+    r.stream->togglePause();
+    StreamRecorder::settle(400);
+    EXPECT_GT(r.stream->time(), at + 0.2);
+    EXPECT_GT(r.frames.size(), frames);
+}
+
+// A new display size shows the current picture again at that size at once, paused too.
+TEST(StreamPicture, FollowsTheDisplaySize)
+{
+    StreamRecorder r;
+    r.stream->play(fixture("video_only.flv"));
+    ASSERT_TRUE(r.waitFor(kBufferFull, 3000));
+    r.stream->pause();
+    r.stream->seek(1.0);
+    ASSERT_TRUE(waitForFrameNumber(r, 10));
+    r.stream->setVideoSize(QSize(333, 201));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return r.frames.back().size() == QSize(333, 201); }, 2000));
+    EXPECT_EQ(StreamRecorder::frameNumber(r.frames.back()), 10);
+}
+
+// The volume scales the sound linearly; at 0 the stream still plays on.
+TEST(StreamSound, VolumeIsLinear)
+{
+    std::map<int, double> rms;
+    for (int volume : {100, 50, 0}) {
+        DiskAudio sound;
+        {
+            StreamRecorder r(false, true);
+            r.stream->setVolume(volume);
+            r.stream->play(fixture("pcm_s16le.flv"));
+            ASSERT_TRUE(r.waitFor(kPlayStop, 8000));
+            EXPECT_NEAR(r.stream->time(), lastTimestamp(fixture("pcm_s16le.flv")), 0.001);
+        }
+        rms[volume] = sound.rms();
+    }
+    EXPECT_GT(rms[100], 0.05);
+    EXPECT_NEAR(rms[50] / rms[100], 0.5, 0.05);
+    EXPECT_EQ(rms[0], 0);
+}
+
+// Without any audio device the sound is given up and the monotonic clock runs the file.
+TEST(StreamSound, PlaysWithoutADevice)
+{
+    qputenv("SDL_AUDIODRIVER", "no-such-driver");
+    StreamRecorder r;
+    r.stream->play(fixture("flv1_mp3.flv"));
+    EXPECT_TRUE(r.waitFor(kPlayStop, 8000));
+    EXPECT_GE(r.frames.size(), 25u);
+    qputenv("SDL_AUDIODRIVER", "dummy");
+}
+
+} // namespace
+} // namespace zepo::test

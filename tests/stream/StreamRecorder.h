@@ -1,0 +1,128 @@
+#pragma once
+
+#include "stream/FlvNetStreamFactory.h"
+#include "stream/IndexBuilder.h"
+#include "stream/NetStream.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QImage>
+#include <QTest>
+#include <algorithm>
+#include <cmath>
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zepo::test {
+
+inline std::string fixture(const std::string& name)
+{
+    return std::string(ZEPO_BUILD_DIR) + "/fixtures/" + name;
+}
+
+inline std::string corpusFile(const std::string& name)
+{
+    return std::string(ZEPO_CORPUS_DIR) + "/" + name;
+}
+
+// Sends the sound of the streams made while it exists to a file (SDL's disk driver), so
+// a test can hear what was played. SDL reads the driver when a stream opens its device.
+class DiskAudio {
+public:
+    DiskAudio()
+    {
+        qputenv("SDL_AUDIODRIVER", "disk");
+        qputenv("SDL_DISKAUDIOFILE", QFile::encodeName(path()));
+    }
+    ~DiskAudio() { qputenv("SDL_AUDIODRIVER", "dummy"); }
+    QString path() const { return dir_.filePath("sound.raw"); }
+    // Root mean square of the float samples written.
+    double rms() const
+    {
+        QFile f(path());
+        if (!f.open(QIODevice::ReadOnly))
+            return -1;
+        const QByteArray bytes = f.readAll();
+        const auto* samples = reinterpret_cast<const float*>(bytes.constData());
+        const auto n = std::size_t(bytes.size()) / sizeof(float);
+        double sum = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            sum += double(samples[i]) * samples[i];
+        return n ? std::sqrt(sum / double(n)) : 0;
+    }
+
+private:
+    QTemporaryDir dir_;
+};
+
+// The file's last audio or video timestamp in seconds, from a scan of its tags.
+inline double lastTimestamp(const std::string& path)
+{
+    std::atomic<bool> never{false};
+    auto index = stream::buildIndex(stream::FileSource::open(path), never);
+    return index ? index->lastTimestampMs() / 1000.0 : -1;
+}
+
+// A real stream with everything it reports written down, and waits on the Qt event loop
+// (the stream's news arrives as queued calls).
+class StreamRecorder : public stream::VideoSink {
+public:
+    explicit StreamRecorder(bool withPicture = true, bool withSound = true)
+        : stream(stream::createFlvNetStream())
+    {
+        stream->onStatus([this](const std::string& code) {
+            statuses.push_back(code);
+            statusTimes.push_back(clock.elapsed());
+            timeAtStatus.push_back(stream->time());
+        });
+        stream->onMetaData([this](const stream::AmfValue& m) {
+            metadata.push_back(m);
+        });
+        stream->attachAudio(withSound);
+        stream->attachVideo(withPicture ? this : nullptr);
+        clock.start();
+    }
+
+    void showFrame(const QImage& frame) override
+    {
+        frames.push_back(frame);
+        frameTimes.push_back(stream->time());
+    }
+
+    int count(const std::string& code) const
+    {
+        return int(std::count(statuses.begin(), statuses.end(), code));
+    }
+    bool waitFor(const std::string& code, int milliseconds, int times = 1)
+    {
+        return QTest::qWaitFor([&] { return count(code) >= times; }, milliseconds);
+    }
+    bool waitForFrames(std::size_t n, int milliseconds)
+    {
+        return QTest::qWaitFor([&] { return frames.size() >= n; }, milliseconds);
+    }
+    // Lets queued news arrive for a while.
+    static void settle(int milliseconds) { QTest::qWait(milliseconds); }
+
+    // The frame number a fixture picture shows: its luma is 16 + 6 * frame number.
+    static int frameNumber(const QImage& image)
+    {
+        const QRgb c = image.pixel(image.width() / 2, image.height() / 2);
+        const double luma = 0.299 * qRed(c) + 0.587 * qGreen(c) + 0.114 * qBlue(c);
+        return int(std::lround(luma * 219.0 / 255.0 / 6.0));
+    }
+
+    std::unique_ptr<stream::NetStream> stream;
+    std::vector<std::string> statuses;
+    std::vector<qint64> statusTimes;
+    std::vector<double> timeAtStatus;
+    std::vector<stream::AmfValue> metadata;
+    std::vector<QImage> frames;
+    std::vector<double> frameTimes;
+    QElapsedTimer clock;
+};
+
+} // namespace zepo::test

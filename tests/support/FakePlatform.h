@@ -1,0 +1,55 @@
+#pragma once
+
+#include "platform/DesktopWindows.h"
+#include "platform/DisplayModes.h"
+
+#include <map>
+#include <vector>
+
+namespace zepo::test {
+
+// Display modes from a list; records the changes asked for.
+class FakeDisplayModes : public DisplayModes {
+public:
+    std::vector<DisplayMode> modes;
+    DisplayMode currentMode{1280, 1024, 32, 60};
+    ChangeResult nextResult = ChangeResult::Successful;
+    std::vector<DisplayMode> changes;
+    int restores = 0;
+
+    std::optional<DisplayMode> current() override { return currentMode; }
+    std::optional<DisplayMode> mode(int number) override
+    {
+        if (number < 0 || number >= static_cast<int>(modes.size()))
+            return std::nullopt;
+        return modes[static_cast<std::size_t>(number)];
+    }
+    ChangeResult change(const DisplayMode& mode) override
+    {
+        changes.push_back(mode);
+        return nextResult;
+    }
+    void restoreStartupMode() override { ++restores; }
+};
+
+// A desktop of listed windows with settable placements; records restacking.
+class FakeDesktopWindows : public DesktopWindows {
+public:
+    std::vector<DesktopWindow> windows;
+    std::map<std::uint64_t, WindowPlacement> placements;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> restacks; // (window, above)
+
+    std::vector<DesktopWindow> list() override { return windows; }
+    bool placement(std::uint64_t id, WindowPlacement& out) override
+    {
+        auto it = placements.find(id);
+        if (it == placements.end())
+            return false;
+        out = it->second;
+        return true;
+    }
+    void setPlacement(std::uint64_t id, const WindowPlacement& placement) override { placements[id] = placement; }
+    void stackBehind(std::uint64_t window, std::uint64_t above) override { restacks.emplace_back(window, above); }
+};
+
+} // namespace zepo::test

@@ -1,0 +1,144 @@
+#include "app/IniFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <csignal>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zepo::test {
+namespace {
+
+std::string fileText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeFile(const std::string& path, const std::string& content)
+{
+    std::ofstream(path, std::ios::binary) << content;
+}
+
+// Names of the files in a folder, to see that no temporary file is left behind.
+QStringList filesIn(const QTemporaryDir& dir)
+{
+    return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+}
+
+TEST(IniText, NamesMatchWithoutRegardToCaseAndBlanksAroundNamesAndValuesAreIgnored)
+{
+    const IniText ini("[Setting]\nrestore = 0 \n[ PrevInfo ]\r\nVOLUME=  75\r\n");
+    EXPECT_EQ(ini.get("Setting", "Restore"), "0");
+    EXPECT_EQ(ini.get("SETTING", "restore"), "0");
+    EXPECT_EQ(ini.get("previnfo", "Volume"), "75");
+    // A key of another section, and a section that is not there.
+    EXPECT_EQ(ini.get("PrevInfo", "Restore"), std::nullopt);
+    EXPECT_EQ(ini.get("Other", "Restore"), std::nullopt);
+}
+
+TEST(IniText, LinesBeforeAnySectionAndLinesWithoutEqualsSignBelongToNoKey)
+{
+    const IniText ini("Restore=5\n[Setting]\nnonsense\n[broken\nRestore=7\n");
+    // "[broken" is no section header, so Restore=7 still lies in [Setting].
+    EXPECT_EQ(ini.get("Setting", "Restore"), "7");
+    EXPECT_EQ(ini.get("Setting", "nonsense"), std::nullopt);
+}
+
+TEST(IniText, WritesBuildSectionsAndKeysInTheOrderOfWriting)
+{
+    IniText ini;
+    ini.set("PrevInfo", "Main_x", "10");
+    ini.set("PrevInfo", "Main_y", "20");
+    ini.set("Setting", "Restore", "1");
+    ini.set("PrevInfo", "volume", "100");
+    EXPECT_EQ(ini.serialise(), "[PrevInfo]\r\nMain_x=10\r\nMain_y=20\r\nvolume=100\r\n"
+                               "[Setting]\r\nRestore=1\r\n");
+}
+
+TEST(IniText, ExistingKeyIsOverwrittenInPlaceAndNewKeyGoesAfterTheLastEntryOfItsSection)
+{
+    IniText ini("[A]\r\nx=1\r\ny=2\r\n\r\n[B]\r\nz=3\r\n");
+    ini.set("a", "X", "9");
+    ini.set("A", "w", "4");
+    EXPECT_EQ(ini.serialise(), "[A]\r\nX=9\r\ny=2\r\nw=4\r\n\r\n[B]\r\nz=3\r\n");
+}
+
+TEST(IniText, LfOnlyFileIsReadAndRewrittenWithCrLf)
+{
+    IniText ini("[A]\nx=1\ny=2");
+    ini.set("A", "y", "3");
+    EXPECT_EQ(ini.serialise(), "[A]\r\nx=1\r\ny=3\r\n");
+}
+
+class IniFile : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    std::string path = dir.path().toStdString() + "/setting.ini";
+};
+
+TEST_F(IniFile, MissingFileReadsAsAbsentAndTheFirstWriteCreatesIt)
+{
+    EXPECT_EQ(ini::read(path, "Setting", "Restore"), std::nullopt);
+    EXPECT_TRUE(ini::write(path, "Setting", "Restore", "1"));
+    EXPECT_EQ(fileText(path), "[Setting]\r\nRestore=1\r\n");
+    EXPECT_EQ(ini::read(path, "setting", "RESTORE"), "1");
+}
+
+TEST_F(IniFile, WriteKeepsEveryOtherLineOfAFileWrittenByHand)
+{
+    writeFile(path, "; my notes\n[PrevInfo]\nvolume=40\n[Setting]\nrestore=0\n");
+    EXPECT_TRUE(ini::write(path, "Setting", "Restore", "1"));
+    EXPECT_EQ(fileText(path), "; my notes\r\n[PrevInfo]\r\nvolume=40\r\n[Setting]\r\nRestore=1\r\n");
+    EXPECT_EQ(filesIn(dir), QStringList{"setting.ini"});
+}
+
+TEST_F(IniFile, ReplacedFileGetsTheUsualPermissionsNotThoseOfATemporaryFile)
+{
+    ASSERT_TRUE(ini::write(path, "Setting", "Restore", "1"));
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
+}
+
+TEST_F(IniFile, FailedWriteLeavesTheOldFileWholeAndNoTemporaryFileBehind)
+{
+    const std::string old = "[Setting]\r\nRestore=0\r\n";
+    writeFile(path, old);
+    // A full disk: the file-size limit makes every write past a few bytes fail, for
+    // root as for anyone.
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ::getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit tiny = previous;
+    tiny.rlim_cur = 8;
+    ::setrlimit(RLIMIT_FSIZE, &tiny);
+    const bool written = ini::write(path, "PrevInfo", "volume", std::string(100, '7'));
+    ::setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_FALSE(written);
+    EXPECT_EQ(fileText(path), old);
+    EXPECT_EQ(filesIn(dir), QStringList{"setting.ini"});
+}
+
+TEST_F(IniFile, ExistingFileThatCannotBeReadIsNotReplaced)
+{
+    // Reading the process's own memory at address 0 fails, whoever reads.
+    ASSERT_EQ(::symlink("/proc/self/mem", path.c_str()), 0);
+    EXPECT_EQ(ini::read(path, "Setting", "Restore"), std::nullopt);
+    EXPECT_FALSE(ini::write(path, "Setting", "Restore", "1"));
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(path)).isSymLink());
+}
+
+} // namespace
+} // namespace zepo::test

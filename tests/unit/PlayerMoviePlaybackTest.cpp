@@ -1,0 +1,359 @@
+#include "tests/unit/PlayerMovieFixture.h"
+
+#include <QPainter>
+
+namespace zepo::test {
+namespace {
+
+using Playback = PlayerMovieTest;
+
+TEST_F(Playback, StartsWithTheTableOfVariablesAndSaysOkWithThePanelHeight)
+{
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {"file_flag", "0"}, {"stop_flag", "0"}, {"pause_flag", "0"}, {"end_flag", "0"}, {"checkEnd_flag", "0"},
+        {"endTempTime", "-1"}, {"repeat_flag", "0"}, {"fix_flag", "0"}, {"m_duration", "0"},
+        {"TotalTime_flag", "0"}, {"m_width", "320"}, {"m_height", "240"}, {"m_width_c", "320"},
+        {"m_height_c", "240"}, {"ratio_num", "0"}, {"m_data_flag", "0"}, {"Size_flag", "0"}, {"vol_mfc", "100"},
+        {"FullScreenAdjust_w", "1"}, {"FullScreenAdjust_h", "1"}, {"c_height", "40"}, {"flv_file", ""}};
+    for (const auto& [name, value] : expected)
+        EXPECT_EQ(var(name), value) << name;
+    EXPECT_EQ(commands, std::vector<std::string>{"ok:40"});
+    EXPECT_EQ(movie.panel().area().height(), 40);
+    ASSERT_NE(stream, nullptr);
+    EXPECT_EQ(stream->bufferTime, 10);
+    EXPECT_TRUE(stream->audioAttached);
+    EXPECT_NE(stream->videoSink, nullptr);
+    EXPECT_EQ(stream->volume, 100);
+    EXPECT_TRUE(stream->calls.empty()) << "nothing plays before a file is sent";
+}
+
+TEST(PlayerMovieStartUp, AStageOfNoWidthHidesTheMovieAndSaysNothing)
+{
+    ManualClock clock;
+    ScriptedStreams streams;
+    MovieEnvironment environment{clock, streams.factory()};
+    PlayerMovie movie(environment, *movieSlot(1000));
+    std::vector<std::string> commands;
+    movie.setCommandSink([&](const std::string& c, const std::string&) { commands.push_back(c); });
+    movie.resizeStage(0, 245);
+    movie.load();
+    EXPECT_FALSE(movie.movieVisible());
+    EXPECT_TRUE(commands.empty());
+    movie.resizeStage(320, 245);
+    EXPECT_FALSE(movie.movieVisible());
+}
+
+TEST(PlayerMovieStartUp, WithoutAStreamFilesNeverStartAndNothingBreaks)
+{
+    ManualClock clock;
+    MovieEnvironment environment{clock, [] { return std::unique_ptr<stream::NetStream>(); }};
+    PlayerMovie movie(environment, *movieSlot(1000));
+    movie.resizeStage(320, 245);
+    movie.load();
+    movie.setVariable("flv_file", "/v/a.flv");
+    for (const char* name : {"sendFlv", "play", "stop", "pause", "back", "forward", "repeat", "volUp", "allDone"})
+        movie.gotoLabel("FromMFC_mc", name);
+    movie.mouseMove(movie.panel().buttonRect(PanelButton::Start).center());
+    movie.mousePress(movie.panel().buttonRect(PanelButton::Stop).center());
+    clock.advance(2000);
+    EXPECT_EQ(movie.getVariable("file_flag"), "0");
+    EXPECT_EQ(movie.getVariable("repeat_flag"), "1");
+    EXPECT_EQ(movie.volume(), 100);
+    EXPECT_EQ(movie.panel().timeText(), "00:00");
+}
+
+TEST_F(Playback, SendFlvResetsAndPlaysThenRetriesEvery500msUntilTheStreamStarts)
+{
+    startPlaying("/v/first.flv");
+    set("repeat_flag", "1");
+    set("m_width", "640");
+    lengthFinal(30);
+    open("/v/100%25.flv");
+    EXPECT_EQ(stream->calls, (std::vector<std::string>{"close", "play:/v/100%25.flv"}));
+    EXPECT_EQ(var("file_flag"), "0");
+    EXPECT_EQ(var("TotalTime_flag"), "0");
+    EXPECT_EQ(var("m_duration"), "0");
+    EXPECT_EQ(var("m_width"), "320");
+    EXPECT_EQ(var("repeat_flag"), "1") << "repeat survives a new file";
+    EXPECT_EQ(movie.panel().totalText(), "/--:--");
+
+    stream->calls.clear();
+    clock.advance(499);
+    EXPECT_TRUE(stream->calls.empty());
+    clock.advance(1);
+    EXPECT_EQ(stream->calls, (std::vector<std::string>{"close", "play:/v/100%25.flv"}));
+    clock.advance(500);
+    EXPECT_EQ(stream->calls.size(), 4u);
+
+    stream->status(stream::kPlayStart);
+    stream->calls.clear();
+    clock.advance(5000);
+    EXPECT_TRUE(stream->calls.empty()) << "the retry stops once the stream has started";
+    EXPECT_EQ(var("file_flag"), "1");
+}
+
+TEST_F(Playback, TheLogoGoesForGoodWhenTheFirstStreamStarts)
+{
+    EXPECT_TRUE(movie.logoVisible());
+    open();
+    EXPECT_TRUE(movie.logoVisible());
+    stream->status(stream::kPlayStart);
+    EXPECT_FALSE(movie.logoVisible());
+    open("/v/b.flv");
+    EXPECT_FALSE(movie.logoVisible());
+}
+
+TEST_F(Playback, TransportCommandsKeepToTheStatesThatAllowThem)
+{
+    // Before any stream has started every transport command is ignored.
+    open();
+    stream->calls.clear();
+    commands.clear();
+    for (const char* name : {"play", "stop", "pause", "back", "forward"})
+        label(name);
+    EXPECT_TRUE(stream->calls.empty());
+    EXPECT_TRUE(commands.empty());
+
+    stream->status(stream::kPlayStart);
+    stream->setTime(12);
+    label("play");  // playing already: nothing
+    label("back");
+    EXPECT_EQ(stream->calls, (std::vector<std::string>{"seek:7"}));
+    stream->setTime(3);
+    label("back");
+    EXPECT_EQ(stream->calls.back(), "seek:0");
+
+    stream->calls.clear();
+    label("pause");
+    EXPECT_EQ(var("pause_flag"), "1");
+    label("play");  // pause toggles; play does not leave it
+    EXPECT_EQ(var("pause_flag"), "1");
+    label("pause");
+    EXPECT_EQ(var("pause_flag"), "0");
+    EXPECT_EQ(stream->calls, (std::vector<std::string>{"togglePause", "togglePause"}));
+
+    stream->calls.clear();
+    label("pause");
+    label("stop");
+    EXPECT_EQ(var("stop_flag"), "1");
+    EXPECT_EQ(var("pause_flag"), "0");
+    EXPECT_EQ(stream->calls, (std::vector<std::string>{"togglePause", "seek:0", "pause"}));
+    EXPECT_EQ(commands, std::vector<std::string>{"stopPlay"});
+
+    stream->calls.clear();
+    for (const char* name : {"pause", "back", "forward", "stop"})
+        label(name);
+    EXPECT_TRUE(stream->calls.empty()) << "a stopped file only plays";
+
+    label("play");
+    EXPECT_EQ(var("stop_flag"), "0");
+    EXPECT_EQ(stream->calls, std::vector<std::string>{"resume"});
+    EXPECT_EQ(commands, (std::vector<std::string>{"stopPlay", "startPlay"}));
+}
+
+TEST_F(Playback, ButtonsFollowTheStateTable)
+{
+    using B = PanelButton;
+    const auto looks = [this] {
+        return look(B::Start) + " " + look(B::Stop) + " " + look(B::Back) + " " + look(B::Forward) + " "
+            + look(B::Pause);
+    };
+    EXPECT_EQ(looks(), "off off off off off");
+    open();
+    stream->status(stream::kPlayStart);
+    EXPECT_EQ(looks(), "off off off off off") << "the buttons are redrawn when the buffer is full";
+    stream->status(stream::kBufferFull);
+    EXPECT_EQ(looks(), "off out out out out_off");
+    label("pause");
+    EXPECT_EQ(looks(), "off out out out out_on");
+    label("stop");
+    EXPECT_EQ(looks(), "out off off off off");
+
+    EXPECT_EQ(look(B::Repeat), "out_off");
+    label("repeat");
+    EXPECT_EQ(look(B::Repeat), "out_on");
+
+    // The pointer on a button shows its "over" look.
+    movie.mouseMove(on(B::Start));
+    EXPECT_EQ(look(B::Start), "over");
+    movie.mouseMove(on(B::Repeat));
+    EXPECT_EQ(look(B::Start), "out");
+    EXPECT_EQ(look(B::Repeat), "over_on");
+    label("play");
+    movie.mouseMove(on(B::Pause));
+    EXPECT_EQ(look(B::Pause), "over_off");
+    movie.mouseLeave();
+    EXPECT_EQ(look(B::Pause), "out_off");
+}
+
+TEST_F(Playback, ForwardNearTheEndMovesOnOnlyOnceTheLengthIsFinal)
+{
+    startPlaying();
+    set("m_duration", "20");  // provisional, from the duration search
+    stream->setTime(16);
+    label("forward");
+    EXPECT_TRUE(stream->calls.empty());
+    EXPECT_TRUE(commands.empty());
+
+    stream->setTime(10);
+    label("forward");
+    EXPECT_EQ(stream->calls, std::vector<std::string>{"seek:15"});
+
+    lengthFinal(20);
+    stream->calls.clear();
+    stream->setTime(16);
+    label("forward");
+    EXPECT_EQ(commands, std::vector<std::string>{"gotoNextFlv"});
+    EXPECT_EQ(stream->calls, (std::vector<std::string>{"seek:0", "pause"}));
+    EXPECT_EQ(var("stop_flag"), "1");
+
+    // With repeat on the same file starts over instead.
+    label("play");
+    label("repeat");
+    commands.clear();
+    stream->calls.clear();
+    stream->setTime(18);
+    label("forward");
+    EXPECT_TRUE(commands.empty());
+    EXPECT_EQ(stream->calls, (std::vector<std::string>{"seek:0", "pause", "resume"}));
+    EXPECT_EQ(var("stop_flag"), "0");
+}
+
+TEST_F(Playback, TheStreamsStopStatusEndsTheFile)
+{
+    startPlaying();
+    stream->status(stream::kPlayStop);
+    EXPECT_EQ(commands, std::vector<std::string>{"gotoNextFlv"});
+    EXPECT_EQ(stream->calls, (std::vector<std::string>{"seek:0", "pause"}));
+    EXPECT_EQ(var("stop_flag"), "1");
+    EXPECT_EQ(look(PanelButton::Start), "out");
+}
+
+TEST_F(Playback, TheLastSecondStartsTheEndWatchWhichEndsOnceTimeStandsStill)
+{
+    startPlaying();
+    lengthFinal(20);
+    stream->setTime(18.9);
+    frames(1);
+    EXPECT_EQ(var("end_flag"), "0");
+    stream->setTime(19.2);
+    frames(1);
+    EXPECT_EQ(var("end_flag"), "1");
+    EXPECT_EQ(var("checkEnd_flag"), "1");
+
+    // Time moving on keeps the file playing.
+    for (double t = 19.3; t < 20; t += 0.2) {
+        stream->setTime(t);
+        clock.advance(250);
+    }
+    EXPECT_TRUE(commands.empty());
+    // Time standing still across one 500 ms interval is the end.
+    stream->setTime(20);
+    clock.advance(1000);
+    EXPECT_EQ(commands, std::vector<std::string>{"gotoNextFlv"});
+    EXPECT_EQ(var("checkEnd_flag"), "0");
+    EXPECT_EQ(var("stop_flag"), "1");
+}
+
+TEST_F(Playback, PlayingPastTheMeasuredLengthRaisesIt)
+{
+    startPlaying();
+    lengthFinal(20);
+    stream->setTime(21.5);
+    frames(1);
+    EXPECT_EQ(var("m_duration"), "21.5");
+    EXPECT_EQ(movie.panel().totalText(), "/00:21");
+}
+
+TEST_F(Playback, APauseInTheLastSecondIsNotTheEnd)
+{
+    startPlaying();
+    lengthFinal(20);
+    stream->setTime(19.5);
+    frames(1);
+    label("pause");
+    clock.advance(3000);
+    EXPECT_TRUE(commands.empty());
+    label("pause");
+    clock.advance(1100);
+    EXPECT_EQ(commands, std::vector<std::string>{"gotoNextFlv"});
+}
+
+TEST_F(Playback, AStopInTheLastSecondStaysStopped)
+{
+    startPlaying();
+    lengthFinal(20);
+    stream->setTime(19.5);
+    frames(1);
+    ASSERT_EQ(var("checkEnd_flag"), "1");
+    label("stop");
+    clock.advance(3000);
+    EXPECT_EQ(commands, std::vector<std::string>{"stopPlay"});
+    EXPECT_EQ(var("stop_flag"), "1");
+}
+
+TEST_F(Playback, RepeatLoopsTheFileAtItsEnd)
+{
+    startPlaying();
+    label("repeat");
+    lengthFinal(20);
+    stream->setTime(20);
+    frames(1);
+    clock.advance(1000);
+    EXPECT_TRUE(commands.empty());
+    EXPECT_EQ(var("stop_flag"), "0");
+    EXPECT_EQ(stream->calls, (std::vector<std::string>{"seek:0", "pause", "resume"}));
+    stream->status(stream::kPlayStop);
+    EXPECT_TRUE(commands.empty());
+}
+
+TEST_F(Playback, TheHostMayOpenTheNextFileFromInsideGotoNextFlv)
+{
+    startPlaying("/v/a.flv");
+    movie.setCommandSink([this](const std::string& command, const std::string&) {
+        if (command == "gotoNextFlv")
+            open("/v/b.flv");
+    });
+    stream->status(stream::kPlayStop);
+    EXPECT_EQ(stream->lastPath, "/v/b.flv");
+    EXPECT_EQ(var("stop_flag"), "0");
+    EXPECT_EQ(var("file_flag"), "0");
+    EXPECT_EQ(look(PanelButton::Start), "off");
+}
+
+TEST_F(Playback, TheTimeShowsEveryFrame)
+{
+    startPlaying();
+    stream->setTime(545.4);
+    frames(1);
+    EXPECT_EQ(movie.panel().timeText(), "09:05");
+    set("m_duration", "6000");
+    label("getTotalTime");
+    EXPECT_EQ(movie.panel().totalText(), "/100:00");
+}
+
+TEST_F(Playback, FramesArriveAtTheVideoAreasSizeAndArePainted)
+{
+    // 320 x 245 stage, 4:3 aspect: the width decides, 320 x 240 centred.
+    EXPECT_EQ(stream->videoSize, QSize(320, 240));
+    set("m_width", "16");
+    set("m_height", "9");
+    label("aspect");
+    EXPECT_EQ(stream->videoSize, QSize(320, 180));
+
+    QImage red(320, 180, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    stream->videoSink->showFrame(red);
+    QImage canvas(320, 245, QImage::Format_RGB32);
+    canvas.fill(Qt::black);
+    {
+        QPainter painter(&canvas);
+        painter.translate(-movie.visibleStage().topLeft());
+        movie.paint(painter);
+    }
+    const QRectF area = movie.videoArea();
+    EXPECT_EQ(canvas.pixelColor(160, static_cast<int>(area.center().y() - movie.visibleStage().top())), Qt::red);
+}
+
+} // namespace
+} // namespace zepo::test

@@ -1,0 +1,303 @@
+#include "movies/searchFlvData.h"
+#include "platform/ManualClock.h"
+#include "tests/support/ScriptedStream.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace zepo {
+namespace {
+
+using stream::AmfValue;
+
+// One movie command with the six result variables as the host reads them right then.
+struct Report {
+    std::string command;
+    std::string dataFlag, sizeFlag, totalTimeFlag, width, height, duration;
+};
+
+AmfValue metadata(std::vector<std::pair<std::string, AmfValue>> properties)
+{
+    return AmfValue::makeObject(std::move(properties));
+}
+
+AmfValue number(double value)
+{
+    return AmfValue::makeNumber(value);
+}
+
+class ProbeMovieTest : public ::testing::Test {
+protected:
+    ProbeMovieTest()
+    {
+        probe.setCommandSink([this](const std::string& command, const std::string&) {
+            reports.push_back({command, probe.getVariable("m_data_flag"), probe.getVariable("Size_flag"),
+                               probe.getVariable("TotalTime_flag"), probe.getVariable("m_width"),
+                               probe.getVariable("m_height"), probe.getVariable("m_duration")});
+        });
+        probe.load();
+    }
+
+    // What the host does for each file: Rewind, "flv_file", Forward.
+    void restart(const std::string& path)
+    {
+        probe.rewind();
+        probe.setVariable("flv_file", path);
+        probe.forward();
+    }
+
+    test::ScriptedStream& stream() { return *streams.latest(); }
+
+    std::vector<std::string> commands() const
+    {
+        std::vector<std::string> out;
+        for (const Report& r : reports)
+            out.push_back(r.command);
+        return out;
+    }
+
+    // Runs the clock until "allDone" or the limit; true when it came.
+    bool runUntilAllDone(int limitMs = 10000)
+    {
+        for (int t = 0; t < limitMs; t += 50) {
+            clock.advance(50);
+            if (!reports.empty() && reports.back().command == "allDone")
+                return true;
+        }
+        return false;
+    }
+
+    std::size_t seeks(const test::ScriptedStream& s) const
+    {
+        return std::count_if(s.calls.begin(), s.calls.end(),
+                             [](const std::string& c) { return c.rfind("seek:", 0) == 0; });
+    }
+
+    ManualClock clock;
+    test::ScriptedStreams streams;
+    MovieEnvironment environment{clock, streams.factory()};
+    ProbeMovie probe{environment, *movieSlot(1013)};
+    std::vector<Report> reports;
+};
+
+TEST_F(ProbeMovieTest, MetadataWithSizeAndDurationReportsBothAndClosesTheStream)
+{
+    restart("/v/100%25.flv");
+    test::ScriptedStream& s = stream();
+    EXPECT_EQ(s.calls.front(), "play:/v/100%25.flv");
+    // The probe only measures: no sound, no picture.
+    EXPECT_FALSE(s.audioAttached);
+    EXPECT_EQ(s.videoSink, nullptr);
+    EXPECT_EQ(s.bufferTime, 10);
+
+    s.status(stream::kPlayStart);
+    s.metaData(metadata({{"duration", number(12.5)}, {"width", number(640)}, {"height", number(360)}}));
+    ASSERT_EQ(commands(), (std::vector<std::string>{"searchStart", "getSize", "allDone"}));
+    const Report& size = reports[1];
+    EXPECT_EQ(size.dataFlag, "1");
+    EXPECT_EQ(size.sizeFlag, "1");
+    EXPECT_EQ(size.totalTimeFlag, "0");
+    EXPECT_EQ(size.width, "640");
+    EXPECT_EQ(size.height, "360");
+    const Report& done = reports[2];
+    EXPECT_EQ(done.totalTimeFlag, "1");
+    EXPECT_EQ(done.duration, "12.5");
+    EXPECT_EQ(s.calls.back(), "close");
+
+    // Metadata came before the first full buffer, so the search never starts.
+    s.status(stream::kBufferFull);
+    clock.advance(3000);
+    EXPECT_EQ(reports.size(), 3u);
+    EXPECT_EQ(seeks(s), 0u);
+}
+
+TEST_F(ProbeMovieTest, SizeCountsOnlyWhenWidthAndHeightAreBothNumbersAboveZero)
+{
+    const std::vector<std::vector<std::pair<std::string, AmfValue>>> unusable = {
+        {{"width", number(0)}, {"height", number(240)}},
+        {{"width", number(320)}},
+        // An audio-only file whose writer put empty objects where the numbers belong.
+        {{"width", AmfValue::makeObject({})}, {"height", AmfValue::makeObject({})}},
+        {{"width", AmfValue::makeString("640")}, {"height", number(480)}},
+        {{"width", number(-4)}, {"height", number(3)}},
+    };
+    for (auto properties : unusable) {
+        reports.clear();
+        restart("/v/a.flv");
+        stream().status(stream::kPlayStart);
+        properties.emplace_back("duration", number(5));
+        stream().metaData(metadata(properties));
+        ASSERT_EQ(commands(), (std::vector<std::string>{"searchStart", "allDone"}));
+        const Report& done = reports.back();
+        EXPECT_EQ(done.dataFlag, "1");
+        EXPECT_EQ(done.sizeFlag, "0");
+        EXPECT_EQ(done.width, "320");
+        EXPECT_EQ(done.height, "240");
+        EXPECT_EQ(done.duration, "5");
+    }
+}
+
+TEST_F(ProbeMovieTest, MetadataWithDurationDuringTheSearchEndsIt)
+{
+    restart("/v/a.flv");
+    test::ScriptedStream& s = stream();
+    s.setEnd(40);
+    s.status(stream::kPlayStart);
+    s.status(stream::kBufferFull);
+    clock.advance(100);
+    ASSERT_EQ(commands(), (std::vector<std::string>{"searchStart", "getTotalTime", "getTotalTime"}));
+    const std::size_t seeksBefore = seeks(s);
+
+    s.metaData(metadata({{"duration", number(41.5)}}));
+    ASSERT_EQ(reports.back().command, "allDone");
+    EXPECT_EQ(reports.back().duration, "41.5");
+    clock.advance(5000);
+    EXPECT_EQ(reports.back().command, "allDone");
+    EXPECT_EQ(seeks(s), seeksBefore);
+}
+
+TEST_F(ProbeMovieTest, WithoutMetadataTheSearchFindsTheLastPositionThatMoved)
+{
+    // Two stream behaviours past the end: the seek lands on the end, or it is refused.
+    for (const bool refused : {false, true}) {
+        reports.clear();
+        restart("/v/nometa.flv");
+        test::ScriptedStream& s = stream();
+        s.setEnd(37.2);
+        s.setSeekPastEndStays(refused);
+        s.status(stream::kPlayStart);
+        s.status(stream::kBufferFull);
+        ASSERT_TRUE(runUntilAllDone()) << "refused=" << refused;
+        EXPECT_EQ(s.calls[1], "seek:1024");
+
+        double previous = -1;
+        std::size_t totals = 0;
+        for (std::size_t i = 1; i + 1 < reports.size(); ++i) {
+            ASSERT_EQ(reports[i].command, "getTotalTime");
+            const double value = std::stod(reports[i].duration);
+            EXPECT_GE(value, previous);
+            previous = value;
+            ++totals;
+        }
+        EXPECT_GT(totals, 10u);
+        const Report& done = reports.back();
+        EXPECT_EQ(done.totalTimeFlag, "1");
+        EXPECT_EQ(done.dataFlag, "0");
+        EXPECT_EQ(done.sizeFlag, "0");
+        // Landing on the end finds it exactly; halving steps of down to 0.5 s get within them.
+        EXPECT_EQ(done.duration, refused ? "37" : "37.2");
+        EXPECT_EQ(s.calls.back(), "close");
+
+        clock.advance(3000);
+        EXPECT_EQ(reports.back().command, "allDone");
+    }
+}
+
+TEST_F(ProbeMovieTest, AFileWhoseTimeNeverLeavesZeroStillEnds)
+{
+    restart("/v/header-only.flv");
+    stream().setEnd(0);
+    stream().status(stream::kPlayStart);
+    stream().status(stream::kBufferFull);
+    ASSERT_TRUE(runUntilAllDone());
+    EXPECT_EQ(reports.back().duration, "0");
+}
+
+TEST_F(ProbeMovieTest, MetadataWithoutDurationLeavesTheLengthToTheSearch)
+{
+    // Before the first full buffer: the size is reported, the search runs at the full
+    // buffer. During the search: the search goes on. A duration of 0 is no duration.
+    for (const bool duringSearch : {false, true}) {
+        reports.clear();
+        restart("/v/minimal-meta.flv");
+        test::ScriptedStream& s = stream();
+        s.setEnd(31.066);
+        s.status(stream::kPlayStart);
+        const AmfValue meta = metadata({{"width", number(480)}, {"height", number(360)}, {"duration", number(0)}});
+        if (duringSearch) {
+            s.status(stream::kBufferFull);
+            clock.advance(100);
+            s.metaData(meta);
+        } else {
+            s.metaData(meta);
+            clock.advance(1000);
+            ASSERT_EQ(commands(), (std::vector<std::string>{"searchStart", "getSize"}));
+            s.status(stream::kBufferFull);
+        }
+        ASSERT_TRUE(runUntilAllDone()) << "duringSearch=" << duringSearch;
+        const Report& done = reports.back();
+        EXPECT_EQ(done.dataFlag, "1");
+        EXPECT_EQ(done.sizeFlag, "1");
+        EXPECT_EQ(done.width, "480");
+        EXPECT_EQ(done.height, "360");
+        EXPECT_EQ(done.duration, "31.066");
+    }
+}
+
+TEST_F(ProbeMovieTest, ARestartBeforeTheFirstFileStartedMeasuresOnlyTheSecond)
+{
+    restart("/v/first.flv");
+    test::ScriptedStream* first = &stream();
+    // Not started yet: the load retry opens it again every 500 ms.
+    clock.advance(1000);
+    EXPECT_EQ(first->calls, (std::vector<std::string>{"play:/v/first.flv", "close", "play:/v/first.flv", "close",
+                                                     "play:/v/first.flv"}));
+
+    restart("/v/second.flv");
+    test::ScriptedStream* second = &stream();
+    ASSERT_NE(first, second);
+    EXPECT_EQ(first->calls.back(), "close");
+    const std::size_t firstCalls = first->calls.size();
+    clock.advance(600);
+    EXPECT_EQ(first->calls.size(), firstCalls);
+    EXPECT_EQ(second->calls, (std::vector<std::string>{"play:/v/second.flv", "close", "play:/v/second.flv"}));
+
+    // Once the stream starts, the retry ends.
+    second->status(stream::kPlayStart);
+    clock.advance(2000);
+    EXPECT_EQ(second->calls.size(), 3u);
+    EXPECT_EQ(commands(), (std::vector<std::string>{"searchStart"}));
+}
+
+TEST_F(ProbeMovieTest, ARestartResetsTheResults)
+{
+    restart("/v/a.flv");
+    stream().status(stream::kPlayStart);
+    stream().metaData(metadata({{"duration", number(9)}, {"width", number(640)}, {"height", number(480)}}));
+    probe.rewind();
+    EXPECT_EQ(probe.getVariable("m_data_flag"), "0");
+    EXPECT_EQ(probe.getVariable("Size_flag"), "0");
+    EXPECT_EQ(probe.getVariable("TotalTime_flag"), "0");
+    EXPECT_EQ(probe.getVariable("m_width"), "320");
+    EXPECT_EQ(probe.getVariable("m_height"), "240");
+    EXPECT_EQ(probe.getVariable("m_duration"), "0");
+    // Rewound, the probe waits: nothing is opened until Forward.
+    EXPECT_TRUE(stream().calls.empty());
+}
+
+TEST_F(ProbeMovieTest, ForwardOpensOnceAndTheFaceButtonDoesTheSame)
+{
+    probe.rewind();
+    probe.setVariable("flv_file", "/v/a.flv");
+    probe.mousePress(QPointF(100, 50));
+    probe.forward();
+    EXPECT_EQ(stream().calls, (std::vector<std::string>{"play:/v/a.flv"}));
+}
+
+TEST(ProbeMovieWithoutStreams, RestartsAndTicksSafely)
+{
+    ManualClock clock;
+    MovieEnvironment environment{clock, [] { return std::unique_ptr<stream::NetStream>(); }};
+    ProbeMovie probe(environment, *movieSlot(1013));
+    int commands = 0;
+    probe.setCommandSink([&](const std::string&, const std::string&) { ++commands; });
+    probe.rewind();
+    probe.setVariable("flv_file", "/v/a.flv");
+    probe.forward();
+    clock.advance(2000);
+    EXPECT_EQ(commands, 0);
+    EXPECT_EQ(probe.getVariable("m_width"), "320");
+}
+
+} // namespace
+} // namespace zepo
