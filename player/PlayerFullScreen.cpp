@@ -24,6 +24,9 @@ const std::string kNoModeForDefault = "画面モード取得失敗";
 const std::string kNoModeForSetting = "設定に合う画面モードが見つかりませんでした\n設定直してくれ";
 const std::string kRestartNeeded = "設定の変更を有効にするには\n再起動が必要です";
 const std::string kChangeFailed = "設定の変更に失敗しました";
+// A 24-bit colour screen stores a pixel in 32 bits.
+constexpr int kTrueColourDepth = 24;
+constexpr int kTrueColourBits = 32;
 // What the movie's correction factors hold when nothing is corrected.
 const std::string kNoCorrection = "1.0";
 } // namespace
@@ -157,7 +160,8 @@ int CPlayerDlg::ChangeDisplayMode()
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             current.width = screen->size().width();
             current.height = screen->size().height();
-            current.bitsPerPixel = screen->depth();
+            // Counted as the display modes count it: 24-bit colour takes 32 bits a pixel.
+            current.bitsPerPixel = screen->depth() == kTrueColourDepth ? kTrueColourBits : screen->depth();
         }
     }
 
