@@ -135,6 +135,7 @@ private:
     void onWheel(QWheelEvent* event);
     void onDrop(QDropEvent* event);
     bool isPropagatedDelivery(QObject* target, QEvent* event);
+    bool isFirstKeyReceiver(QObject* target) const;
     // Full screen (PlayerFullScreen.cpp).
     struct SavedWindow;
     void enterFullScreen();

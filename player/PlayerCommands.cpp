@@ -6,6 +6,8 @@
 #include "platform/PathText.h"
 #include "platform/VirtualKeys.h"
 #include "player/CPlayerDlg.h"
+
+#include <QApplication>
 #include "player/ContextMenu.h"
 #include "player/PlayerCommandIds.h"
 #include "player/ShortcutKeys.h"
@@ -161,13 +163,28 @@ bool CPlayerDlg::isPropagatedDelivery(QObject* target, QEvent* event)
     return repeat;
 }
 
+bool CPlayerDlg::isFirstKeyReceiver(QObject* target) const
+{
+    // A key goes first to the focus widget (or to the window when nothing has focus);
+    // a control that ignores it passes the same event up to its parents, which must not
+    // act on it again.
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && (focus == this || isAncestorOf(focus)))
+        return target == focus;
+    return false;
+}
+
 CPlayerDlg::FilterOutcome CPlayerDlg::PreTranslateMessage(QObject* target, QEvent* event)
 {
     switch (event->type()) {
-    case QEvent::KeyPress:
-        if (isPropagatedDelivery(target, event))
+    case QEvent::KeyPress: {
+        // Events that programs synthesise all carry the time 0 and may reuse one address,
+        // so a key that reaches its focus widget is always a new press.
+        const bool propagated = isPropagatedDelivery(target, event);
+        if (propagated && !isFirstKeyReceiver(target))
             return FilterOutcome::Standard;
         return filterKeyPress(static_cast<QKeyEvent*>(event));
+    }
     case QEvent::MouseMove:
         onMouseMove();
         return FilterOutcome::Standard;

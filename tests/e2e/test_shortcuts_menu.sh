@@ -19,9 +19,10 @@ above() { e2e_has_state "$player" _NET_WM_STATE_ABOVE; }
 not_above() { ! above; }
 full_screen() { e2e_has_state "$player" _NET_WM_STATE_FULLSCREEN; }
 windowed() { ! full_screen; }
+# Keys go where a user's would: to the window that has the keyboard focus.
 press() {
   e2e_focus "$player"
-  xdotool key --window "$player" "$@"
+  xdotool key "$@"
 }
 # Opens the context menu over the video and walks down to item number $1.
 choose_from_menu() {
