@@ -23,9 +23,13 @@ inline std::string fixture(const std::string& name)
     return std::string(ZEPO_BUILD_DIR) + "/fixtures/" + name;
 }
 
+// The collected real-world files in shared/, beside the clone or beside the folder of
+// work trees.
 inline std::string corpusFile(const std::string& name)
 {
-    return std::string(ZEPO_SOURCE_DIR) + "/../../shared/flv-corpus/" + name;
+    const std::string beside = std::string(ZEPO_SOURCE_DIR) + "/../shared/flv-corpus/";
+    const std::string above = std::string(ZEPO_SOURCE_DIR) + "/../../shared/flv-corpus/";
+    return (QFile::exists(QString::fromStdString(beside)) ? beside : above) + name;
 }
 
 // Sends the sound of the streams made while it exists to a file (SDL's disk driver), so
