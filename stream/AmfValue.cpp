@@ -2,6 +2,8 @@
 
 namespace zepo::stream {
 
+AmfValue::AmfValue() = default;
+
 const AmfValue* AmfValue::get(const std::string& name) const
 {
     for (const auto& [key, value] : properties)

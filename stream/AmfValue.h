@@ -13,6 +13,10 @@ namespace zepo::stream {
 struct AmfValue {
     enum class Type { Number, Boolean, String, Object, Null, Undefined, EcmaArray, StrictArray, Date };
 
+    // Defined out of line: the type holds itself in its property list, and clang cannot
+    // judge such a type's implicit default constructor while defining it.
+    AmfValue();
+
     Type type = Type::Undefined;
     double number = 0;   // Number; Date: milliseconds since 1970
     bool boolean = false;

@@ -48,7 +48,7 @@ void Pacer::startWhenReady(int serial)
     const double target = s_.clock.now();
     const bool readPastGap = s_.endOfFileSerial.load() == serial
         || double(s_.readMs.load()) / 1000.0 >= target + kGapSeconds;
-    const bool videoReady = !videoActive() || s_.frames.hasSerial(serial) || s_.videoEndSerial.load() == serial
+    const bool videoReady = !videoActive() || holdsFrame(serial) || s_.videoEndSerial.load() == serial
         || (s_.videoIdle && s_.videoPackets.empty() && readPastGap);
     const bool audioReady = !audioActive() || s_.sound.hasSerial(serial) || s_.audioEndSerial.load() == serial
         || (s_.audioIdle && s_.audioPackets.empty() && readPastGap);
@@ -64,36 +64,55 @@ double Pacer::present(int serial)
             sizeVersion_ = s_.videoSizeVersion;
             size_ = s_.videoSize;
             if (shown_)
-                show(*shown_);
+                show(converter_.convert(*shown_, size_));
         }
     }
     for (;;) {
-        const auto next = s_.frames.peek();
-        if (!next || next->serial != serial)
-            return kMaxSleepSeconds;
-        const double now = s_.clock.now();
-        // A picture stamped after the last tag (reordered frames) is due at the end. The
-        // first picture after a start or seek shows at once even when it is stamped later
-        // (the video starts after the sound, or the seek went before the first frame):
-        // the display should not stay empty or show the old position meanwhile.
-        const double due = std::min(next->pts, s_.clock.end());
+        if (next_ && next_->serial != serial)
+            next_.reset();
+        if (!next_) {
+            next_ = s_.frames.pop();
+            nextImage_ = QImage();
+            if (!next_)
+                return kMaxSleepSeconds;
+            continue;
+        }
+        // A picture stamped after the last tag (reordered frames) is due at the end.
+        const double end = s_.clock.end();
+        const double due = std::min(next_->pts, end);
+        double now = s_.clock.now();
+        if (due <= now) {
+            const auto after = s_.frames.peek();
+            if (after && after->serial == serial && std::min(after->pts, end) <= now) {
+                next_.reset();  // late: the one after it is due already
+                continue;
+            }
+        }
+        // Converted ahead of its time, so showing it is only handing it over.
+        if (nextImage_.isNull() || nextImageSize_ != size_) {
+            nextImage_ = converter_.convert(*next_->frame, size_);
+            nextImageSize_ = size_;
+            now = s_.clock.now();
+        }
+        // The first picture after a start or seek shows at once even when it is stamped
+        // later (the video starts after the sound, or the seek went before the first
+        // frame): the display should not stay empty or show the old position meanwhile.
         if (due > now && shownSerial_ == serial)
             return due - now;
-        auto frame = s_.frames.pop();
-        if (!frame)
-            return kMaxSleepSeconds;
-        const auto after = s_.frames.peek();
-        if (after && after->serial == serial && std::min(after->pts, s_.clock.end()) <= now)
-            continue;  // late: the next one is due already
-        show(*frame->frame);
-        shown_ = std::move(frame->frame);
+        show(std::move(nextImage_));
+        shown_ = std::move(next_->frame);
         shownSerial_ = serial;
+        next_.reset();
     }
 }
 
-void Pacer::show(const AVFrame& frame)
+bool Pacer::holdsFrame(int serial) const
 {
-    QImage image = converter_.convert(frame, size_);
+    return (next_ && next_->serial == serial) || s_.frames.hasSerial(serial);
+}
+
+void Pacer::show(QImage image)
+{
     if (!image.isNull())
         s_.events.frame(std::move(image));
 }
@@ -109,7 +128,7 @@ void Pacer::detectEnd(int serial)
     }
     if (s_.clock.now() < s_.clock.end())
         return;
-    const bool videoDone = !videoActive() || (s_.videoEndSerial.load() == serial && !s_.frames.hasSerial(serial));
+    const bool videoDone = !videoActive() || (s_.videoEndSerial.load() == serial && !holdsFrame(serial));
     const bool audioDone = !audioActive() || (s_.audioEndSerial.load() == serial && !s_.sound.hasSerial(serial));
     if (!videoDone || !audioDone)
         return;

@@ -4,6 +4,7 @@
 #include "stream/VideoConverter.h"
 
 #include <chrono>
+#include <optional>
 
 namespace zepo::stream {
 
@@ -23,11 +24,15 @@ private:
     void startWhenReady(int serial);
     // Shows what is due; returns the time until the next picture is due.
     double present(int serial);
-    void show(const AVFrame& frame);
+    void show(QImage image);
+    bool holdsFrame(int serial) const;
     void detectEnd(int serial);
 
     SessionState& s_;
     VideoConverter converter_;
+    std::optional<DecodedFrame> next_; // the next picture to show, taken from the queue
+    QImage nextImage_;                // it, converted ahead of its time
+    QSize nextImageSize_;
     FramePtr shown_;                  // the picture on screen, kept to redraw it at a new size
     int shownSerial_ = -1;            // the generation it belongs to
     QSize size_;

@@ -23,6 +23,7 @@ inline std::string fixture(const std::string& name)
     return std::string(ZEPO_BUILD_DIR) + "/fixtures/" + name;
 }
 
+// The collected real-world files (a build setting).
 inline std::string corpusFile(const std::string& name)
 {
     return std::string(ZEPO_CORPUS_DIR) + "/" + name;

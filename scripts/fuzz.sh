@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang (ASan + UBSan) in build-fuzz and runs each for
+# FUZZ_SECONDS (default 60) from a seed corpus: the test fixtures and the FLV corpus (for
+# the AMF0 target, their script tag payloads). Inputs that once crashed are kept in
+# fuzz/regressions/<target>/ and replayed first.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build-fuzz
+seconds=${FUZZ_SECONDS:-60}
+flags="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined -g -O1"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+  -DZEPO_FUZZ=ON -DZEPO_TESTS=OFF -DCMAKE_CXX_FLAGS="$flags" >/dev/null
+targets=()
+for source in "$root"/fuzz/*Fuzzer.cpp; do
+  targets+=("$(basename "$source" .cpp)")
+done
+cmake --build "$build" -j"$(nproc)" --target "${targets[@]}"
+
+seeds=$build/seeds
+if [ ! -f "$seeds/fixtures/.complete" ]; then
+  bash "$root/tests/fixtures/make-fixtures.sh" "$seeds/fixtures" >/dev/null
+fi
+# shared/ sits beside the clone (or beside the folder of work trees).
+corpus=$root/../shared/flv-corpus
+[ -d "$corpus" ] || corpus=$root/../../shared/flv-corpus
+mkdir -p "$seeds/flv" "$seeds/amf"
+cp "$seeds"/fixtures/*.flv "$seeds/flv/"
+if [ -d "$corpus" ]; then
+  cp "$corpus"/*.flv "$seeds/flv/"
+fi
+python3 "$root/tests/fixtures/flvcraft.py" script-payloads "$seeds/amf" "$seeds"/flv/*.flv
+
+for target in "${targets[@]}"; do
+  case $target in
+    Amf0Fuzzer) seed=$seeds/amf ;;
+    *) seed=$seeds/flv ;;
+  esac
+  work=$build/corpus/$target
+  mkdir -p "$work"
+  regressions=$root/fuzz/regressions/$target
+  if [ -d "$regressions" ] && ls "$regressions"/* >/dev/null 2>&1; then
+    echo "== $target: replaying regressions"
+    "$build/fuzz/$target" "$regressions"/*
+  fi
+  echo "== $target: fuzzing for $seconds s"
+  log=$build/$target.log
+  if ! "$build/fuzz/$target" -max_total_time="$seconds" -max_len=262144 -rss_limit_mb=2048 \
+      -artifact_prefix="$build/$target-" -print_final_stats=1 "$work" "$seed" >"$log" 2>&1; then
+    tail -80 "$log"
+    echo "== $target found a failure; the input is in $build/$target-*"
+    exit 1
+  fi
+  grep -E '^stat::(number_of_executed_units|new_units_added|peak_rss_mb)' "$log"
+done

@@ -1,0 +1,88 @@
+#include "stream/AudioBuffer.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace zepo::stream {
+namespace {
+
+constexpr int kRate = 1000;  // one frame per millisecond keeps the arithmetic readable
+
+AudioChunk chunk(int serial, double pts, std::size_t frames, float value = 1.0f)
+{
+    return AudioChunk{serial, pts, std::vector<float>(frames, value), 0};
+}
+
+class AudioBufferTest : public ::testing::Test {
+protected:
+    AudioBufferTest() { buffer.configure(kRate, 1); }
+    AudioBuffer buffer;
+    std::atomic<int> serial{1};
+    std::vector<float> out = std::vector<float>(100, -1.0f);
+};
+
+TEST_F(AudioBufferTest, PlaysInOrderWithTheVolume)
+{
+    ASSERT_TRUE(buffer.push(chunk(1, 0.0, 30, 1.0f), serial));
+    ASSERT_TRUE(buffer.push(chunk(1, 0.03, 30, 0.5f), serial));
+    const auto p = buffer.pull(out.data(), 50, 1, 0.0, 0.5f);
+    EXPECT_EQ(p.frames, 50u);
+    EXPECT_EQ(p.firstPts, 0.0);
+    EXPECT_EQ(out[0], 0.5f);
+    EXPECT_EQ(out[29], 0.5f);
+    EXPECT_EQ(out[30], 0.25f);
+    const auto rest = buffer.pull(out.data(), 50, 1, 0.05, 1.0f);
+    EXPECT_EQ(rest.frames, 10u);
+    EXPECT_NEAR(rest.firstPts, 0.05, 1e-9);
+    EXPECT_FALSE(buffer.hasSerial(1));
+}
+
+// Sound stamped well after the clock (a gap in the track) waits; the clock runs on in
+// silence until it is due.
+TEST_F(AudioBufferTest, WaitsAcrossAGap)
+{
+    buffer.push(chunk(1, 4150.0, 20), serial);
+    EXPECT_EQ(buffer.pull(out.data(), 10, 1, 100.0, 1.0f).frames, 0u);
+    EXPECT_TRUE(buffer.hasSerial(1));
+    EXPECT_EQ(buffer.pull(out.data(), 10, 1, 4150.0, 1.0f).frames, 10u);
+}
+
+// Sound that continues what was played goes on even when the clock stands still (at the
+// end of the file the clock stops at the last timestamp while the last sound plays out).
+TEST_F(AudioBufferTest, ContinuousSoundPlaysOutPastAStoppedClock)
+{
+    buffer.push(chunk(1, 2.9, 300), serial);
+    std::size_t total = 0;
+    for (int i = 0; i < 10; ++i)
+        total += buffer.pull(out.data(), 50, 1, 2.9, 1.0f).frames;
+    EXPECT_EQ(total, 300u);
+}
+
+TEST_F(AudioBufferTest, DropsSoundOfEarlierSeeksAndSoundLongPast)
+{
+    buffer.push(chunk(1, 0.0, 10), serial);
+    serial = 2;
+    buffer.push(chunk(1, 0.01, 10), serial);  // read before the seek: not kept
+    buffer.push(chunk(2, 5.0, 10), serial);
+    EXPECT_FALSE(buffer.hasSerial(1));
+    const auto p = buffer.pull(out.data(), 50, 2, 5.0, 1.0f);
+    EXPECT_EQ(p.frames, 10u);
+    EXPECT_EQ(p.firstPts, 5.0);
+
+    buffer.push(chunk(2, 1.0, 10), serial);  // ends a whole second before the clock
+    buffer.push(chunk(2, 6.0, 10), serial);
+    const auto late = buffer.pull(out.data(), 50, 2, 6.0, 1.0f);
+    EXPECT_EQ(late.firstPts, 6.0);
+}
+
+TEST_F(AudioBufferTest, ClosingReleasesAWaitingPush)
+{
+    for (int i = 0; i < 5; ++i)
+        buffer.push(chunk(1, i * 0.1, 100), serial);  // the half second it holds
+    std::thread t([&] { EXPECT_FALSE(buffer.push(chunk(1, 1.0, 100), serial)); });
+    buffer.close();
+    t.join();
+}
+
+} // namespace
+} // namespace zepo::stream

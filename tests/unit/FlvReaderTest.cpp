@@ -1,0 +1,234 @@
+#include "stream/FlvReader.h"
+#include "tests/unit/FlvBytes.h"
+
+#include <gtest/gtest.h>
+
+namespace zepo::stream {
+namespace {
+
+using test::Bytes;
+using test::operator+;
+using test::FlvBytes;
+
+FlvReader open(const Bytes& bytes)
+{
+    auto r = FlvReader::open(std::make_unique<MemorySource>(bytes));
+    EXPECT_TRUE(r.ok()) << (r.ok() ? "" : r.error().what);
+    return std::move(*r);
+}
+
+struct Read {
+    std::vector<FlvTag> tags;
+    FlvError end;
+};
+
+Read readAll(FlvReader& reader)
+{
+    Read out;
+    for (int guard = 0; guard < 10000; ++guard) {
+        auto t = reader.next();
+        if (!t) {
+            out.end = t.error();
+            return out;
+        }
+        out.tags.push_back(std::move(*t));
+    }
+    ADD_FAILURE() << "reader did not end";
+    return out;
+}
+
+TEST(FlvReaderHeader, ReadsFlagsAndRejectsWhatIsNoFlv)
+{
+    const Bytes bytes = FlvBytes(true, false).bytes;
+    auto r = FlvReader::open(std::make_unique<MemorySource>(bytes));
+    ASSERT_TRUE(r.ok());
+    EXPECT_EQ(r->header().version, 1);
+    EXPECT_TRUE(r->header().hasAudio);
+    EXPECT_FALSE(r->header().hasVideo);
+    EXPECT_EQ(r->header().dataOffset, 9u);
+
+    const Bytes notFlv{'F', 'W', 'S', 1, 5, 0, 0, 0, 9};
+    auto bad = FlvReader::open(std::make_unique<MemorySource>(notFlv));
+    ASSERT_FALSE(bad.ok());
+    EXPECT_EQ(bad.error().kind, FlvErrorKind::Corrupt);
+    const Bytes shorter{'F', 'L', 'V', 1};
+    EXPECT_FALSE(FlvReader::open(std::make_unique<MemorySource>(shorter)).ok());
+}
+
+// The 9-byte file of a header and nothing else (reserved flag set, no PreviousTagSize0)
+// is an empty stream, not an error.
+TEST(FlvReaderHeader, HeaderOnlyIsAnEmptyStream)
+{
+    Bytes bytes = FlvBytes(false, false, 9, false).bytes;
+    bytes[4] = 0x08;
+    FlvReader reader = open(bytes);
+    auto t = reader.next();
+    ASSERT_FALSE(t.ok());
+    EXPECT_EQ(t.error().kind, FlvErrorKind::EndOfStream);
+    EXPECT_FALSE(reader.truncated());
+}
+
+// A data offset pointing past the file, and a missing PreviousTagSize0, are both read
+// past.
+TEST(FlvReaderHeader, ToleratesWrongDataOffsetAndMissingFirstPreviousTagSize)
+{
+    FlvBytes wrongOffset(true, true, 4000);
+    wrongOffset.tag(8, 0, test::mp3Audio());
+    FlvReader a = open(wrongOffset.bytes);
+    EXPECT_EQ(readAll(a).tags.size(), 1u);
+
+    FlvBytes noSize0(true, true, 9, false);
+    noSize0.tag(8, 0, test::mp3Audio()).tag(8, 26, test::mp3Audio());
+    FlvReader b = open(noSize0.bytes);
+    EXPECT_EQ(readAll(b).tags.size(), 2u);
+}
+
+TEST(FlvReaderTags, ReadsTypesTimestampsAndPayloads)
+{
+    FlvBytes f;
+    f.tag(18, 0, test::amf::string("onMetaData"))
+        .tag(9, 0, test::h263Frame(true))
+        .tag(8, 0x00ABCDEF, test::mp3Audio())
+        .tag(8, 0x12345678, {})  // extension byte 0x12; empty payload (a zero-length first tag)
+        .tag(0x29, 7, {1, 2, 3}); // filter bit: encrypted, reported but not ours to decode
+    FlvReader reader = open(f.bytes);
+    Read r = readAll(reader);
+    ASSERT_EQ(r.tags.size(), 5u);
+    EXPECT_EQ(r.end.kind, FlvErrorKind::EndOfStream);
+    EXPECT_EQ(r.tags[0].header.type, FlvTagType::Script);
+    EXPECT_EQ(r.tags[1].header.type, FlvTagType::Video);
+    EXPECT_EQ(r.tags[1].data, test::h263Frame(true));
+    EXPECT_EQ(r.tags[2].header.timestampMs, 0x00ABCDEFu);
+    EXPECT_EQ(r.tags[3].header.timestampMs, 0x12345678u);
+    EXPECT_TRUE(r.tags[3].data.empty());
+    EXPECT_TRUE(r.tags[4].header.encrypted);
+    EXPECT_EQ(r.tags[2].header.position, f.positions[2]);
+    EXPECT_EQ(reader.skippedBytes(), 0u);
+    EXPECT_FALSE(reader.truncated());
+}
+
+// Asked for headers only, the reader still reads script payloads (they carry the metadata).
+TEST(FlvReaderTags, ReadsMediaPayloadsOnlyWhenAsked)
+{
+    FlvBytes f;
+    f.tag(18, 0, test::amf::string("onMetaData")).tag(9, 0, test::h263Frame(true));
+    FlvReader reader = open(f.bytes);
+    auto script = reader.next(false);
+    auto video = reader.next(false);
+    ASSERT_TRUE(script.ok() && video.ok());
+    EXPECT_FALSE(script->data.empty());
+    EXPECT_TRUE(video->data.empty());
+    EXPECT_EQ(video->header.dataSize, 4u);
+}
+
+// Writers that get every PreviousTagSize wrong (15 + size, or none after the last tag)
+// lose nothing.
+TEST(FlvReaderDamage, WrongPreviousTagSizesAreTolerated)
+{
+    FlvBytes f;
+    for (int i = 0; i < 5; ++i)
+        f.tag(8, std::uint32_t(i * 26), test::mp3Audio(), 15 + 5);
+    f.tag(9, 130, {0x17, 0x02, 0, 0, 0}, std::nullopt, false);
+    FlvReader reader = open(f.bytes);
+    EXPECT_EQ(readAll(reader).tags.size(), 6u);
+    EXPECT_EQ(reader.skippedBytes(), 0u);
+}
+
+// A damaged tag header, and garbage between tags, are stepped over: reading goes on at
+// the next tag confirmed by its PreviousTagSize.
+TEST(FlvReaderDamage, ResynchronisesOnTheNextValidTag)
+{
+    FlvBytes f;
+    for (int i = 0; i < 6; ++i)
+        f.tag(8, std::uint32_t(i * 26), test::mp3Audio());
+    Bytes bytes = f.bytes;
+    for (int i = 0; i < 11; ++i)
+        bytes[f.positions[2] + i] = 0xFF;  // third tag's header destroyed
+    const Bytes garbage{0x09, 0x00, 0x00, 0x12, 'x', 'y', 0x08, 0x00};
+    bytes.insert(bytes.begin() + std::ptrdiff_t(f.positions[4]), garbage.begin(), garbage.end());
+    FlvReader reader = open(bytes);
+    Read r = readAll(reader);
+    ASSERT_EQ(r.tags.size(), 5u);
+    EXPECT_EQ(r.tags[1].header.timestampMs, 26u);
+    EXPECT_EQ(r.tags[2].header.timestampMs, 78u);
+    EXPECT_EQ(r.tags[3].header.timestampMs, 104u);
+    EXPECT_EQ(r.tags[3].data, test::mp3Audio());
+    EXPECT_EQ(r.tags[4].header.timestampMs, 130u);
+    const std::size_t tagBytes = 11 + 5 + 4;
+    EXPECT_EQ(reader.skippedBytes(), tagBytes + garbage.size());
+}
+
+// A size larger than the file is never trusted: no huge allocation, the tag counts as cut.
+TEST(FlvReaderDamage, ImpossibleSizeEndsTheStream)
+{
+    FlvBytes f;
+    f.tag(8, 0, test::mp3Audio());
+    f.raw({9, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0x17});
+    FlvReader reader = open(f.bytes);
+    Read r = readAll(reader);
+    EXPECT_EQ(r.tags.size(), 1u);
+    EXPECT_EQ(r.end.kind, FlvErrorKind::EndOfStream);
+    EXPECT_TRUE(reader.truncated());
+}
+
+// A file cut inside its last tag ends the stream after the whole tags, whether the cut
+// falls in a payload or in a header.
+TEST(FlvReaderDamage, TruncatedLastTagEndsTheStream)
+{
+    FlvBytes f;
+    for (int i = 0; i < 4; ++i)
+        f.tag(9, std::uint32_t(i * 100), Bytes(300, 0x22));
+    for (std::size_t cut : {f.bytes.size() - 7, f.positions[3] + 5, f.positions[3] + 150}) {
+        Bytes bytes(f.bytes.begin(), f.bytes.begin() + std::ptrdiff_t(cut));
+        FlvReader reader = open(bytes);
+        Read r = readAll(reader);
+        EXPECT_EQ(r.tags.size(), 3u) << cut;
+        EXPECT_EQ(r.end.kind, FlvErrorKind::EndOfStream);
+        EXPECT_TRUE(reader.truncated()) << cut;
+    }
+}
+
+TEST(FlvReaderSeek, ContinuesAtATagPosition)
+{
+    FlvBytes f;
+    for (int i = 0; i < 4; ++i)
+        f.tag(9, std::uint32_t(i * 100), test::h263Frame(i == 2));
+    FlvReader reader = open(f.bytes);
+    reader.seek(f.positions[2]);
+    auto t = reader.next();
+    ASSERT_TRUE(t.ok());
+    EXPECT_EQ(t->header.timestampMs, 200u);
+    FlvTagHeader h;
+    EXPECT_TRUE(reader.tagHeaderAt(f.positions[1], h));
+    EXPECT_FALSE(reader.tagHeaderAt(f.positions[1] + 1, h));
+    EXPECT_FALSE(reader.tagHeaderAt(f.bytes.size() + 100, h));
+}
+
+class FailingSource : public ByteSource {
+public:
+    explicit FailingSource(Bytes b) : bytes_(std::move(b)) {}
+    std::int64_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) override
+    {
+        if (offset > 0)
+            return -1;
+        return MemorySource(bytes_).readAt(offset, out.first(std::min<std::size_t>(out.size(), 13)));
+    }
+    std::uint64_t size() const override { return bytes_.size(); }
+
+private:
+    Bytes bytes_;
+};
+
+TEST(FlvReaderErrors, ReadFailureIsAnIoError)
+{
+    FlvBytes f;
+    f.tag(8, 0, test::mp3Audio());
+    auto reader = FlvReader::open(std::make_unique<FailingSource>(f.bytes));
+    ASSERT_TRUE(reader.ok());
+    auto t = reader->next();
+    ASSERT_FALSE(t.ok());
+    EXPECT_EQ(t.error().kind, FlvErrorKind::Io);
+}
+
+} // namespace
+} // namespace zepo::stream

@@ -1,0 +1,68 @@
+#include "stream/MasterClock.h"
+
+#include <gtest/gtest.h>
+
+namespace zepo::stream {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// The clock is read at chosen instants (nowAt), so nothing here sleeps.
+TEST(MasterClock, HeldUntilReleasedThenRuns)
+{
+    MasterClock c;
+    EXPECT_TRUE(c.held());
+    EXPECT_EQ(c.nowAt(Clock::now() + 5s), 0);
+    c.seekTo(2.5);
+    EXPECT_EQ(c.nowAt(Clock::now() + 5s), 2.5);
+    c.release();
+    EXPECT_TRUE(c.running());
+    EXPECT_NEAR(c.nowAt(Clock::now() + 1s), 3.5, 0.01);
+}
+
+TEST(MasterClock, PauseStopsItWhereItIs)
+{
+    MasterClock c;
+    c.release();
+    c.setPaused(true);
+    const double at = c.now();
+    EXPECT_EQ(c.nowAt(Clock::now() + 10s), at);
+    c.seekTo(1.0);  // seeking while paused stays paused
+    c.release();
+    EXPECT_EQ(c.nowAt(Clock::now() + 10s), 1.0);
+    c.setPaused(false);
+    EXPECT_NEAR(c.nowAt(Clock::now() + 1s), 2.0, 0.01);
+}
+
+// It never passes the end, and a seek beyond the end lands on it.
+TEST(MasterClock, StopsAtTheEnd)
+{
+    MasterClock c;
+    c.setEnd(3.0);
+    c.release();
+    EXPECT_EQ(c.nowAt(Clock::now() + 60s), 3.0);
+    c.seekTo(500);
+    EXPECT_EQ(c.now(), 3.0);
+    c.seekTo(-4);
+    EXPECT_EQ(c.now(), 0.0);
+}
+
+// The sound re-anchors the clock; a correction backwards never shows as time going back.
+TEST(MasterClock, FollowsTheSoundWithoutGoingBack)
+{
+    MasterClock c;
+    c.release();
+    const auto t = Clock::now();
+    c.syncToAudio(10.0, t);
+    EXPECT_NEAR(c.nowAt(t + 100ms), 10.1, 1e-6);
+    c.syncToAudio(10.05, t + 100ms);  // the sound is 50 ms behind
+    EXPECT_NEAR(c.nowAt(t + 100ms), 10.1, 1e-6);
+    EXPECT_NEAR(c.nowAt(t + 200ms), 10.15, 1e-6);
+    c.setPaused(true);
+    c.syncToAudio(99, t);  // no effect while stopped
+    EXPECT_LT(c.now(), 11);
+}
+
+} // namespace
+} // namespace zepo::stream
