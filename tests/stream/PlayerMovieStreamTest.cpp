@@ -1,6 +1,8 @@
 #include "bridge/CShockwaveFlash.h"
 #include "movies/LoadFlv_2.h"
 #include "platform/QtTimerService.h"
+#include "playlist/CPlayListDlg.h"
+#include "tests/stream/RealPlayerWindow.h"
 #include "tests/stream/StreamRecorder.h"
 
 #include <QApplication>
@@ -150,6 +152,36 @@ TEST_F(PlayerMovieOnRealStream, PanelButtonsDriveTheStream)
     click(PanelButton::Start);
     EXPECT_TRUE(waitForTime([](double t) { return t > 0.2; }, 2000));
     EXPECT_EQ(commands, (std::vector<std::string>{"stopPlay", "startPlay"}));
+}
+
+// Files whose length on screen is not where their data ends still end where the data
+// does and move on: one cut short at 1.9 s whose metadata says 46.9 s, then one that is
+// only a header (length 0), then a whole clip.
+TEST(PlayerWindowOnRealStream, EndsFilesAtTheirRealEndAndMovesOn)
+{
+    RealPlayerWindow w;
+    ASSERT_TRUE(w.exposed);
+    QTemporaryDir dir;
+    const std::string clip = fromQt(dir.path()) + "/clip.flv";
+    ASSERT_TRUE(QFile::copy(toQt(fixture("flv1_mp3.flv")), toQt(clip)));
+    std::vector<std::pair<std::string, qint64>> titles;
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(&w.player, &QWidget::windowTitleChanged, &w.player,
+                     [&](const QString& title) { titles.emplace_back(fromQt(title), clock.elapsed()); });
+    const std::string cut = "h263_mp3_youtube_keyframes_truncated_hachoir.flv";
+    const std::string empty = "header_only_9bytes_reserved_flag_red5old.flv";
+    w.player.AddFiles({corpusFile(cut), corpusFile(empty), clip}, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.variable("TotalTime_flag") == "1"; }, 3000));
+    EXPECT_EQ(w.movie().panel().totalText(), "/00:46");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.player.windowTitle() == "clip.flv - ZEPO"; }, 5000))
+        << "still on " << fromQt(w.player.windowTitle());
+    ASSERT_EQ(titles.size(), 3u);
+    EXPECT_EQ(titles[0].first, cut + " - ZEPO");
+    EXPECT_EQ(titles[1].first, empty + " - ZEPO");
+    // The cut file plays what it has: about 1.9 s.
+    EXPECT_GE(titles[1].second - titles[0].second, 1500);
+    EXPECT_TRUE(w.messages.texts.empty());
 }
 
 } // namespace
