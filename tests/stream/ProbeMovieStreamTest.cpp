@@ -29,6 +29,12 @@ std::string pathOf(const ProbeCase& c)
 
 // The player's length agrees with the file within half a second.
 constexpr double kLengthTolerance = 0.5;
+// How long after opening the length may take to reach the screen, in milliseconds: the
+// metadata's at once; the search's first estimate after a few ticks, its final length
+// after all of them (about 2.4 s on an idle machine).
+constexpr qint64 kMetadataEndsMs = 1000;
+constexpr qint64 kSearchShowsLengthMs = 1500;
+constexpr qint64 kSearchEndsMs = 5000;
 
 class ProbeMeasures : public ::testing::TestWithParam<ProbeCase> {};
 
@@ -59,8 +65,13 @@ TEST_P(ProbeMeasures, SizeAndLengthReachThePlayer)
     EXPECT_EQ(w.probeCount("allDone"), 1);
     if (c.source == Length::Search) {
         EXPECT_GE(w.probeCount("getTotalTime"), 2) << "the search took its steps";
+        // The search's first steps already put the length on screen; making it final
+        // takes its 47 or so ticks of 50 ms. The bounds allow for a busy machine.
+        EXPECT_LT(shownMs, kSearchShowsLengthMs) << c.file;
+        EXPECT_LT(finalMs, kSearchEndsMs) << c.file;
     } else {
         EXPECT_EQ(w.probeCount("getTotalTime"), 0);
+        EXPECT_LT(finalMs, kMetadataEndsMs) << c.file;
     }
     if (c.width > 0) {
         EXPECT_EQ(w.variable("Size_flag"), "1");
