@@ -5,12 +5,14 @@
 #include "platform/ExecutablePath.h"
 #include "platform/QtMessageBox.h"
 #include "platform/QtTimerService.h"
-#include "player/CPlayerDlg.h"
+#include "platform/X11Platform.h"
 #include "stream/FlvNetStreamFactory.h"
+#include "player/CPlayerDlg.h"
 
 #include <QApplication>
 
 namespace {
+// Off X11 nothing changes the display and no other window is known.
 class NoDisplayModes : public zepo::DisplayModes {
 public:
     std::optional<zepo::DisplayMode> current() override { return std::nullopt; }
@@ -40,10 +42,15 @@ int main(int argc, char** argv)
 
     zepo::QtTimerService timers;
     zepo::QtMessageBox messages;
-    zepo::MovieEnvironment movies{timers, [] { return zepo::stream::createFlvNetStream(); }};
-    NoDisplayModes modes;
-    NoDesktop desktop;
+    zepo::MovieEnvironment movies{timers, zepo::stream::createFlvNetStream};
+    zepo::X11Platform x11 = zepo::openX11Platform();
+    NoDisplayModes noModes;
+    NoDesktop noDesktop;
+    zepo::DisplayModes& modes = x11.displayModes ? static_cast<zepo::DisplayModes&>(*x11.displayModes) : noModes;
+    zepo::DesktopWindows& desktop = x11.desktop ? static_cast<zepo::DesktopWindows&>(*x11.desktop) : noDesktop;
     zepo::CPlayerDlg player({movies, messages, modes, desktop, zepo::executablePath(), arguments, {}});
     messages.setParent(&player);
+    if (x11.displayModes)
+        x11.displayModes->setReferenceWindow(player.winId());
     return shell.Run(player);
 }

@@ -5,12 +5,21 @@
 #include "platform/TimerService.h"
 #include "playlist/PlayerWindowLink.h"
 
+#include <QCursor>
 #include <QDialog>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+class QAction;
+class QDropEvent;
+class QKeyEvent;
+class QMenu;
+class QMouseEvent;
+class QWheelEvent;
 
 namespace zepo {
 
@@ -85,6 +94,10 @@ public:
     int OnShortcutKey(int virtualKey, bool ctrlDown) override;
     FilterOutcome PreTranslateMessage(QObject* target, QEvent* event);
     void ShowContextMenu(int x, int y);
+    // Runs a built context menu at a screen point and returns the chosen item (null when
+    // none); QMenu::exec unless a test puts something else here.
+    using MenuRunner = std::function<QAction*(QMenu& menu, const QPoint& screenPos)>;
+    void setContextMenuRunner(MenuRunner runner) { menuRunner_ = std::move(runner); }
 
     // --- Full screen and display modes
     void ToggleFullScreen(int leaveOnly) override;
@@ -110,6 +123,28 @@ protected:
 private:
     void followDockedPlaylist();
 
+    // Commands, input filter and menu (PlayerCommands.cpp).
+    void toggleTopMost();
+    void togglePlaylist();
+    void runSettingsCommand();
+    void runAspectDialog();
+    void runAboutBox();
+    FilterOutcome filterKeyPress(QKeyEvent* event);
+    FilterOutcome filterDoubleClick(QObject* target, QMouseEvent* event);
+    void onMouseMove();
+    void onWheel(QWheelEvent* event);
+    void onDrop(QDropEvent* event);
+    bool isPropagatedDelivery(QObject* target, QEvent* event);
+    bool isFirstKeyReceiver(QObject* target) const;
+    // Full screen (PlayerFullScreen.cpp).
+    struct SavedWindow;
+    void enterFullScreen();
+    void leaveFullScreen();
+    void recordDesktopWindows();
+    void restoreDesktopWindows();
+    void restorePlaylistWindow();
+    void showCursorAgain();
+
     PlayerServices services_;
     // Owned by the window; created in OnInitDialog, deleted by the save sequence.
     std::unique_ptr<CSettingFile> m_settings;
@@ -131,12 +166,33 @@ private:
 
     // Full-screen bookkeeping: the windows recorded on entering, restored on leaving.
     struct SavedWindow {
-        std::uint64_t id;
+        std::uint64_t id = 0;
         WindowPlacement placement;
     };
     std::vector<SavedWindow> savedWindows_;
     bool playlistWasVisible_ = false;
-    QRect windowedFrame_;
+    // The playlist window's place and docking when full screen began.
+    int playlistWasDocked_ = 0;
+    QRect playlistGeometry_;
+    // The player's client rectangle and state before full screen, restored exactly.
+    QRect windowedGeometry_;
+    Qt::WindowStates windowedState_;
+    // Widgets of ours whose cursor timer 2 blanked until the pointer moves again, with
+    // the cursor each had set of its own (none: it showed its parent's).
+    struct BlankedCursor {
+        QPointer<QWidget> widget;
+        std::optional<QCursor> own;
+    };
+    std::vector<BlankedCursor> blankedCursors_;
+    MenuRunner menuRunner_;
+    // The key or wheel event last acted on: Qt hands an event the target ignores on to
+    // its parents, and the filter sees it again there; it must act once per event.
+    struct LastInput {
+        const QEvent* event = nullptr;
+        int type = 0;
+        std::uint64_t timestamp = 0;
+        QPointer<QObject> target;
+    } lastInput_;
     bool closing_ = false;
 };
 

@@ -1,31 +1,313 @@
 // Commands, the input filter, shortcut keys and the context menu.
+#include "app/CSettingFile.h"
+#include "dialogs/CAboutDlg.h"
+#include "dialogs/CAspectDlg.h"
+#include "dialogs/CSettingDlg.h"
+#include "platform/PathText.h"
+#include "platform/VirtualKeys.h"
 #include "player/CPlayerDlg.h"
+
+#include <QApplication>
+#include "player/ContextMenu.h"
+#include "player/PlayerCommandIds.h"
+#include "player/ShortcutKeys.h"
+#include "playlist/CPlayListDlg.h"
+
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
+#include <QWheelEvent>
+#include <QWindow>
 
 namespace zepo {
 
+namespace {
+const std::string kCommandClip = "FromMFC_mc";
+
+// The commands that are one host command to the player movie.
+struct PlayerRelay {
+    int command;
+    const char* label;
+};
+constexpr PlayerRelay kPlayerRelays[] = {
+    {cmd::Rewind, "back"},      {cmd::FastForward, "forward"}, {cmd::Pause, "pause"},
+    {cmd::Play, "play"},        {cmd::Stop, "stop"},           {cmd::Repeat, "repeat"},
+    {cmd::AspectChooser, "ratio"}, {cmd::FixPanel, "fix"},    {cmd::VolumeUp, "volUp"},
+    {cmd::VolumeDown, "volDown"},
+};
+} // namespace
+
 void CPlayerDlg::OnCommand(int id)
 {
-    (void)id;
+    for (const PlayerRelay& relay : kPlayerRelays) {
+        if (relay.command == id) {
+            m_player.TGotoLabel(kCommandClip, relay.label);
+            return;
+        }
+    }
+    switch (id) {
+    case cmd::FullScreen:
+        ToggleFullScreen(0);
+        break;
+    case cmd::TopMost:
+        toggleTopMost();
+        break;
+    case cmd::PlayList:
+        togglePlaylist();
+        break;
+    case cmd::PrevFile:
+        if (m_playlist)
+            m_playlist->movie().TGotoLabel(kCommandClip, "gotoPrevFlv_2");
+        break;
+    case cmd::NextFile:
+        if (m_playlist)
+            m_playlist->movie().TGotoLabel(kCommandClip, "gotoNextFlv_2");
+        break;
+    case cmd::Settings:
+        runSettingsCommand();
+        break;
+    case cmd::AspectDialog:
+        runAspectDialog();
+        break;
+    case cmd::About:
+        runAboutBox();
+        break;
+    default:
+        break;
+    }
+}
+
+void CPlayerDlg::toggleTopMost()
+{
+    const bool on = m_topMost == 0;
+    Qt::WindowFlags flags = windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, on);
+    if (QWindow* handle = windowHandle()) {
+        // Changed on the native window in place: setWindowFlags would unmap and map the
+        // window again, and it must neither move nor flicker.
+        overrideWindowFlags(flags);
+        handle->setFlags(flags);
+    } else {
+        setWindowFlags(flags);
+    }
+    m_topMost = on ? 1 : 0;
+}
+
+void CPlayerDlg::togglePlaylist()
+{
+    if (!m_playlist)
+        return;
+    if (m_playlist->isVisible()) {
+        m_playlist->hide();
+        return;
+    }
+    m_playlist->show();
+    m_playlist->raise();
+    m_playlist->activateWindow();
+}
+
+void CPlayerDlg::runSettingsCommand()
+{
+    ToggleFullScreen(1);
+    if (!m_settings)
+        return;
+    // While the flag is set a double-click on the video does not toggle full screen.
+    m_settingDlgOpen = 1;
+    CSettingDlg dialog(*m_settings, services_.displayModes, services_.messages, this);
+    dialog.exec();
+    m_settingDlgOpen = 0;
+}
+
+// The dialog reads and writes the player movie through its control.
+void CPlayerDlg::runAspectDialog()
+{
+    CAspectDlg dialog(m_player, this);
+    dialog.exec();
+}
+
+void CPlayerDlg::runAboutBox()
+{
+    CAboutDlg dialog(services_.movies, this);
+    dialog.exec();
 }
 
 int CPlayerDlg::OnShortcutKey(int virtualKey, bool ctrlDown)
 {
-    (void)virtualKey;
-    (void)ctrlDown;
-    return 1;
+    const ShortcutAction action = shortcutFor(virtualKey, ctrlDown);
+    switch (action.kind) {
+    case ShortcutAction::Kind::Command:
+        OnCommand(action.command);
+        break;
+    case ShortcutAction::Kind::LeaveFullScreen:
+        ToggleFullScreen(1);
+        break;
+    case ShortcutAction::Kind::None:
+        break;
+    }
+    return action.standard;
+}
+
+bool CPlayerDlg::isPropagatedDelivery(QObject* target, QEvent* event)
+{
+    const auto* input = static_cast<const QInputEvent*>(event);
+    const LastInput& last = lastInput_;
+    auto* widget = qobject_cast<QWidget*>(last.target.data());
+    auto* ancestor = qobject_cast<QWidget*>(target);
+    const bool repeat = last.event == event && last.type == event->type() && last.timestamp == input->timestamp()
+                        && widget && ancestor && ancestor != widget && ancestor->isAncestorOf(widget);
+    if (!repeat)
+        lastInput_ = {event, event->type(), input->timestamp(), target};
+    return repeat;
+}
+
+bool CPlayerDlg::isFirstKeyReceiver(QObject* target) const
+{
+    // A key goes first to the focus widget (or to the window when nothing has focus);
+    // a control that ignores it passes the same event up to its parents, which must not
+    // act on it again.
+    QWidget* focus = QApplication::focusWidget();
+    if (focus && (focus == this || isAncestorOf(focus)))
+        return target == focus;
+    return false;
 }
 
 CPlayerDlg::FilterOutcome CPlayerDlg::PreTranslateMessage(QObject* target, QEvent* event)
 {
-    (void)target;
-    (void)event;
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        // Events that programs synthesise all carry the time 0 and may reuse one address,
+        // so a key that reaches its focus widget is always a new press.
+        const bool propagated = isPropagatedDelivery(target, event);
+        if (propagated && !isFirstKeyReceiver(target))
+            return FilterOutcome::Standard;
+        return filterKeyPress(static_cast<QKeyEvent*>(event));
+    }
+    case QEvent::MouseMove:
+        onMouseMove();
+        return FilterOutcome::Standard;
+    case QEvent::MouseButtonDblClick:
+        return filterDoubleClick(target, static_cast<QMouseEvent*>(event));
+    case QEvent::MouseButtonPress:
+        // The movies never see the right button, so no control's own menu opens.
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::RightButton)
+            return FilterOutcome::Consumed;
+        return FilterOutcome::Standard;
+    case QEvent::MouseButtonRelease: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::RightButton)
+            return FilterOutcome::Standard;
+        QPoint point = mouse->position().toPoint();
+        if (auto* widget = qobject_cast<QWidget*>(target); widget && widget != this)
+            point = widget->mapTo(this, point);
+        ShowContextMenu(point.x(), point.y());
+        return FilterOutcome::Consumed;
+    }
+    case QEvent::ContextMenu:
+        return FilterOutcome::Consumed;
+    case QEvent::Wheel:
+        if (!isPropagatedDelivery(target, event))
+            onWheel(static_cast<QWheelEvent*>(event));
+        return FilterOutcome::Standard;
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDropEvent*>(event);
+        if (drag->mimeData() && drag->mimeData()->hasUrls())
+            drag->acceptProposedAction();
+        return FilterOutcome::Standard;
+    }
+    case QEvent::Drop:
+        onDrop(static_cast<QDropEvent*>(event));
+        return FilterOutcome::Standard;
+    default:
+        return FilterOutcome::Standard;
+    }
+}
+
+CPlayerDlg::FilterOutcome CPlayerDlg::filterKeyPress(QKeyEvent* event)
+{
+    const int key = virtualKeyFromQt(event->key());
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    // Alt alone turns a key into a system key: only Alt+Enter acts, and no other system
+    // key reaches the shortcuts or the dialog's key handling.
+    if ((modifiers & Qt::AltModifier) && !(modifiers & Qt::ControlModifier)) {
+        if (key == vk::Return) {
+            ToggleFullScreen(0);
+            return FilterOutcome::Consumed;
+        }
+        return FilterOutcome::Direct;
+    }
+    return OnShortcutKey(key, modifiers & Qt::ControlModifier) == 1 ? FilterOutcome::Standard : FilterOutcome::Direct;
+}
+
+CPlayerDlg::FilterOutcome CPlayerDlg::filterDoubleClick(QObject* target, QMouseEvent* event)
+{
+    // A second right press arrives as a double-click; the movies never see it either.
+    if (event->button() == Qt::RightButton)
+        return FilterOutcome::Consumed;
+    if (event->button() != Qt::LeftButton)
+        return FilterOutcome::Standard;
+    QPoint point = event->position().toPoint();
+    if (auto* widget = qobject_cast<QWidget*>(target); widget && widget != this)
+        point = widget->mapTo(this, point);
+    // The boundary row belongs to the video; below it lies the control panel.
+    if (point.y() <= height() - m_panelHeight && m_settingDlgOpen == 0) {
+        ToggleFullScreen(0);
+        return FilterOutcome::Consumed;
+    }
     return FilterOutcome::Standard;
+}
+
+void CPlayerDlg::onMouseMove()
+{
+    if (m_fullScreen != 1)
+        return;
+    showCursorAgain();
+    SetCursorHideTimer(0);
+    SetCursorHideTimer(1);
+}
+
+void CPlayerDlg::onWheel(QWheelEvent* event)
+{
+    // The button state now, not the one the event was made with.
+    if (!(QGuiApplication::mouseButtons() & Qt::LeftButton))
+        return;
+    const int delta = event->angleDelta().y();
+    if (delta > 0)
+        OnCommand(cmd::VolumeUp);
+    else if (delta < 0)
+        OnCommand(cmd::VolumeDown);
+}
+
+void CPlayerDlg::onDrop(QDropEvent* event)
+{
+    raise();
+    activateWindow();
+    std::vector<std::string> paths;
+    if (const QMimeData* data = event->mimeData())
+        for (const QUrl& url : data->urls())
+            if (url.isLocalFile())
+                paths.push_back(fromQt(url.toLocalFile()));
+    event->acceptProposedAction();
+    const bool append = event->modifiers() & Qt::ControlModifier;
+    AddFiles(paths, append ? 1 : 0);
 }
 
 void CPlayerDlg::ShowContextMenu(int x, int y)
 {
-    (void)x;
-    (void)y;
+    ContextMenuState state;
+    state.fullScreen = m_fullScreen == 1;
+    state.topMost = m_topMost == 1;
+    state.playlistVisible = m_playlist && m_playlist->isVisible();
+    std::unique_ptr<QMenu> menu = buildContextMenu(state, this);
+    const QPoint screenPos = mapToGlobal(QPoint(x, y));
+    QAction* chosen = menuRunner_ ? menuRunner_(*menu, screenPos) : menu->exec(screenPos);
+    const int id = commandOf(chosen);
+    menu.reset();
+    if (id != 0)
+        OnCommand(id);
 }
 
 } // namespace zepo

@@ -1,23 +1,242 @@
 // Full screen, the display-mode change that may go with it, and cursor hiding.
+#include "app/CSettingFile.h"
+#include "platform/DisplayModes.h"
+#include "platform/MessageBoxService.h"
 #include "player/CPlayerDlg.h"
+#include "player/DisplayModeChoice.h"
+#include "playlist/CPlayListDlg.h"
+#include "res/DialogTemplates.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
 
 namespace zepo {
 
+namespace {
+// Timer 2: the cursor hides after this long without mouse movement in full screen.
+constexpr int kCursorHideMs = 2000;
+// Capacity of the saved-window table: only the first windows of the desktop are put back.
+constexpr std::size_t kMaxSavedWindows = 30;
+// Windows of this class are the desktop itself and are never recorded.
+const std::string kDesktopClass = "Progman";
+const std::string kNoModeForDefault = "画面モード取得失敗";
+const std::string kNoModeForSetting = "設定に合う画面モードが見つかりませんでした\n設定直してくれ";
+const std::string kRestartNeeded = "設定の変更を有効にするには\n再起動が必要です";
+const std::string kChangeFailed = "設定の変更に失敗しました";
+// A 24-bit colour screen stores a pixel in 32 bits.
+constexpr int kTrueColourDepth = 24;
+constexpr int kTrueColourBits = 32;
+// What the movie's correction factors hold when nothing is corrected.
+const std::string kNoCorrection = "1.0";
+} // namespace
+
 void CPlayerDlg::ToggleFullScreen(int leaveOnly)
 {
-    (void)leaveOnly;
+    if (m_fullScreen == 1)
+        leaveFullScreen();
+    else if (leaveOnly == 0)
+        enterFullScreen();
+}
+
+void CPlayerDlg::enterFullScreen()
+{
+    if (!m_playlist || !m_settings)
+        return;
+    recordDesktopWindows();
+    playlistWasVisible_ = m_playlist->isVisible();
+    m_playlist->hide();
+    playlistWasDocked_ = m_playlist->m_docked;
+    playlistGeometry_ = m_playlist->geometry();
+
+    windowedState_ = windowState();
+    windowedGeometry_ = (windowedState_ & Qt::WindowMaximized) ? normalGeometry() : geometry();
+
+    ChangeDisplayMode();
+    // The window manager's full-screen state takes caption and border away and covers
+    // the screen in the mode now in force, panels included.
+    showFullScreen();
+    raise();
+    activateWindow();
+    m_fullScreen = 1;
+    SetPanelWatch(0);
+    SetCursorHideTimer(1);
+}
+
+void CPlayerDlg::leaveFullScreen()
+{
+    ChangeDisplayMode();
+    restoreDesktopWindows();
+
+    if (windowedState_ & Qt::WindowMaximized) {
+        showMaximized();
+    } else {
+        showNormal();
+        setGeometry(windowedGeometry_);
+    }
+    raise();
+    restorePlaylistWindow();
+
+    m_fullScreen = 0;
+    SetCursorHideTimer(0);
+    showCursorAgain();
+}
+
+void CPlayerDlg::restorePlaylistWindow()
+{
+    if (!m_playlist)
+        return;
+    // While hidden it followed the player around: it goes back to its place first, so
+    // that it shows there.
+    if (m_playlist->geometry() != playlistGeometry_)
+        m_playlist->setGeometry(playlistGeometry_);
+    if (!playlistWasVisible_) {
+        m_playlist->hide();
+        m_playlist->m_docked = playlistWasDocked_;
+        return;
+    }
+    m_playlist->show();
+    // Showing ran the docking rules against our frame, which the window manager has not
+    // given back yet, and Qt's idea of where a framed window stands may lag behind the
+    // desktop's: the recorded placement is the desktop's own, and it goes back last.
+    m_playlist->m_docked = playlistWasDocked_;
+    const std::uint64_t id = m_playlist->internalWinId();
+    for (const SavedWindow& saved : savedWindows_) {
+        if (saved.id == id) {
+            services_.desktop.setPlacement(id, saved.placement);
+            break;
+        }
+    }
+}
+
+void CPlayerDlg::recordDesktopWindows()
+{
+    savedWindows_.clear();
+    // The playlist window is recorded by its title even when hidden.
+    const std::string playlistTitle = tmpl::kPlayListCaption;
+    for (const DesktopWindow& window : services_.desktop.list()) {
+        if (savedWindows_.size() >= kMaxSavedWindows)
+            break;
+        if (window.title.empty() || window.windowClass == kDesktopClass)
+            continue;
+        if (!window.visible && window.title != playlistTitle)
+            continue;
+        SavedWindow saved{window.id, {}};
+        if (services_.desktop.placement(window.id, saved.placement))
+            savedWindows_.push_back(saved);
+    }
+}
+
+void CPlayerDlg::restoreDesktopWindows()
+{
+    // Our own windows are left to Qt, which must keep knowing where they stand: the
+    // player goes back to its exact rectangle, the playlist once it shows again.
+    const std::uint64_t own[] = {internalWinId(), m_playlist ? m_playlist->internalWinId() : 0};
+    for (const DesktopWindow& window : services_.desktop.list()) {
+        if (window.id == own[0] || window.id == own[1])
+            continue;
+        for (const SavedWindow& saved : savedWindows_) {
+            if (saved.id == window.id) {
+                services_.desktop.setPlacement(saved.id, saved.placement);
+                break;
+            }
+        }
+    }
 }
 
 int CPlayerDlg::ChangeDisplayMode()
 {
+    if (m_fullScreen == 1) {
+        m_player.SetVariable("FullScreenAdjust_h", kNoCorrection);
+        m_player.SetVariable("FullScreenAdjust_w", kNoCorrection);
+        services_.displayModes.restoreStartupMode();
+        return 1;
+    }
+    if (!m_settings || m_settings->ChangeResolution == 0)
+        return 0;
+
+    DisplayMode current = services_.displayModes.current().value_or(DisplayMode{});
+    if (current.width == 0 || current.height == 0 || current.bitsPerPixel == 0) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            current.width = screen->size().width();
+            current.height = screen->size().height();
+            // Counted as the display modes count it: 24-bit colour takes 32 bits a pixel.
+            current.bitsPerPixel = screen->depth() == kTrueColourDepth ? kTrueColourBits : screen->depth();
+        }
+    }
+
+    if (m_settings->ResolutionFullSize == -1) {
+        const std::optional<int> found = findDefaultMode(services_.displayModes, current.bitsPerPixel);
+        if (!found) {
+            services_.messages.show(kNoModeForDefault);
+            return -1;
+        }
+        // Kept in memory only; the settings dialog is where it is written down.
+        m_settings->ResolutionFullSize = *found;
+    }
+    const std::optional<DisplayMode> target = services_.displayModes.mode(m_settings->ResolutionFullSize);
+    if (!target) {
+        services_.messages.show(kNoModeForSetting);
+        return -1;
+    }
+
+    if (const std::optional<ModeCorrection> correction = correctionFor(current, *target))
+        m_player.SetVariable(correction->variable, correction->value);
+
+    switch (services_.displayModes.change(*target)) {
+    case DisplayModes::ChangeResult::Successful:
+        return 1;
+    case DisplayModes::ChangeResult::Restart:
+        services_.messages.show(kRestartNeeded);
+        return 0;
+    case DisplayModes::ChangeResult::Failed:
+        break;
+    }
+    services_.messages.show(kChangeFailed);
     return 0;
 }
 
 void CPlayerDlg::SetCursorHideTimer(int on)
 {
-    (void)on;
+    if (!m_settings || m_settings->HideCursor == 0)
+        return;
+    if (on == 1)
+        cursorHide_.start(kCursorHideMs, [this] { OnCursorHideTick(); });
+    else
+        cursorHide_.stop();
 }
 
-void CPlayerDlg::OnCursorHideTick() {}
+void CPlayerDlg::OnCursorHideTick()
+{
+    SetCursorHideTimer(0);
+    if (!blankedCursors_.empty())
+        return;
+    // The window and every child that sets a cursor of its own; the others show their
+    // parent's. Other windows, a dialog over the video for one, keep theirs.
+    QList<QWidget*> widgets = findChildren<QWidget*>();
+    widgets.prepend(this);
+    for (QWidget* widget : widgets) {
+        if (widget != this && !widget->testAttribute(Qt::WA_SetCursor))
+            continue;
+        BlankedCursor blanked{widget, std::nullopt};
+        if (widget->testAttribute(Qt::WA_SetCursor))
+            blanked.own = widget->cursor();
+        blankedCursors_.push_back(blanked);
+        widget->setCursor(Qt::BlankCursor);
+    }
+}
+
+void CPlayerDlg::showCursorAgain()
+{
+    for (const BlankedCursor& blanked : blankedCursors_) {
+        if (!blanked.widget)
+            continue;
+        if (blanked.own)
+            blanked.widget->setCursor(*blanked.own);
+        else
+            blanked.widget->unsetCursor();
+    }
+    blankedCursors_.clear();
+}
 
 } // namespace zepo

@@ -23,7 +23,7 @@ save_list() {
   eval "$(xdotool getwindowgeometry --shell "$list")"
   xdotool mousemove --window "$list" 205 $((HEIGHT - 15)) click 1
   dialog=$(e2e_wait_window "名前を付けて保存")
-  xdotool windowactivate --sync "$dialog" 2>/dev/null || true
+  timeout 5 xdotool windowactivate --sync "$dialog" 2>/dev/null || true
   xdotool key --window "$dialog" ctrl+a
   xdotool type --delay 5 "$name"
   xdotool key Return

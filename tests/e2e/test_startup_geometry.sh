@@ -21,7 +21,7 @@ e2e_screenshot "$E2E_DIR/first.png"
 
 # Move and resize the player as a user would, then close it.
 e2e_move_frame "$player" 100 120
-xdotool windowsize --sync "$player" 500 400 || true
+wmctrl -i -r "$player" -e "1,-1,-1,500,400"
 sleep 0.5
 read -r x y w h < <(e2e_frame_geometry "$player")
 echo "moved to: $x $y $w $h"

@@ -1,0 +1,66 @@
+#pragma once
+
+#include "platform/DisplayModes.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace zepo {
+
+class X11Connection;
+
+// Display modes through XRandR, on the output that shows the reference window (the
+// player window; the primary output until one is set). Modes are numbered in the
+// output's own order. A change is temporary: the configuration in force when this object
+// was made is the one restoreStartupMode() returns to, and it is restored as well when
+// the object goes away or the process exits, so the desktop is never left in a changed
+// mode.
+class XRandrDisplayModes : public DisplayModes {
+public:
+    // Nothing when the display has no XRandR 1.2.
+    static std::unique_ptr<XRandrDisplayModes> create(std::shared_ptr<X11Connection> connection);
+    ~XRandrDisplayModes() override;
+
+    void setReferenceWindow(std::uint64_t window) { referenceWindow_ = window; }
+
+    std::optional<DisplayMode> current() override;
+    std::optional<DisplayMode> mode(int number) override;
+    ChangeResult change(const DisplayMode& mode) override;
+    void restoreStartupMode() override;
+
+    // Restores the start-up mode of the live instance, if one changed it: for the exit
+    // paths (atexit, SIGINT, SIGTERM).
+    static void restoreAtExit();
+
+private:
+    struct CrtcConfig {
+        unsigned long crtc = 0;
+        unsigned long mode = 0;
+        int x = 0;
+        int y = 0;
+        unsigned short rotation = 1;
+        std::vector<unsigned long> outputs;
+    };
+    struct ScreenSize {
+        int width = 0, height = 0, mmWidth = 0, mmHeight = 0;
+    };
+
+    explicit XRandrDisplayModes(std::shared_ptr<X11Connection> connection);
+    unsigned long outputOfInterest();
+    std::optional<CrtcConfig> crtcConfig(unsigned long crtc);
+    std::optional<DisplayMode> describe(unsigned long modeId);
+    int bitsPerPixel();
+    // Applies one CRTC's configuration and sizes the screen to hold every CRTC.
+    bool apply(const CrtcConfig& config);
+
+    std::shared_ptr<X11Connection> x_;
+    std::uint64_t referenceWindow_ = 0;
+    ScreenSize startupScreen_;
+    std::vector<CrtcConfig> startupCrtcs_;
+    // The output whose mode was changed, while a change is in force.
+    unsigned long changedOutput_ = 0;
+    unsigned long changedCrtc_ = 0;
+};
+
+} // namespace zepo

@@ -1,0 +1,122 @@
+# For the end-to-end tests that need display modes that really switch: a private Xorg
+# server with the dummy video driver (1280x1024 at start, 1024x768 and 640x480 on offer)
+# and openbox, instead of lib.sh's Xvfb. Source lib.sh first, then this; call
+# e2e_start_xorg "$@" where lib.sh's tests call e2e_start.
+
+e2e_start_xorg() {
+  E2E_BUILD=$2
+  E2E_DIR=$(mktemp -d /tmp/zepo-e2e.XXXXXX)
+  trap e2e_cleanup EXIT
+  mkdir -p "$E2E_DIR/bin" "$E2E_DIR/home" "$E2E_DIR/xorg.conf.d"
+  cp "$1" "$E2E_DIR/bin/zepo"
+  E2E_BIN="$E2E_DIR/bin/zepo"
+  [ "$(id -u)" -eq 0 ] || e2e_fail "Xorg with a private configuration needs root"
+  command -v Xorg >/dev/null || e2e_fail "Xorg is missing (xserver-xorg-core, xserver-xorg-video-dummy)"
+  cat >"$E2E_DIR/xorg.conf" <<'CONF'
+Section "ServerFlags"
+  Option "AutoAddDevices" "false"
+  Option "AutoAddGPU" "false"
+  Option "DontVTSwitch" "true"
+EndSection
+Section "Device"
+  Identifier "dummy"
+  Driver "dummy"
+  VideoRam 32768
+EndSection
+Section "Monitor"
+  Identifier "monitor"
+  HorizSync 5.0 - 1000.0
+  VertRefresh 5.0 - 200.0
+  Modeline "1280x1024" 108.00 1280 1328 1440 1688 1024 1025 1028 1066 +hsync +vsync
+  Modeline "1024x768" 65.00 1024 1048 1184 1344 768 771 777 806 -hsync -vsync
+  Modeline "640x480" 25.175 640 656 752 800 480 490 492 525 -hsync -vsync
+EndSection
+Section "Screen"
+  Identifier "screen"
+  Device "dummy"
+  Monitor "monitor"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Modes "1280x1024" "1024x768" "640x480"
+  EndSubSection
+EndSection
+CONF
+  Xorg -displayfd 5 -config "$E2E_DIR/xorg.conf" -configdir "$E2E_DIR/xorg.conf.d" -noreset -nolisten tcp \
+    -logfile "$E2E_DIR/xorg.log" 5>"$E2E_DIR/display" >"$E2E_DIR/xorg.out" 2>&1 &
+  E2E_PIDS+=($!)
+  local i
+  for i in $(seq 1 200); do
+    [ -s "$E2E_DIR/display" ] && break
+    kill -0 "${E2E_PIDS[-1]}" 2>/dev/null || { cat "$E2E_DIR/xorg.out" >&2; e2e_fail "Xorg did not start"; }
+    sleep 0.05
+  done
+  [ -s "$E2E_DIR/display" ] || e2e_fail "Xorg did not report its display"
+  export DISPLAY=":$(head -n1 "$E2E_DIR/display")"
+  export HOME="$E2E_DIR/home"
+  export SDL_AUDIODRIVER=dummy
+  unset QT_QPA_PLATFORM
+  openbox --sm-disable >"$E2E_DIR/openbox.log" 2>&1 &
+  E2E_PIDS+=($!)
+  e2e_wait_window_manager
+}
+
+# Until the window manager announces what it supports, focus and state requests go
+# unanswered.
+e2e_wait_window_manager() {
+  e2e_until 20 eval 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW' \
+    || e2e_fail "the window manager did not start"
+}
+
+# e2e_until SECONDS COMMAND...: retries the command until it succeeds; false after the
+# time. The command is run anew each time: pass a predicate, not an expanded value.
+e2e_until() {
+  local limit=$1 i
+  shift
+  for i in $(seq 1 $((limit * 20))); do
+    "$@" && return 0
+    sleep 0.05
+  done
+  "$@"
+}
+
+# The size of the screen now, "WIDTHxHEIGHT".
+e2e_screen_size() {
+  xrandr --current | awk '/^Screen 0/ { sub(/,.*/, "", $10); print $8 "x" $10 }'
+}
+
+# A managed window by its exact title (the toolkit's unmapped helper windows may share
+# it); prints its id.
+e2e_wait_managed_window() {
+  local title=$1 i id
+  for i in $(seq 1 200); do
+    id=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n1 || true)
+    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    sleep 0.05
+  done
+  e2e_fail "no visible window titled '$title'"
+}
+
+# Where a window's client area is on the screen: "x y width height".
+e2e_client_geometry() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+    /^  Width/ {w=$2} /^  Height/ {h=$2} END {print x, y, w, h}'
+}
+
+e2e_screen_is() { [ "$(e2e_screen_size)" = "$1" ]; }
+e2e_client_geometry_is() { [ "$(e2e_client_geometry "$1")" = "$2" ]; }
+
+# Gives a window the keyboard focus and waits until the window manager says it has it.
+e2e_focus() {
+  local i
+  for i in $(seq 1 100); do
+    xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
+    [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && return 0
+    sleep 0.05
+  done
+  e2e_fail "window $1 does not take the focus (active: $(xdotool getactivewindow 2>&1), at line ${BASH_LINENO[0]})"
+}
+
+e2e_has_state() { # window state-atom
+  xprop -id "$1" _NET_WM_STATE | grep -q "$2"
+}
