@@ -1,0 +1,63 @@
+#!/usr/bin/env bash
+# Playing a file on a real X server: `zepo sample.flv` shows moving video under the title
+# "sample.flv - ZEPO"; the control panel shows under the pointer, its time display runs,
+# and the panel hides once the pointer has left the window. A screenshot of the playing
+# window with its panel goes to screenshots/ for a look.
+source "$(dirname "$0")/lib.sh"
+e2e_start "$@"
+
+sample="$E2E_BUILD/samples/sample.flv"
+[ -f "$sample" ] || e2e_fail "no sample clip $sample"
+cp "$sample" "$E2E_DIR/sample.flv"
+cd "$E2E_DIR"
+
+# Number of pixels that differ between the same rectangle (WxH+X+Y) of two screenshots.
+differing() { compare -metric AE "$1[$3]" "$2[$3]" null: 2>&1 || true; }
+# Number of pixels of a rectangle that are not the panel's dark face.
+not_panel() { compare -metric AE -fuzz 15% "$1[$2]" -size "${2%%+*}" 'xc:#1e2229' null: 2>&1 || true; }
+shot() { import -window "$player" "$1"; }
+
+e2e_launch sample.flv
+player=$(e2e_wait_window "sample.flv - ZEPO")
+eval "$(xdotool getwindowgeometry --shell "$player")"
+w=$WIDTH
+h=$HEIGHT
+# The picture fills the width (the clip is 4:3, like the window); the panel covers its
+# bottom 40 pixels when shown. The rectangles below stay clear of it.
+video="${w}x$((h / 2))+0+$((h / 8))"
+panel="${w}x30+0+$((h - 33))"
+# The current time, left of "/total", right of the six transport buttons.
+times="$((w - 236))x16+126+$((h - 21))"
+panel_pixels=$((w * 30))
+
+# The pointer over the picture: the panel hides, the picture moves.
+xdotool mousemove --window "$player" $((w / 2)) $((h / 3))
+sleep 1
+shot first.png
+sleep 1
+shot second.png
+moved=$(differing first.png second.png "$video")
+[ "$moved" -gt 200 ] || e2e_fail "the picture did not change in a second ($moved pixels)"
+[ "$(not_panel second.png "$panel")" -gt $((panel_pixels * 3 / 4)) ] || e2e_fail "the panel shows over the picture"
+
+# The pointer over the panel's area: the panel shows and its time display runs.
+xdotool mousemove --window "$player" $((w / 2)) $((h - 5))
+sleep 0.5
+shot panel.png
+[ "$(not_panel panel.png "$panel")" -lt $((panel_pixels / 2)) ] || e2e_fail "no panel under the pointer"
+sleep 1.1
+shot later.png
+[ "$(differing panel.png later.png "$times")" -gt 10 ] || e2e_fail "the time display stood still"
+mkdir -p "$E2E_BUILD/screenshots"
+cp later.png "$E2E_BUILD/screenshots/player-playing.png"
+
+# The pointer leaves the window straight from the panel: the panel watch hides it.
+eval "$(xdotool getwindowgeometry --shell "$player")"
+xdotool mousemove $((X + w + 40)) $((Y + h + 40))
+sleep 0.6
+shot left.png
+[ "$(not_panel left.png "$panel")" -gt $((panel_pixels * 3 / 4)) ] || e2e_fail "the panel stayed after the pointer left"
+
+wmctrl -i -c "$player"
+e2e_wait_exit
+echo PASS

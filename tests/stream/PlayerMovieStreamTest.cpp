@@ -1,0 +1,195 @@
+#include "bridge/CShockwaveFlash.h"
+#include "movies/LoadFlv_2.h"
+#include "platform/QtTimerService.h"
+#include "playlist/CPlayListDlg.h"
+#include "tests/stream/RealPlayerWindow.h"
+#include "tests/stream/StreamRecorder.h"
+
+#include <QApplication>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace zepo::test {
+namespace {
+
+// The real player movie in its control with the real stream and real time: what the
+// unit tests check on a scripted stream, here against a stream that really plays.
+class PlayerMovieOnRealStream : public ::testing::Test {
+protected:
+    PlayerMovieOnRealStream()
+    {
+        QObject::connect(&control, &CShockwaveFlash::FSCommand, &control,
+                         [this](const std::string& command, const std::string&) { commands.push_back(command); });
+        control.resize(320, 245);
+        control.loadMovie(createMovie(1000, environment));
+        control.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&control));
+        QApplication::processEvents();  // the movie's first frame runs from the event loop
+        movie = dynamic_cast<PlayerMovie*>(control.movie());
+    }
+    void SetUp() override
+    {
+        ASSERT_NE(movie, nullptr);
+        ASSERT_NE(movie->stream(), nullptr);
+    }
+
+    // Opens a file as the host does and, once it plays, hands over its length as the
+    // probe's relay would.
+    void open(const std::string& path, double length)
+    {
+        control.SetVariable("flv_file", path);
+        control.TGotoLabel("FromMFC_mc", "sendFlv");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return control.GetVariable("file_flag") == "1"; }, 3000)) << path;
+        control.SetVariable("m_duration", std::to_string(length));
+        control.SetVariable("TotalTime_flag", "1");
+        control.TGotoLabel("FromMFC_mc", "allDone");
+        commands.clear();
+    }
+    double time() const { return movie->stream()->time(); }
+    bool waitForTime(const std::function<bool(double)>& wanted, int milliseconds)
+    {
+        return QTest::qWaitFor([&] { return wanted(time()); }, milliseconds);
+    }
+    int count(const std::string& command) const { return int(std::count(commands.begin(), commands.end(), command)); }
+
+    QPoint toWidget(const QPointF& stagePoint) const
+    {
+        return control.stageToWidgetTransform().map(stagePoint).toPoint();
+    }
+    void click(PanelButton b)
+    {
+        const QPoint at = toWidget(movie->panel().buttonRect(b).center());
+        QTest::mouseMove(&control, at);
+        QTest::mouseClick(&control, Qt::LeftButton, Qt::NoModifier, at);
+    }
+
+    QtTimerService timers;
+    MovieEnvironment environment{timers, [] { return stream::createFlvNetStream(); }};
+    CShockwaveFlash control;
+    PlayerMovie* movie = nullptr;
+    std::vector<std::string> commands;
+};
+
+// "Seek to 0 and pause" leaves the time at 0 or a hair past it: the stream may start
+// playing from 0 in the moment between the two calls.
+constexpr double kAtZero = 0.01;
+
+// A seek has landed when the stream plays on from its target: a while later the time
+// lies between the target and the target plus the time waited.
+::testing::AssertionResult landed(const stream::NetStream& s, double target)
+{
+    QElapsedTimer waited;
+    waited.start();
+    QTest::qWait(300);
+    const double time = s.time();
+    const double most = target + double(waited.elapsed()) / 1000 + 0.05;
+    if (time >= target - 0.05 && time <= most)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "time " << time << " is not in [" << target << ", " << most << "]";
+}
+
+TEST_F(PlayerMovieOnRealStream, PlaysToTheEndSendsNextOnceAndRestsStoppedAtZero)
+{
+    const std::string clip = fixture("flv1_mp3.flv");
+    open(clip, lastTimestamp(clip));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return count("gotoNextFlv") > 0; }, 6000));
+    // The three end sources (the stream's stop, the per-frame check and the end watch)
+    // all see this end; only one of them may act on it.
+    QTest::qWait(1000);
+    const double rest = time();
+    QTest::qWait(500);
+    EXPECT_EQ(commands, std::vector<std::string>{"gotoNextFlv"});
+    EXPECT_EQ(control.GetVariable("stop_flag"), "1");
+    EXPECT_NEAR(rest, 0, kAtZero);
+    EXPECT_EQ(time(), rest) << "stopped";
+    EXPECT_EQ(movie->panel().timeText(), "00:00");
+}
+
+TEST_F(PlayerMovieOnRealStream, WithRepeatTheFileLoops)
+{
+    const std::string clip = fixture("flv1_mp3.flv");
+    open(clip, lastTimestamp(clip));
+    control.TGotoLabel("FromMFC_mc", "repeat");
+    ASSERT_TRUE(waitForTime([](double t) { return t > 2.5; }, 5000));
+    ASSERT_TRUE(waitForTime([](double t) { return t < 1; }, 3000)) << "back to the start";
+    ASSERT_TRUE(waitForTime([](double t) { return t > 1; }, 3000)) << "and playing again";
+    EXPECT_TRUE(commands.empty());
+    EXPECT_EQ(control.GetVariable("stop_flag"), "0");
+}
+
+// The panel's buttons, pressed with the mouse, act on the stream: pause holds the time,
+// the 5-second steps land where they aim, stop rests at 0 and start plays from there.
+TEST_F(PlayerMovieOnRealStream, PanelButtonsDriveTheStream)
+{
+    const std::string clip = std::string(ZEPO_BUILD_DIR) + "/samples/sample.flv";  // 10 s
+    open(clip, lastTimestamp(clip));
+    ASSERT_TRUE(waitForTime([](double t) { return t > 0.3; }, 3000));
+
+    click(PanelButton::Pause);
+    ASSERT_EQ(control.GetVariable("pause_flag"), "1");
+    QTest::qWait(100);
+    const double paused = time();
+    QTest::qWait(600);
+    EXPECT_NEAR(time(), paused, 0.02) << "a paused stream's time stands";
+    click(PanelButton::Pause);
+    EXPECT_TRUE(waitForTime([&](double t) { return t > paused + 0.2; }, 2000)) << "and moves again when resumed";
+
+    double before = time();
+    click(PanelButton::Forward);
+    EXPECT_TRUE(landed(*movie->stream(), before + 5));
+    before = time();
+    click(PanelButton::Back);
+    EXPECT_TRUE(landed(*movie->stream(), before - 5));
+
+    // Dragging the seek knob to the middle of its track seeks to the middle of the file.
+    const double y = movie->panel().area().top() + 8;
+    const QPoint from = toWidget({movie->panel().seekTrackCentreX() + movie->panel().seekKnobX(), y});
+    const QPoint to = toWidget({movie->panel().seekTrackCentreX(), y});
+    QTest::mouseMove(&control, from);
+    QTest::mousePress(&control, Qt::LeftButton, Qt::NoModifier, from);
+    QTest::mouseMove(&control, to);
+    QTest::qWait(100);
+    QTest::mouseRelease(&control, Qt::LeftButton, Qt::NoModifier, to);
+    EXPECT_TRUE(landed(*movie->stream(), lastTimestamp(clip) / 2));
+
+    click(PanelButton::Stop);
+    EXPECT_EQ(control.GetVariable("stop_flag"), "1");
+    QTest::qWait(300);
+    EXPECT_NEAR(time(), 0, kAtZero);
+    click(PanelButton::Start);
+    EXPECT_TRUE(waitForTime([](double t) { return t > 0.2; }, 2000));
+    EXPECT_EQ(commands, (std::vector<std::string>{"stopPlay", "startPlay"}));
+}
+
+// Files whose length on screen is not where their data ends still end where the data
+// does and move on: one cut short at 1.9 s whose metadata says 46.9 s, then one that is
+// only a header (length 0), then a whole clip.
+TEST(PlayerWindowOnRealStream, EndsFilesAtTheirRealEndAndMovesOn)
+{
+    RealPlayerWindow w;
+    ASSERT_TRUE(w.exposed);
+    QTemporaryDir dir;
+    const std::string clip = fromQt(dir.path()) + "/clip.flv";
+    ASSERT_TRUE(QFile::copy(toQt(fixture("flv1_mp3.flv")), toQt(clip)));
+    std::vector<std::pair<std::string, qint64>> titles;
+    QElapsedTimer clock;
+    clock.start();
+    QObject::connect(&w.player, &QWidget::windowTitleChanged, &w.player,
+                     [&](const QString& title) { titles.emplace_back(fromQt(title), clock.elapsed()); });
+    const std::string cut = "h263_mp3_youtube_keyframes_truncated_hachoir.flv";
+    const std::string empty = "header_only_9bytes_reserved_flag_red5old.flv";
+    w.player.AddFiles({corpusFile(cut), corpusFile(empty), clip}, 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.variable("TotalTime_flag") == "1"; }, 3000));
+    EXPECT_EQ(w.movie().panel().totalText(), "/00:46");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.player.windowTitle() == "clip.flv - ZEPO"; }, 5000))
+        << "still on " << fromQt(w.player.windowTitle());
+    ASSERT_EQ(titles.size(), 3u);
+    EXPECT_EQ(titles[0].first, cut + " - ZEPO");
+    EXPECT_EQ(titles[1].first, empty + " - ZEPO");
+    // The cut file plays what it has: about 1.9 s.
+    EXPECT_GE(titles[1].second - titles[0].second, 1500);
+    EXPECT_TRUE(w.messages.texts.empty());
+}
+
+} // namespace
+} // namespace zepo::test
