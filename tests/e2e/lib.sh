@@ -11,10 +11,8 @@ E2E_PIDS=()
 e2e_fail() { echo "FAIL: $*" >&2; exit 1; }
 
 e2e_cleanup() {
-  local pid
-  for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${E2E_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
-  [ -n "$E2E_DIR" ] && rm -rf "$E2E_DIR"
+  e2e_stop_processes
+  [ -n "$E2E_DIR" ] && [ -z "${E2E_KEEP:-}" ] && rm -rf "$E2E_DIR"
 }
 
 # e2e_start ZEPO_BINARY BUILD_DIR: Xvfb + openbox on a free display, binary copied.
@@ -25,24 +23,60 @@ e2e_start() {
   mkdir -p "$E2E_DIR/bin" "$E2E_DIR/home"
   cp "$1" "$E2E_DIR/bin/zepo"
   E2E_BIN="$E2E_DIR/bin/zepo"
-  exec 3<> "$E2E_DIR/displayfd" || true
-  Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$E2E_DIR/display" 2>"$E2E_DIR/xvfb.log" &
-  E2E_PIDS+=($!)
-  local i
-  for i in $(seq 1 100); do
-    [ -s "$E2E_DIR/display" ] && break
-    sleep 0.05
-  done
-  export DISPLAY=":$(head -n1 "$E2E_DIR/display")"
   export HOME="$E2E_DIR/home"
   export SDL_AUDIODRIVER=dummy
   unset QT_QPA_PLATFORM
-  openbox --sm-disable >"$E2E_DIR/openbox.log" 2>&1 &
+  # Servers started side by side by parallel tests can race for a display number, and
+  # the window manager may then find no server; such a start is thrown away and redone.
+  local attempt
+  for attempt in 1 2 3; do
+    e2e_start_display && return 0
+    echo "(attempt $attempt: no window manager on display '${DISPLAY:-}'; starting again)" >&2
+    e2e_stop_processes
+  done
+  e2e_fail "no X server with a window manager could be started"
+}
+
+e2e_start_display() {
+  rm -f "$E2E_DIR/display"
+  Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$E2E_DIR/display" 2>>"$E2E_DIR/xvfb.log" &
   E2E_PIDS+=($!)
-  for i in $(seq 1 100); do
-    wmctrl -m >/dev/null 2>&1 && break
+  local i
+  for i in $(seq 1 400); do
+    [ -s "$E2E_DIR/display" ] && break
     sleep 0.05
   done
+  [ -s "$E2E_DIR/display" ] || return 1
+  export DISPLAY=":$(head -n1 "$E2E_DIR/display")"
+  openbox --sm-disable >>"$E2E_DIR/openbox.log" 2>&1 &
+  E2E_PIDS+=($!)
+  e2e_until 20 eval 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW'
+}
+
+e2e_stop_processes() {
+  local pid
+  for pid in "${E2E_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+  for pid in "${E2E_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
+  E2E_PIDS=()
+}
+
+# e2e_until SECONDS COMMAND...: retries the command until it succeeds; false after the
+# time. The command is run anew each time: pass a predicate, not an expanded value.
+e2e_until() {
+  local limit=$1 i
+  shift
+  for i in $(seq 1 $((limit * 20))); do
+    "$@" && return 0
+    sleep 0.05
+  done
+  "$@"
+}
+
+# Until the window manager announces what it supports, focus and state requests go
+# unanswered.
+e2e_wait_window_manager() {
+  e2e_until 20 eval 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW' \
+    || e2e_fail "the window manager did not start"
 }
 
 # Starts the copied binary in the background with arguments; sets E2E_ZEPO_PID.
@@ -88,8 +122,21 @@ e2e_wait_exit() {
     fi
     sleep 0.05
   done
+  e2e_report_hang "$pid"
   kill -9 "$pid" 2>/dev/null || true
   e2e_fail "zepo did not exit"
+}
+
+# What a hung player was doing, for the test's output: its log and every thread's stack.
+e2e_report_hang() {
+  echo "--- zepo.log" >&2
+  cat "$E2E_DIR/zepo.log" >&2 || true
+  if command -v gdb >/dev/null; then
+    echo "--- stacks" >&2
+    timeout 60 gdb -batch -p "$1" -ex 'thread apply all bt 12' 2>&1 | grep -E '^(Thread|#)' >&2 || true
+  fi
+  echo "--- windows" >&2
+  wmctrl -l -G >&2 || true
 }
 
 # Moves a window's frame to x y, as a user dragging it would (the window manager is asked

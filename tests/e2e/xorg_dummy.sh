@@ -61,25 +61,6 @@ CONF
   e2e_wait_window_manager
 }
 
-# Until the window manager announces what it supports, focus and state requests go
-# unanswered.
-e2e_wait_window_manager() {
-  e2e_until 20 eval 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW' \
-    || e2e_fail "the window manager did not start"
-}
-
-# e2e_until SECONDS COMMAND...: retries the command until it succeeds; false after the
-# time. The command is run anew each time: pass a predicate, not an expanded value.
-e2e_until() {
-  local limit=$1 i
-  shift
-  for i in $(seq 1 $((limit * 20))); do
-    "$@" && return 0
-    sleep 0.05
-  done
-  "$@"
-}
-
 # The size of the screen now, "WIDTHxHEIGHT".
 e2e_screen_size() {
   xrandr --current | awk '/^Screen 0/ { sub(/,.*/, "", $10); print $8 "x" $10 }'
