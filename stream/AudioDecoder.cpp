@@ -26,17 +26,20 @@ void AudioDecoder::run()
                 finish();
             break;
         case MediaPacket::Kind::Data:
-            if (packet->serial != s_.serial.load() || !s_.audioUsable)
+            // A configuration applies whenever it was read; a frame read before a later
+            // seek is dropped.
+            if (!s_.audioUsable)
                 break;
             if (packet->info.kind == FlvPayload::Kind::SequenceHeader)
                 configure(*packet);
-            else if (packet->info.kind == FlvPayload::Kind::Frame)
+            else if (packet->info.kind == FlvPayload::Kind::Frame && packet->serial == s_.serial.load())
                 decode(*packet);
             break;
         }
     }
     // The device goes before the buffer it reads from is torn down with the session.
     output_.reset();
+    AudioOutput::releaseThreadState();
 }
 
 void AudioDecoder::giveUp()

@@ -44,12 +44,13 @@ std::unique_ptr<AudioOutput> AudioOutput::open(int rateHint, int channelsHint, F
     want.samples = bufferSamples(want.freq);
     want.callback = &AudioOutput::callback;
     want.userdata = out.get();
-    out->device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &out->spec_,
-                                       SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
-    if (out->device_ == 0) {
+    const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &out->spec_,
+                                                         SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
+    if (device == 0) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return nullptr;
     }
+    out->device_ = device;  // from here on the destructor closes it and quits the subsystem
     out->latency_ = double(out->spec_.samples) / out->spec_.freq;
     feed.buffer.configure(out->spec_.freq, out->spec_.channels);
     SDL_PauseAudioDevice(out->device_, 0);
@@ -58,9 +59,16 @@ std::unique_ptr<AudioOutput> AudioOutput::open(int rateHint, int channelsHint, F
 
 AudioOutput::~AudioOutput()
 {
+    if (device_ == 0)
+        return;
     std::lock_guard lock(sdlMutex());
     SDL_CloseAudioDevice(device_);  // waits for a running callback
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+void AudioOutput::releaseThreadState()
+{
+    SDL_TLSCleanup();
 }
 
 void AudioOutput::callback(void* self, Uint8* stream, int length)

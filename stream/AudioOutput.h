@@ -28,6 +28,10 @@ public:
     AudioOutput(const AudioOutput&) = delete;
     AudioOutput& operator=(const AudioOutput&) = delete;
 
+    // SDL keeps per-thread state (its error text) for every thread that calls it; a
+    // thread that opened a device frees it with this before it ends.
+    static void releaseThreadState();
+
     int rate() const { return spec_.freq; }
     int channels() const { return spec_.channels; }
 

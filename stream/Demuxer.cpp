@@ -15,6 +15,8 @@ constexpr std::size_t kMaxQueuedBytes = 64 * 1024 * 1024;
 // Read ahead at least this much whatever the buffer time: decoders need their input
 // before its time.
 constexpr double kMinReadAheadSeconds = 1.0;
+// The configurations are looked for among this many tags at the top of the file.
+constexpr int kLeadingTags = 32;
 // How long the reader sleeps when it is far enough ahead; the clock moves on meanwhile.
 constexpr auto kPaceInterval = std::chrono::milliseconds(20);
 
@@ -39,7 +41,48 @@ bool Demuxer::open()
         return false;
     reader_.emplace(std::move(*reader));
     reader_->setCancelFlag(&s_.abort);
+    readLeadingConfigurations();
     return true;
+}
+
+// The decoder configurations at the top of the file, so that even a seek made before the
+// reader got that far finds them.
+void Demuxer::readLeadingConfigurations()
+{
+    for (int i = 0; i < kLeadingTags && !(videoConfig_ && audioConfig_); ++i) {
+        auto h = reader_->nextHeader();
+        if (!h)
+            break;
+        if (h->type == FlvTagType::Script || h->encrypted)
+            continue;
+        auto payload = reader_->payload(*h);
+        if (!payload)
+            break;
+        const bool video = h->type == FlvTagType::Video;
+        const FlvPayload info = video ? parseVideoPayload(*payload) : parseAudioPayload(*payload);
+        if (info.kind != FlvPayload::Kind::SequenceHeader)
+            continue;
+        MediaPacket packet;
+        packet.info = info;
+        packet.dtsMs = h->timestampMs;
+        packet.payload = std::move(*payload);
+        (video ? videoConfig_ : audioConfig_) = std::move(packet);
+    }
+    reader_->seek(reader_->firstTagPosition());
+}
+
+void Demuxer::resendConfigurations()
+{
+    if (routeVideo_ && videoConfig_) {
+        MediaPacket p = *videoConfig_;
+        p.serial = serial_;
+        route(s_.videoPackets, std::move(p));
+    }
+    if (routeAudio_ && audioConfig_) {
+        MediaPacket p = *audioConfig_;
+        p.serial = serial_;
+        route(s_.audioPackets, std::move(p));
+    }
 }
 
 void Demuxer::run()
@@ -130,6 +173,7 @@ void Demuxer::seek(const SessionState::SeekRequest& request)
         route(s_.videoPackets, marker(MediaPacket::Kind::Flush, target));
     if (routeAudio_)
         route(s_.audioPackets, marker(MediaPacket::Kind::Flush, target));
+    resendConfigurations();
 }
 
 // Audio and video reach their decoders only while sound is attached or a picture is
@@ -214,6 +258,8 @@ void Demuxer::readOneTag()
     if (packet.info.kind == FlvPayload::Kind::Ignored)
         return;
     packet.payload = std::move(*payload);
+    if (packet.info.kind == FlvPayload::Kind::SequenceHeader)
+        (h.type == FlvTagType::Video ? videoConfig_ : audioConfig_) = packet;
     route(h.type == FlvTagType::Video ? s_.videoPackets : s_.audioPackets, std::move(packet));
 }
 

@@ -18,6 +18,8 @@ public:
 
 private:
     bool open();
+    void readLeadingConfigurations();
+    void resendConfigurations();
     void seek(const SessionState::SeekRequest& request);
     void updateRouting();
     void readOneTag();
@@ -38,6 +40,9 @@ private:
     bool routeVideo_ = false;        // video packets go to the decoder
     bool routeAudio_ = false;
     bool videoNeedsKeyframe_ = false; // the picture was attached again mid-stream
+    // The latest sequence headers read: a seek can land past them, so they are sent again.
+    std::optional<MediaPacket> videoConfig_;
+    std::optional<MediaPacket> audioConfig_;
 };
 
 } // namespace zepo::stream

@@ -14,11 +14,11 @@ void VideoDecoder::run()
                 finish();
             break;
         case MediaPacket::Kind::Data:
-            if (packet->serial != s_.serial.load())
-                break;  // read before a later seek
+            // A configuration applies whenever it was read; a frame read before a later
+            // seek is dropped.
             if (packet->info.kind == FlvPayload::Kind::SequenceHeader)
                 configure(*packet);
-            else if (packet->info.kind == FlvPayload::Kind::Frame)
+            else if (packet->info.kind == FlvPayload::Kind::Frame && packet->serial == s_.serial.load())
                 decode(*packet);
             break;
         }
