@@ -1,74 +1,37 @@
 // Decode floor: every audio and video packet of a file through our reader and the same
-// FFmpeg decoders playback uses, as fast as they go, with nothing shown or heard.
-// Usage: bench_decode FILE
+// FFmpeg decoders (and threading) playback uses, as fast as they go, with nothing shown
+// or heard. Run REPEATS times; the median run is reported, as noise on a shared machine
+// only ever adds time.
+// Usage: bench_decode FILE [REPEATS]
 #include "bench/BenchSupport.h"
-#include "stream/DecoderSetup.h"
+#include "bench/TrackDecoder.h"
 #include "stream/FlvReader.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <vector>
 
 using namespace zepo;
 using namespace zepo::stream;
 
 namespace {
 
-struct Track {
-    CodecContextPtr codec;
-    DecoderParams params;
-    long frames = 0;
-
-    void feed(const FlvPayload& info, const std::vector<std::uint8_t>& payload, std::uint32_t ts)
-    {
-        if (info.kind == FlvPayload::Kind::SequenceHeader) {
-            params = paramsFor(info);
-            params.extradata.assign(payload.begin() + std::ptrdiff_t(info.offset), payload.end());
-            codec = openDecoder(params);
-            return;
-        }
-        if (info.kind != FlvPayload::Kind::Frame)
-            return;
-        if (!codec && !needsSequenceHeader(info.codec)) {
-            params = paramsFor(info);
-            codec = openDecoder(params);
-        }
-        if (!codec)
-            return;
-        MediaPacket packet;
-        packet.info = info;
-        packet.payload = payload;
-        packet.dtsMs = ts;
-        auto pkt = toAvPacket(packet);
-        if (pkt && avcodec_send_packet(codec.get(), pkt.get()) >= 0)
-            drain();
-    }
-    void drain()
-    {
-        FramePtr frame(av_frame_alloc());
-        while (avcodec_receive_frame(codec.get(), frame.get()) >= 0) {
-            ++frames;
-            av_frame_unref(frame.get());
-        }
-    }
-    void finish()
-    {
-        if (codec && avcodec_send_packet(codec.get(), nullptr) >= 0)
-            drain();
-    }
+struct Run {
+    double wall = 0;
+    double cpu = 0;
+    long videoFrames = 0;
+    long audioFrames = 0;
 };
 
-} // namespace
-
-int main(int argc, char** argv)
+std::optional<Run> decodeOnce(const char* file)
 {
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s FILE\n", argv[0]);
-        return 2;
-    }
-    auto reader = FlvReader::open(FileSource::open(argv[1]));
+    auto reader = FlvReader::open(FileSource::open(file));
     if (!reader)
-        return 1;
-    Track video;
-    Track audio;
+        return std::nullopt;
+    bench::TrackDecoder video;
+    bench::TrackDecoder audio;
     const double cpu0 = bench::cpuSeconds();
     const auto t = bench::Clock::now();
     while (auto tag = reader->next(true)) {
@@ -79,8 +42,28 @@ int main(int argc, char** argv)
     }
     video.finish();
     audio.finish();
-    const double wall = bench::secondsSince(t);
-    std::printf("decode_wall_s=%.3f decode_cpu_s=%.3f video_frames=%ld audio_frames=%ld\n", wall,
-                bench::cpuSeconds() - cpu0, video.frames, audio.frames);
+    return Run{bench::secondsSince(t), bench::cpuSeconds() - cpu0, video.frames, audio.frames};
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s FILE [REPEATS]\n", argv[0]);
+        return 2;
+    }
+    const int repeats = std::max(1, argc > 2 ? std::atoi(argv[2]) : 1);
+    std::vector<Run> runs;
+    for (int i = 0; i < repeats; ++i) {
+        auto run = decodeOnce(argv[1]);
+        if (!run)
+            return 1;
+        runs.push_back(*run);
+    }
+    std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) { return a.cpu < b.cpu; });
+    const Run& r = runs[runs.size() / 2];
+    std::printf("decode_wall_s=%.3f decode_cpu_s=%.3f video_frames=%ld audio_frames=%ld\n", r.wall, r.cpu,
+                r.videoFrames, r.audioFrames);
     return 0;
 }
