@@ -1,6 +1,14 @@
 #include "stream/VideoDecoder.h"
 
 namespace zepo::stream {
+namespace {
+
+// On the way to a seek target, pictures that nothing refers to and that are stamped this
+// much before the target are not decoded at all: none of them can be the picture at the
+// target (the last one not after it) in any video of at least one frame a second.
+constexpr double kSkipBeforeTargetSeconds = 1.0;
+
+} // namespace
 
 void VideoDecoder::run()
 {
@@ -83,6 +91,8 @@ void VideoDecoder::decode(const MediaPacket& packet)
     auto pkt = toAvPacket(packet);
     if (!pkt)
         return;
+    const bool longBeforeTarget = seeking_ && double(pkt->pts) / 1000.0 < target_ - kSkipBeforeTargetSeconds;
+    codec_->skip_frame = longBeforeTarget ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
     // A damaged frame is the decoder's to conceal; the next ones go on.
     if (avcodec_send_packet(codec_.get(), pkt.get()) < 0)
         return;
