@@ -138,6 +138,10 @@ bool FlvReader::confirmedAt(std::uint64_t pos, FlvTagHeader& out)
         return false;
     if (fileSize() - end <= kPreviousTagSizeBytes)
         return true;
+    // The whole tag through one window when it fits: checking its end must not move the
+    // window past its payload, which is read (or peeked at) next.
+    if (end + kPreviousTagSizeBytes - pos <= kWindowBytes)
+        view(pos, end + kPreviousTagSizeBytes - pos);
     const FlvTagHeader found = out;
     bool ok = false;
     if (const std::uint8_t* p = view(end, kPreviousTagSizeBytes))

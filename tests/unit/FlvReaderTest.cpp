@@ -1,4 +1,5 @@
 #include "stream/FlvReader.h"
+#include "stream/KeyframeIndex.h"
 #include "tests/unit/FlvBytes.h"
 
 #include <gtest/gtest.h>
@@ -228,6 +229,52 @@ TEST(FlvReaderErrors, ReadFailureIsAnIoError)
     auto t = reader->next();
     ASSERT_FALSE(t.ok());
     EXPECT_EQ(t.error().kind, FlvErrorKind::Io);
+}
+
+// Counts the bytes read through it.
+class CountingSource : public ByteSource {
+public:
+    CountingSource(const Bytes& bytes, std::uint64_t& count) : bytes_(bytes), count_(count) {}
+    std::int64_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) override
+    {
+        const std::int64_t n = MemorySource(bytes_).readAt(offset, out);
+        count_ += std::uint64_t(std::max<std::int64_t>(n, 0));
+        return n;
+    }
+    std::uint64_t size() const override { return bytes_.size(); }
+
+private:
+    const Bytes& bytes_;
+    std::uint64_t& count_;
+};
+
+// Reading the tags in order, with their payloads or with a peek into each video frame
+// (the keyframe scan), reads each byte of a file about once: checking where a tag ends
+// does not move the read window off the payload that is read next.
+TEST(FlvReaderCost, ReadsEachByteAboutOnce)
+{
+    FlvBytes f;
+    for (int i = 0; i < 60; ++i) {
+        f.tag(9, std::uint32_t(i * 100), test::h263Frame(i % 10 == 0) + Bytes(30000, 0x5A));
+        f.tag(8, std::uint32_t(i * 100), test::mp3Audio() + Bytes(400, 0x11));
+    }
+    const std::uint64_t bound = f.bytes.size() * 11 / 10;
+    std::uint64_t read = 0;
+    auto reader = FlvReader::open(std::make_unique<CountingSource>(f.bytes, read));
+    ASSERT_TRUE(reader.ok());
+    int tags = 0;
+    while (reader->next(true))
+        ++tags;
+    EXPECT_EQ(tags, 120);
+    EXPECT_LT(read, bound);
+
+    read = 0;
+    auto scanned = FlvReader::open(std::make_unique<CountingSource>(f.bytes, read));
+    ASSERT_TRUE(scanned.ok());
+    auto index = KeyframeIndex::scan(*scanned);
+    ASSERT_TRUE(index.ok());
+    EXPECT_EQ(index->points().size(), 6u);
+    EXPECT_LT(read, bound);
 }
 
 } // namespace
