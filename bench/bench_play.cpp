@@ -25,6 +25,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QRegion>
 #include <QRasterWindow>
 #include <QTimer>
 #include <SDL2/SDL.h>
@@ -245,10 +246,12 @@ protected:
     void paintEvent(QPaintEvent*) override
     {
         QPainter p(this);
-        p.fillRect(QRect(QPoint(0, 0), size()), Qt::black);
+        const QRect picture(QPoint((width() - image_.width()) / 2, (height() - image_.height()) / 2), image_.size());
+        for (const QRect& r : QRegion(QRect(QPoint(0, 0), size())).subtracted(image_.isNull() ? QRegion() : QRegion(picture)))
+            p.fillRect(r, Qt::black);
         if (image_.isNull())
             return;
-        p.drawImage(QPoint((width() - image_.width()) / 2, (height() - image_.height()) / 2), image_);
+        p.drawImage(picture.topLeft(), image_);
         p.end();
         if (!fresh_)
             return;  // the same picture again (the window was exposed)
@@ -365,7 +368,7 @@ int play(QGuiApplication& app, const char* file, double seconds, QSize size)
         if (code == stream::kPlayStop || code == stream::kStreamNotFound)
             app.quit();
     });
-    QTimer::singleShot(int(seconds * 1000), &app, &QGuiApplication::quit);
+    QTimer::singleShot(int(seconds * 1000), Qt::PreciseTimer, &app, &QGuiApplication::quit);
     const double cpu0 = bench::cpuSeconds();
     const auto t = bench::Clock::now();
     s->play(file);
