@@ -6,10 +6,10 @@
 // frame 0), which no player paints of its own accord: the first frame is on screen once
 // most of the middle of the player's window is magenta. The window is found by the
 // process id the toolkit writes on it (_NET_WM_PID) and, when given, a text in its title.
-// --size resizes the window (client area) as soon as it appears; --hold closes it (as
-// the window manager's close button does) that many seconds after the first frame,
-// otherwise the program is left to end by itself; without a first frame within the
-// timeout it is terminated.
+// --size resizes the window (client area) as soon as it appears and moves it to the top
+// left corner; --hold closes it (as the window manager's close button does) that many
+// seconds after the first frame, otherwise the program is left to end by itself; without
+// a first frame within the timeout it is terminated.
 #include "bench/BenchSupport.h"
 
 #include <X11/Xatom.h>
@@ -135,9 +135,10 @@ public:
         return flash >= kFlashShare * kGridSide * kGridSide;
     }
 
+    // To the top left corner as well, so that a large window stays on the screen.
     void resize(Window w, int width, int height)
     {
-        XResizeWindow(d_, w, unsigned(width), unsigned(height));
+        XMoveResizeWindow(d_, w, 0, 0, unsigned(width), unsigned(height));
         XFlush(d_);
     }
 
