@@ -42,6 +42,7 @@ command -v ffmpeg >/dev/null && command -v ffplay >/dev/null || need+=(ffmpeg)
 command -v Xvfb >/dev/null || need+=(xvfb)
 command -v openbox >/dev/null || need+=(openbox)
 command -v xdotool >/dev/null || need+=(xdotool)
+command -v xprop >/dev/null || need+=(x11-utils)
 if [ ${#need[@]} -gt 0 ]; then
   sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
   $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
@@ -252,6 +253,9 @@ for file in "$seek_plain" "$seek_index"; do
   mpv --no-config --pause --hr-seek=yes --vo=x11 --ao=null --input-ipc-server="$work/mpv.sock" "$file" >/dev/null 2>&1 &
   mpv_pid=$!
   theirs=$("$bin/bench_mpv_seek" "$work/mpv.sock" $seek_bases || true)
+  # It was asked to quit; one that never listened is stopped.
+  for _ in $(seq 1 100); do kill -0 "$mpv_pid" 2>/dev/null || break; sleep 0.05; done
+  kill "$mpv_pid" 2>/dev/null || true
   wait "$mpv_pid" 2>/dev/null || true
   label="without keyframe index"
   [ "$file" = "$seek_index" ] && label="with keyframe index"
