@@ -27,9 +27,10 @@ make_clip() { # file seconds width height colour
     -c:v flv1 -q:v 8 -c:a libmp3lame -b:a 64k -ac 1 -shortest "$1" || e2e_fail "ffmpeg could not make $1"
 }
 # The first file is twice as wide as high: its picture shows whether its size arrived.
-# It is paused once 2.2 s of it have been heard, which leaves it less than 5 s to go (a
-# single fast-forward then reaches its end) and time enough on a loaded machine.
-readonly kFirstSeconds=7 kHeardBeforePause=2.2
+# It is paused once 3 s of it have been heard: its position is then a second past the
+# point from which a single fast-forward reaches the end, and the pause still has 4 s to
+# land before the end on a loaded machine.
+readonly kFirstSeconds=7 kHeardBeforePause=3
 make_clip "$media/folder/a.flv" "$kFirstSeconds" 320 160 0x3070d0
 make_clip "$media/folder/b.flv" 3 320 240 0xd07030
 cp "$media/folder/b.flv" "$media/c.flv"
