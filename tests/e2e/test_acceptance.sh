@@ -66,12 +66,12 @@ menu_open() {
 menu_closed() { ! menu_open; }
 # Opens the player's context menu over the video and picks item number $1.
 choose_from_menu() {
-  local g i
+  local g
   read -r -a g <<<"$(e2e_client_geometry "$player")"
   e2e_focus "$player"
   xdotool mousemove $((g[0] + 30)) $((g[1] + 20)) click 3
   e2e_until 10 menu_open || e2e_fail "a right click did not open the context menu"
-  for i in $(seq 1 "$1"); do xdotool key Down; done
+  for _ in $(seq 1 "$1"); do xdotool key Down; done
   xdotool key Return
   e2e_until 10 menu_closed || e2e_fail "the context menu stayed open"
 }
@@ -97,15 +97,15 @@ picture_box() {
 }
 # Succeeds when the picture's width-to-height ratio is within 3 % of $1.
 picture_ratio_is() {
-  local w h cx cy
-  read -r w h cx cy < <(picture_box)
+  local w h
+  read -r w h _ _ < <(picture_box)
   awk -v w="$w" -v h="$h" -v want="$1" 'BEGIN { exit !(h > 0 && w / h > want * 0.97 && w / h < want * 1.03) }'
 }
 picture_ratio() { picture_box | awk '{ if ($2 > 0) printf "%.3f (%dx%d)", $1 / $2, $1, $2; else print "none" }'; }
 # Succeeds when the picture's centre is at least 5 pixels above $1.
 picture_above() {
-  local w h cx cy
-  read -r w h cx cy < <(picture_box)
+  local cy
+  read -r _ _ _ cy < <(picture_box)
   awk -v y="$cy" -v below="$1" 'BEGIN { exit !(y < below - 5) }'
 }
 picture_centre_y() { picture_box | awk '{ print $4 }'; }
@@ -135,8 +135,8 @@ tone_playing() {
 }
 # Succeeds when the last 0.3 s are silence.
 sound_silent() {
-  local rms peak hz
-  read -r rms peak hz < <(recent_sound 0.3)
+  local peak
+  read -r _ peak _ < <(recent_sound 0.3)
   awk -v m="$peak" 'BEGIN { exit !(m < 0.001) }'
 }
 # Succeeds when at least $1 seconds were heard since the first sound (the device writes
@@ -171,7 +171,7 @@ frame_is() { [ "$(e2e_frame_geometry "$player")" = "$1" ]; }
 
 # --- A folder and a playlist file on the command line: the folder's first file plays,
 # with its sound.
-cd "$media"
+cd "$media" || e2e_fail "no folder $media"
 e2e_launch folder/ list.zepo
 player=$(e2e_wait_managed_window "a.flv - ZEPO")
 # A larger window, where the picture and the panel have room of their own.

@@ -39,11 +39,11 @@ framed_shot() { # window file-stem
   local l r t b w h size
   import -window "$1" -frame "$2.png"
   read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ',')
-  eval "$(xdotool getwindowgeometry --shell "$1")"
+  read -r _ _ w h < <(e2e_client_geometry "$1")
   size=$(identify -format '%wx%h' "$2.png")
-  [ "$size" = "$((WIDTH + l + r))x$((HEIGHT + t + b))" ] \
-    || e2e_fail "the shot of $2 is $size, not the ${WIDTH}x$HEIGHT window within its frame ($l $r $t $b)"
-  convert "$2.png" -crop "${WIDTH}x$HEIGHT+$l+$t" +repage "$2-client.png"
+  [ "$size" = "$((w + l + r))x$((h + t + b))" ] \
+    || e2e_fail "the shot of $2 is $size, not the ${w}x$h window within its frame ($l $r $t $b)"
+  convert "$2.png" -crop "${w}x$h+$l+$t" +repage "$2-client.png"
 }
 
 # The panel strip of the player's client area is mostly the panel's face.
@@ -59,12 +59,12 @@ video_moving() {
   [ "$(differing "$shots/before-client.png" "$shots/after-client.png" "$video")" -gt 200 ]
 }
 
-cd "$media"
+cd "$media" || e2e_fail "no folder $media"
 e2e_launch "${entries[@]}"
 player=$(e2e_wait_managed_window "sample.flv - ZEPO")
 list=$(e2e_wait_managed_window "ZEPO - プレイリスト")
 eval "$(xdotool getwindowgeometry --shell "$player")"
-[ "$WIDTH" = 480 ] && [ "$HEIGHT" = 360 ] || e2e_fail "the player's client area is ${WIDTH}x$HEIGHT, not 480x360"
+[ "${WIDTH}x$HEIGHT" = 480x360 ] || e2e_fail "the player's client area is ${WIDTH}x$HEIGHT, not 480x360"
 video="${WIDTH}x$((HEIGHT / 2))+0+$((HEIGHT / 8))"
 panel="${WIDTH}x${kPanelStrip}+0+$((HEIGHT - kPanelStrip - 3))"
 panel_pixels=$((WIDTH * kPanelStrip))
