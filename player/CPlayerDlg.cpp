@@ -146,11 +146,8 @@ void CPlayerDlg::ApplySavedState()
     if (m_settings && m_settings->Restore == 1) {
         m_player.SetVariable("vol_mfc", m_settings->ReadString(kPrevInfo, "volume", "100"));
         m_player.TGotoLabel("FromMFC_mc", "volSet");
-        if (m_settings->ReadInt(kPrevInfo, "TopMost", 0) == 1) {
-            setWindowFlag(Qt::WindowStaysOnTopHint, true);
-            show();
-            m_topMost = 1;
-        }
+        if (m_settings->ReadInt(kPrevInfo, "TopMost", 0) == 1)
+            setTopMost(true);
         if (m_settings->ReadInt(kPrevInfo, "PlayList_Show", 0) == 1)
             m_playlist->show();
         else

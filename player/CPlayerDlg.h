@@ -125,6 +125,7 @@ private:
 
     // Commands, input filter and menu (PlayerCommands.cpp).
     void toggleTopMost();
+    void setTopMost(bool on);
     void togglePlaylist();
     void runSettingsCommand();
     void runAspectDialog();

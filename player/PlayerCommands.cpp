@@ -82,12 +82,17 @@ void CPlayerDlg::OnCommand(int id)
 
 void CPlayerDlg::toggleTopMost()
 {
-    const bool on = m_topMost == 0;
+    setTopMost(m_topMost == 0);
+}
+
+void CPlayerDlg::setTopMost(bool on)
+{
     Qt::WindowFlags flags = windowFlags();
     flags.setFlag(Qt::WindowStaysOnTopHint, on);
     if (QWindow* handle = windowHandle()) {
         // Changed on the native window in place: setWindowFlags would unmap and map the
-        // window again, and it must neither move nor flicker.
+        // window again, and it must neither move, nor flicker, nor be framed anew (a
+        // window manager that frames it again takes the client's size for the outer one).
         overrideWindowFlags(flags);
         handle->setFlags(flags);
     } else {

@@ -13,7 +13,8 @@ echo "== Tests (unit, integration, stream, e2e)"
 (cd "$root/build" && ctest --output-on-failure -j"$jobs" --timeout 600)
 
 echo "== Sanitizer build (ASan + UBSan)"
-"$root/scripts/build.sh" "$root/build-asan" -DZEPO_WERROR=ON -DZEPO_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ZEPO_BUILD_TARGETS="zepo_unit_tests zepo_integration_tests" \
+  "$root/scripts/build.sh" "$root/build-asan" -DZEPO_WERROR=ON -DZEPO_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== Sanitizer tests (unit, integration)"
 (cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --output-on-failure -j"$jobs" -L 'unit|integration' --timeout 600)

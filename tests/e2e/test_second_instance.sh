@@ -15,14 +15,6 @@ windows_titled() {
   done
 }
 window_pid() { wmctrl -lp | awk -v id="$(printf '0x%08x' "$1")" '$1 == id { print $3 }'; }
-wait_until() { # seconds command...: polls the command until it succeeds
-  local limit=$1 i; shift
-  for i in $(seq 1 $((limit * 20))); do
-    if "$@"; then return 0; fi
-    sleep 0.05
-  done
-  return 1
-}
 one_window_titled() { [ "$(windows_titled "$1" | wc -l)" -eq 1 ]; }
 no_window_titled() { [ -z "$(windows_titled "$1")" ]; }
 has_ended() { ! kill -0 "$1" 2>/dev/null; }
@@ -32,14 +24,14 @@ topmost() { xprop -root _NET_CLIENT_LIST_STACKING | awk '{ print $NF }'; }
 
 e2e_launch
 first=$E2E_ZEPO_PID
-wait_until 10 one_window_titled ZEPO || e2e_fail "the player window did not open"
+e2e_until 10 one_window_titled ZEPO || e2e_fail "the player window did not open"
 player=$(windows_titled ZEPO)
 
 # --- A missing file handed over: the running player reports it, the sender waits.
 "$E2E_BIN" /no/such.flv >"$E2E_DIR/second.log" 2>&1 &
 second=$!
 E2E_PIDS+=("$second")
-wait_until 10 one_window_titled zepo || e2e_fail "no message box captioned 'zepo'"
+e2e_until 10 one_window_titled zepo || e2e_fail "no message box captioned 'zepo'"
 box=$(windows_titled zepo)
 [ "$(window_pid "$box")" = "$first" ] || e2e_fail "the message box does not belong to the running player"
 # The box waits for the user, and so does the second start.
@@ -52,9 +44,9 @@ done
 [ -e "$E2E_DIR/bin/setting.ini" ] && e2e_fail "setting.ini was written while the player runs"
 
 xdotool windowactivate "$box" 2>/dev/null || true
-wait_until 5 is_active "$box" || e2e_fail "the message box cannot be focused"
+e2e_until 5 is_active "$box" || e2e_fail "the message box cannot be focused"
 xdotool key --clearmodifiers Return
-wait_until 10 has_ended "$second" || e2e_fail "the second start did not end once the box was closed"
+e2e_until 10 has_ended "$second" || e2e_fail "the second start did not end once the box was closed"
 wait "$second" && status=0 || status=$?
 [ "$status" -eq 0 ] || e2e_fail "the second start ended with status $status"
 no_window_titled zepo || e2e_fail "the message box is still open"
@@ -64,30 +56,30 @@ kill -0 "$first" 2>/dev/null || e2e_fail "the running player ended"
 (cd "$E2E_DIR/home" && exec "$E2E_BIN" -reverse) >"$E2E_DIR/third.log" 2>&1 &
 third=$!
 E2E_PIDS+=("$third")
-wait_until 10 one_window_titled zepo || e2e_fail "'-reverse' was not taken as a missing path"
+e2e_until 10 one_window_titled zepo || e2e_fail "'-reverse' was not taken as a missing path"
 xdotool windowactivate "$(windows_titled zepo)" 2>/dev/null || true
-wait_until 5 is_active "$(windows_titled zepo)" || e2e_fail "the second message box cannot be focused"
+e2e_until 5 is_active "$(windows_titled zepo)" || e2e_fail "the second message box cannot be focused"
 xdotool key --clearmodifiers Return
-wait_until 10 has_ended "$third" || e2e_fail "the start with '-reverse' did not end"
+e2e_until 10 has_ended "$third" || e2e_fail "the start with '-reverse' did not end"
 
 # --- A start without files brings the player to the front.
 xmessage -title other "another program" >/dev/null 2>&1 &
 E2E_PIDS+=($!)
-wait_until 10 one_window_titled other || e2e_fail "the other window did not open"
+e2e_until 10 one_window_titled other || e2e_fail "the other window did not open"
 other=$(windows_titled other)
 xdotool windowactivate "$other" 2>/dev/null || true
-wait_until 5 is_active "$other" || e2e_fail "the other window did not come to the front"
+e2e_until 5 is_active "$other" || e2e_fail "the other window did not come to the front"
 timeout 20 "$E2E_BIN" || e2e_fail "a start without files did not end with status 0"
-wait_until 5 is_active "$player" || e2e_fail "the player was not brought to the front"
+e2e_until 5 is_active "$player" || e2e_fail "the player was not brought to the front"
 [ "$(topmost)" = "$(printf '0x%x' "$player")" ] || e2e_fail "the player is not on top"
 no_window_titled zepo || e2e_fail "a start without files showed a message"
 
 # --- A killed player leaves no lock behind: the next start runs a player of its own.
 kill -KILL "$first"
 wait "$first" 2>/dev/null || true
-wait_until 10 no_window_titled ZEPO || e2e_fail "the killed player's window stayed"
+e2e_until 10 no_window_titled ZEPO || e2e_fail "the killed player's window stayed"
 e2e_launch
-wait_until 10 one_window_titled ZEPO || e2e_fail "no player started after the first was killed"
+e2e_until 10 one_window_titled ZEPO || e2e_fail "no player started after the first was killed"
 [ "$(window_pid "$(windows_titled ZEPO)")" = "$E2E_ZEPO_PID" ] || e2e_fail "the new player window is not the new process's"
 
 echo "PASS"

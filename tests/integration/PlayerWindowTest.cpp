@@ -4,6 +4,8 @@
 #include "playlist/CPlayListDlg.h"
 #include "tests/support/PlayerHarness.h"
 
+#include <QApplication>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace zepo::test {
@@ -116,6 +118,36 @@ TEST(PlayerWindow, SavedStateIsAppliedWhenThePlayerMovieIsReady)
     EXPECT_GT(w.panelHeight(), 0);
     h.close();
     EXPECT_NE(h.iniText().find("TopMost=1\r\nvolume=30\r\n"), std::string::npos) << h.iniText();
+}
+
+// Counts the player window's hidings, wherever they come from.
+class PlayerHideCounter : public QObject {
+public:
+    PlayerHideCounter() { qApp->installEventFilter(this); }
+    ~PlayerHideCounter() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide && qobject_cast<CPlayerDlg*>(watched))
+            ++count;
+        return false;
+    }
+    int count = 0;
+};
+
+// A window hidden and shown again is unmapped and framed anew by the window manager,
+// which then wraps its frame around a client that already has the saved outer size:
+// the restored topmost must come without that.
+TEST(PlayerWindow, SavedTopMostKeepsTheWindowWhereAndAsLargeAsItWas)
+{
+    PlayerHarness h;
+    h.writeIni("[PrevInfo]\r\nMain_x=40\r\nMain_y=50\r\nMain_w=400\r\nMain_h=300\r\nTopMost=1\r\n");
+    PlayerHideCounter hides;
+    CPlayerDlg& w = h.open();
+    ASSERT_TRUE(w.isTopMost());
+    EXPECT_TRUE(w.windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(hides.count, 0);
+    EXPECT_EQ(outerGeometry(w), QRect(40, 50, 400, 300));
 }
 
 TEST(PlayerWindow, PanelFixIsStoredAsOneForAnyTextButExactlyZero)

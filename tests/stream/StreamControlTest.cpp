@@ -49,6 +49,21 @@ TEST(StreamSeek, ShowsTheFrameAtTheTarget)
     }
 }
 
+// A seek asked at once after opening, before the reader has come to the decoders'
+// configurations at the top of the file, still finds them and shows the target's frame.
+TEST(StreamSeek, RightAfterOpeningStillShowsTheTarget)
+{
+    for (const char* file : {"h264_aac.flv", "enhanced_hevc.flv"}) {
+        SCOPED_TRACE(file);
+        StreamRecorder r;
+        r.stream->play(fixture(file));
+        r.stream->seek(2.25);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !r.frames.empty(); }, 3000));
+        ASSERT_TRUE(r.waitFor(kBufferFull, 3000));
+        EXPECT_GE(r.stream->time(), 2.25);
+    }
+}
+
 // Beyond the end the time stands on the last timestamp, the last picture shows and the
 // stream reports its stop once; a seek back then plays the file again to a second stop.
 TEST(StreamSeek, BeyondTheEndLandsOnTheEnd)
