@@ -109,11 +109,15 @@ void CShockwaveFlash::updateStageSize()
 void CShockwaveFlash::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    painter.setClipRegion(event->region());
+    QRegion background = event->region();
+    if (movie_)
+        background -= stageToWidgetTransform().mapRect(movie_->opaqueArea()).toRect();
+    painter.setClipRegion(background);
     const std::uint32_t rgb = movie_ ? movie_->slot().background : 0;
     painter.fillRect(rect(), QColor::fromRgb(rgb));
     if (!movie_)
         return;
+    painter.setClipRegion(event->region());
     painter.setTransform(stageToWidgetTransform());
     movie_->paint(painter);
 }

@@ -71,6 +71,10 @@ public:
     QRectF visibleStage() const;
 
     virtual void paint(QPainter& painter) { (void)painter; }
+    // The part of the stage paint() covers with opaque pixels, which the control then
+    // need not clear first (for video, every pixel would be written twice); empty when
+    // nothing is certain.
+    virtual QRectF opaqueArea() const { return {}; }
     virtual void mouseMove(const QPointF& stagePoint) { (void)stagePoint; }
     virtual void mousePress(const QPointF& stagePoint) { (void)stagePoint; }
     virtual void mouseRelease(const QPointF& stagePoint) { (void)stagePoint; }

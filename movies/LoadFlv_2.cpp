@@ -397,6 +397,14 @@ void PlayerMovie::showFrame(const QImage& frame)
         repaint(videoArea_);
 }
 
+QRectF PlayerMovie::opaqueArea() const
+{
+    // A picture with an alpha channel (VP6 with alpha) lets the stage show through.
+    if (!movieVisible_ || frame_.isNull() || frame_.hasAlphaChannel())
+        return {};
+    return videoArea_;
+}
+
 void PlayerMovie::paint(QPainter& painter)
 {
     if (!movieVisible_)

@@ -27,6 +27,7 @@ public:
     ~PlayerMovie() override;
 
     void paint(QPainter& painter) override;
+    QRectF opaqueArea() const override;
     void mouseMove(const QPointF& stagePoint) override;
     void mousePress(const QPointF& stagePoint) override;
     void mouseRelease(const QPointF& stagePoint) override;

@@ -122,6 +122,33 @@ TEST_F(PlayerMovieWidget, PaintsAVisiblePanelAndTheVideoFrames)
     EXPECT_NE(picture(), shown);
 }
 
+// The stage is cleared only where the picture does not cover it: under a picture that
+// lets it show through (an alpha channel) it is cleared too. The control is painted over
+// a marker colour, which stays wherever nothing was painted.
+TEST_F(PlayerMovieWidget, TheStageShowsAroundAndThroughThePicture)
+{
+    const auto paintedOverMarker = [this] {
+        QImage image(control.size(), QImage::Format_RGB32);
+        image.fill(Qt::magenta);
+        control.render(&image);
+        return image;
+    };
+    startPlaying();
+    const QColor stage = paintedOverMarker().pixelColor(2, 2);
+    ASSERT_NE(stage, QColor(Qt::magenta));
+    QImage clear(stream->videoSize, QImage::Format_ARGB32_Premultiplied);
+    clear.fill(Qt::transparent);
+    stream->videoSink->showFrame(clear);
+    EXPECT_EQ(paintedOverMarker().pixelColor(160, 100), stage);
+
+    QImage solid(stream->videoSize, QImage::Format_RGB32);
+    solid.fill(QColor(30, 200, 30));
+    stream->videoSink->showFrame(solid);
+    const QImage shown = paintedOverMarker();
+    EXPECT_EQ(shown.pixelColor(160, 100), QColor(30, 200, 30));
+    EXPECT_EQ(shown.pixelColor(2, 2), stage);
+}
+
 TEST_F(PlayerMovieWidget, TheRatioPanelsFieldsAreRealLineEdits)
 {
     click(button(PanelButton::Ratio));
