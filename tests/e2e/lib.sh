@@ -1,6 +1,7 @@
 # Shared by the end-to-end tests: a private X server with a window manager, a private
 # copy of the binary (setting.ini lives beside it), and small helpers to drive and
-# inspect windows. Source it; then call e2e_start "$@".
+# inspect windows. Source it; then call e2e_start "$@". With E2E_KEEP=1 the test's
+# folder (logs, setting.ini, screenshots) is kept for a look afterwards.
 set -euo pipefail
 
 E2E_BIN=""
