@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the Release build with
 # warnings as errors (unit, integration, stream, end-to-end), the sanitizer build of the
-# unit and integration tests, and the fuzz targets.
+# unit, integration and stream tests (real decoding of every fixture and corpus file on the
+# stream's own threads), and the fuzz targets.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -13,11 +14,11 @@ echo "== Tests (unit, integration, stream, e2e)"
 (cd "$root/build" && ctest --output-on-failure -j"$jobs" --timeout 600)
 
 echo "== Sanitizer build (ASan + UBSan)"
-ZEPO_BUILD_TARGETS="zepo_unit_tests zepo_integration_tests" \
+ZEPO_BUILD_TARGETS="zepo_unit_tests zepo_integration_tests zepo_stream_tests" \
   "$root/scripts/build.sh" "$root/build-asan" -DZEPO_WERROR=ON -DZEPO_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
-echo "== Sanitizer tests (unit, integration)"
+echo "== Sanitizer tests (unit, integration, stream)"
 (cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --output-on-failure -j"$jobs" -L 'unit|integration' --timeout 600)
+  ctest --output-on-failure -j"$jobs" -L 'unit|integration|stream' --timeout 600)
 
 if [ -d "$root/fuzz" ] && ls "$root"/fuzz/*.cpp >/dev/null 2>&1; then
   echo "== Fuzzing"
