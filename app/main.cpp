@@ -3,6 +3,7 @@
 #include "platform/DesktopWindows.h"
 #include "platform/DisplayModes.h"
 #include "platform/ExecutablePath.h"
+#include "platform/Log.h"
 #include "platform/QtMessageBox.h"
 #include "platform/QtTimerService.h"
 #include "platform/X11Platform.h"
@@ -36,6 +37,7 @@ int main(int argc, char** argv)
     // its options (-style, -display, ...) is opened, not obeyed.
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
+    zepo::installLogFormat();
     zepo::CPlayerApp shell(arguments);
     if (!shell.InitInstance())
         return 0;
