@@ -173,10 +173,7 @@ void CPlayListDlg::dragEnterEvent(QDragEnterEvent* event)
 
 void CPlayListDlg::dropEvent(QDropEvent* event)
 {
-    std::vector<std::string> paths;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile())
-            paths.push_back(fromQt(url.toLocalFile()));
+    const std::vector<std::string> paths = droppedPaths(event->mimeData());
     event->acceptProposedAction();
     OnDropFiles(paths);
 }

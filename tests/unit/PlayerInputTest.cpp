@@ -250,6 +250,17 @@ TEST_F(PlayerInputTest, DropsAppendWithCtrlAndReplaceWithout)
     EXPECT_EQ(player->added[1].mode, 1);
 }
 
+TEST_F(PlayerInputTest, DroppedNamesThatAreNotUtf8KeepTheirBytes)
+{
+    QMimeData data;
+    // "テスト.flv" in Shift-JIS, percent-encoded as a drop carries it.
+    data.setUrls({QUrl::fromEncoded("file:///films/%83e%83X%83g.flv")});
+    QDropEvent drop({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    player->PreTranslateMessage(player.get(), &drop);
+    ASSERT_EQ(player->added.size(), 1u);
+    EXPECT_EQ(player->added[0].paths, std::vector<std::string>{"/films/\x83\x65\x83\x58\x83\x67.flv"});
+}
+
 // One line per menu entry: "id text [check state]", "-" for a separator, submenus
 // indented under their title.
 std::vector<std::string> describe(const QMenu& menu, const std::string& indent = "")
