@@ -131,6 +131,24 @@ TEST_F(PlayerInputTest, AltKeysAreSystemKeysAndOnlyAltEnterActs)
     EXPECT_EQ(joined(jumps("player")), "play");
 }
 
+TEST_F(PlayerInputTest, ThePlaylistWindowTellsSystemKeysAsThePlayerDoes)
+{
+    using ListOutcome = CPlayListDlg::FilterOutcome;
+    CPlayListDlg& list = *player->playlist();
+    const auto listKey = [&](int qtKey, Qt::KeyboardModifiers modifiers) {
+        QKeyEvent event(QEvent::KeyPress, qtKey, modifiers);
+        return list.PreTranslateMessage(&list.movie(), &event);
+    };
+    EXPECT_EQ(listKey(Qt::Key_X, Qt::AltModifier), ListOutcome::Direct);
+    // Ctrl+Alt+Enter is Enter with Ctrl: it ends at the filter and toggles nothing.
+    EXPECT_EQ(listKey(Qt::Key_Return, Qt::AltModifier | Qt::ControlModifier), ListOutcome::Consumed);
+    EXPECT_FALSE(player->isFullScreen());
+    EXPECT_EQ(listKey(Qt::Key_Z, Qt::AltModifier | Qt::ControlModifier), ListOutcome::Standard);
+    EXPECT_EQ(joined(jumps("player")), "play");
+    EXPECT_EQ(listKey(Qt::Key_Return, Qt::AltModifier), ListOutcome::Consumed);
+    EXPECT_TRUE(player->isFullScreen());
+}
+
 TEST_F(PlayerInputTest, EnterAndEscapeNeverCloseTheWindowAndCtrlArrowsKeepTheFocus)
 {
     player->show();
