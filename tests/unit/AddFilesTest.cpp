@@ -141,15 +141,20 @@ TEST_F(AddFilesTest, FolderLinksBackUpTheTreeAreScannedOnce)
     EXPECT_EQ(entries(), Paths{path("loop/a.flv")});
 }
 
-TEST_F(AddFilesTest, HandOverRecordReplacesTheListWithItsPieces)
+TEST_F(AddFilesTest, HandOverRecordReplacesTheListWithEveryPathWhole)
 {
     startWithOldList();
-    const std::string a = flv("a.flv"), b = flv("b.flv");
-    EXPECT_FALSE(player->OnCopyData(0x8001, a + "|"));
+    const Paths names = {flv("a|b.flv"), flv("new\nline.flv"), flv("100%.flv"), flv("-dash.flv"),
+                         flv("\x83\x65\x83\x58\x83\x67.flv")};
+    std::string data;
+    for (const std::string& name : names)
+        data += name + '\0';
+    EXPECT_FALSE(player->OnCopyData(0x8001, data));
     EXPECT_EQ(entries().size(), 1u);
-    EXPECT_TRUE(player->OnCopyData(0x8000, a + "||" + b + "|" + std::string(1, '\0') + path("old.flv") + "|"));
-    EXPECT_EQ(entries(), (Paths{a, b}));
-    EXPECT_TRUE(messages.texts.empty()) << "the empty piece is skipped";
+    // An empty piece is skipped; a last piece without its zero still counts.
+    EXPECT_TRUE(player->OnCopyData(0x8000, data + '\0' + path("old.flv")));
+    EXPECT_EQ(entries(), (Paths{names[0], names[1], names[2], names[3], names[4], path("old.flv")}));
+    EXPECT_TRUE(messages.texts.empty());
 }
 
 TEST_F(AddFilesTest, MessageAndTitleCommandsOfThePlaylistMovie)
