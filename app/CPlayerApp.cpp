@@ -52,7 +52,7 @@ bool CPlayerApp::InitInstance()
     case InstanceChannel::Claim::HeldByOther:
         break;
     }
-    const std::string record = encodeHandOver({HandOverRecord::kKind, handOverText(arguments_, currentFolder())});
+    const std::string record = encodeHandOver({HandOverRecord::kKind, handOverData(arguments_, currentFolder())});
     const ChannelReply reply = sendToChannel(lockName_, record, HandOverRecord::kMaxBytes);
     // Another user's process squatting on the name is no running player of ours: run
     // one, without the lock, rather than not at all.
@@ -64,7 +64,7 @@ int CPlayerApp::Run(CPlayerDlg& player)
     if (channel_) {
         channel_->setHandler([&player](const std::string& bytes) {
             const std::optional<HandOverRecord> record = decodeHandOver(bytes);
-            return takenAnswer(record && player.OnCopyData(record->kind, record->text));
+            return takenAnswer(record && player.OnCopyData(record->kind, record->data));
         });
         // Once the window has closed nothing may reach it any more: the lock goes at
         // once, and a later start runs a player of its own.

@@ -40,24 +40,23 @@ std::uint32_t numberAt(std::string_view bytes, std::size_t offset)
 
 } // namespace
 
-std::string handOverText(const std::vector<std::string>& arguments, const std::string& currentFolder)
+std::string handOverData(const std::vector<std::string>& arguments, const std::string& currentFolder)
 {
-    std::string text;
+    std::string data;
     for (const std::string& argument : arguments) {
-        text += absolutePath(argument, currentFolder);
-        text += '|';
+        data += absolutePath(argument, currentFolder);
+        data += '\0';
     }
-    return text;
+    return data;
 }
 
 std::string encodeHandOver(const HandOverRecord& record)
 {
     std::string out;
-    out.reserve(kHeaderBytes + record.text.size() + 1);
+    out.reserve(kHeaderBytes + record.data.size());
     appendNumber(out, record.kind);
-    appendNumber(out, static_cast<std::uint32_t>(record.text.size() + 1));
-    out += record.text;
-    out += '\0';
+    appendNumber(out, static_cast<std::uint32_t>(record.data.size()));
+    out += record.data;
     return out;
 }
 
@@ -68,8 +67,7 @@ std::optional<HandOverRecord> decodeHandOver(std::string_view bytes)
     const std::uint32_t byteCount = numberAt(bytes, 4);
     if (byteCount != bytes.size() - kHeaderBytes)
         return std::nullopt;
-    const std::string_view data = bytes.substr(kHeaderBytes);
-    return HandOverRecord{numberAt(bytes, 0), std::string(data.substr(0, data.find('\0')))};
+    return HandOverRecord{numberAt(bytes, 0), std::string(bytes.substr(kHeaderBytes))};
 }
 
 } // namespace zepo

@@ -9,10 +9,11 @@
 
 namespace zepo {
 
-// What a second start of the program sends to the running player: a kind and a text
-// made of paths, each followed by "|". On the wire: the kind and the byte count as
-// 4-byte little-endian numbers, then byte-count bytes holding the text and its
-// terminating zero.
+// What a second start of the program sends to the running player: a kind and the
+// paths, each followed by a zero byte. A path may hold any byte but zero ("|", line
+// breaks, "%", a leading "-", names that are not UTF-8), and a zero can stand in no
+// path, so it is the one separator that never cuts a path. On the wire: the kind and
+// the byte count as 4-byte little-endian numbers, then byte-count bytes of data.
 struct HandOverRecord {
     // The only kind the player takes.
     static constexpr std::uint32_t kKind = 0x8000;
@@ -22,19 +23,21 @@ struct HandOverRecord {
     static constexpr std::size_t kMaxBytes = 16 * 1024 * 1024;
 
     std::uint32_t kind = kKind;
-    std::string text;
+    // The paths, each followed by a zero byte; empty when there are none.
+    std::string data;
 };
 
-// The text for these command-line arguments: each argument followed by "|". A relative
-// argument is made absolute against currentFolder, the sender's, since the running
-// player would otherwise look it up in its own folder; empty arguments stay empty.
-std::string handOverText(const std::vector<std::string>& arguments, const std::string& currentFolder);
+// The data for these command-line arguments: each argument followed by a zero byte. A
+// relative argument is made absolute against currentFolder, the sender's, since the
+// running player would otherwise look it up in its own folder; empty arguments stay
+// empty.
+std::string handOverData(const std::vector<std::string>& arguments, const std::string& currentFolder);
 
 std::string encodeHandOver(const HandOverRecord& record);
 
-// The record in these bytes: its text is the bytes up to the first zero, within the byte
-// count. Nothing when the bytes are not one well-formed record (too short, a byte count
-// that disagrees with the bytes present, or longer than kMaxBytes).
+// The record in these bytes: its data is every byte the byte count covers. Nothing when
+// the bytes are not one well-formed record (too short, a byte count that disagrees with
+// the bytes present, or longer than kMaxBytes).
 std::optional<HandOverRecord> decodeHandOver(std::string_view bytes);
 
 } // namespace zepo

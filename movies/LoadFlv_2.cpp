@@ -5,6 +5,9 @@
 #include "movies/TimeText.h"
 #include "movies/VideoLayout.h"
 #include "movies/ZepoLogo.h"
+#include "platform/Log.h"
+#include "platform/PathText.h"
+#include "stream/PercentDecoding.h"
 
 #include <QPainter>
 #include <QWidget>
@@ -17,6 +20,14 @@ namespace {
 constexpr double kBufferSeconds = 10;
 // A file whose stream has not started is opened again this often.
 constexpr int kLoadRetryMs = 500;
+// How long the retry waits for a file to open before the file is given up and the list
+// goes on. Ten attempts: enough for a file that is still being created (a download
+// starting, a disk waking up), short enough that a file that has gone away is not left
+// standing at 00:00 for longer than a user would wait for a video to begin.
+constexpr std::int64_t kLoadGiveUpMs = 5000;
+// What the user is told about a file given up, followed by its path: the words they
+// know from a path that cannot be found when it is opened.
+constexpr char kCannotOpenText[] = "ファイル取得失敗 ：\n";
 // The end watch: playback has ended once the time stood still across one interval.
 constexpr int kEndWatchMs = 500;
 // The per-frame end check looks at the last second of the file.
@@ -135,6 +146,7 @@ void PlayerMovie::loadNewFlv()
     if (!stream_)
         return;
     stream_->play(text("flv_file"));
+    loadStartedMs_ = environment_.timers.nowMs();
     loadRetry_.start(kLoadRetryMs, [this] { loadRetryTick(); });
 }
 
@@ -166,7 +178,27 @@ void PlayerMovie::loadRetryTick()
         return;
     }
     stream_->close();
+    if (environment_.timers.nowMs() - loadStartedMs_ >= kLoadGiveUpMs) {
+        giveUpLoading();
+        return;
+    }
     stream_->play(text("flv_file"));
+}
+
+// The file would not open: it is treated as ended, so the list goes on with its next
+// pending file, whatever the repeat setting (repeating would only retry it for ever),
+// and the user learns which file was skipped. The box comes after the next file has
+// started, so the list plays on while it waits to be read.
+void PlayerMovie::giveUpLoading()
+{
+    loadRetry_.stop();
+    const std::string path = stream::percentDecode(text("flv_file"));
+    qCWarning(lcMovies).noquote() << "cannot open" << toQt(path) << "- going on with the next file";
+    setFlag("stop_flag", true);
+    buttonState();
+    // The host may open the next file from inside this command.
+    sendCommand("gotoNextFlv");
+    sendCommand("msg", kCannotOpenText + path);
 }
 
 void PlayerMovie::onStreamStatus(const std::string& code)

@@ -7,6 +7,7 @@
 #include "stream/NetStream.h"
 
 #include <QImage>
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -60,6 +61,7 @@ private:
     void initEnd();
     void initStart();
     void loadRetryTick();
+    void giveUpLoading();
     void onStreamStatus(const std::string& code);
     void play();
     void stop();
@@ -105,6 +107,9 @@ private:
     // The movie's one stream, made at start-up; null when the runtime gave none.
     std::unique_ptr<stream::NetStream> stream_;
     IntervalTimer loadRetry_;
+    // When the current file was sent (timer-service time); the load retry gives up on
+    // it a while after. Movie state, UI thread only.
+    std::int64_t loadStartedMs_ = 0;
     IntervalTimer endWatch_;
 
     ControlPanel panel_;

@@ -1,5 +1,7 @@
 #include "platform/QtMessageBox.h"
 
+#include "platform/PathText.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -13,7 +15,7 @@ QString QtMessageBox::caption()
 
 void QtMessageBox::show(const std::string& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, caption(), QString::fromStdString(text), QMessageBox::Ok, parent_);
+    QMessageBox box(QMessageBox::NoIcon, caption(), toQt(text), QMessageBox::Ok, parent_);
     box.exec();
 }
 

@@ -18,7 +18,6 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QUrl>
 #include <QWheelEvent>
 #include <QWindow>
 
@@ -290,11 +289,7 @@ void CPlayerDlg::onDrop(QDropEvent* event)
 {
     raise();
     activateWindow();
-    std::vector<std::string> paths;
-    if (const QMimeData* data = event->mimeData())
-        for (const QUrl& url : data->urls())
-            if (url.isLocalFile())
-                paths.push_back(fromQt(url.toLocalFile()));
+    const std::vector<std::string> paths = droppedPaths(event->mimeData());
     event->acceptProposedAction();
     const bool append = event->modifiers() & Qt::ControlModifier;
     AddFiles(paths, append ? 1 : 0);

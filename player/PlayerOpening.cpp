@@ -58,24 +58,22 @@ void CPlayerDlg::AddFiles(const std::vector<std::string>& paths, int mode)
     }
 }
 
-bool CPlayerDlg::OnCopyData(unsigned kind, const std::string& text)
+bool CPlayerDlg::OnCopyData(unsigned kind, const std::string& data)
 {
     if (kind != kHandOverKind)
         return false;
     raise();
     activateWindow();
+    // Each path ends at its zero byte: no byte a path can hold splits it.
     std::vector<std::string> paths;
-    // The text ends at its terminating zero byte; anything after one is not part of it.
-    std::string rest = text.substr(0, text.find('\0'));
-    while (!rest.empty()) {
-        const auto bar = rest.find('|');
-        if (bar == std::string::npos) {
-            // A last piece without its closing "|" still counts as a path.
-            paths.push_back(rest);
-            break;
-        }
-        paths.push_back(rest.substr(0, bar));
-        rest.erase(0, bar + 1);
+    std::size_t start = 0;
+    while (start < data.size()) {
+        std::size_t end = data.find('\0', start);
+        // A last piece without its zero still counts as a path.
+        if (end == std::string::npos)
+            end = data.size();
+        paths.push_back(data.substr(start, end - start));
+        start = end + 1;
     }
     AddFiles(paths, 0);
     return true;

@@ -128,9 +128,10 @@ CPlayListDlg::FilterOutcome CPlayListDlg::PreTranslateMessage(QObject* target, Q
     switch (event->type()) {
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
-        const bool alt = key->modifiers() & Qt::AltModifier;
         const int code = virtualKeyFromQt(key->key());
-        if (alt) {
+        const bool ctrl = key->modifiers() & Qt::ControlModifier;
+        // Alt alone makes a system key, as in the player window; Ctrl+Alt does not.
+        if ((key->modifiers() & Qt::AltModifier) && !ctrl) {
             if (code == vk::Return) {
                 if (m_player)
                     m_player->ToggleFullScreen(0);
@@ -146,7 +147,6 @@ CPlayListDlg::FilterOutcome CPlayListDlg::PreTranslateMessage(QObject* target, Q
             return FilterOutcome::Standard;
         if (code == 0 || !m_player)
             return FilterOutcome::Standard;
-        const bool ctrl = key->modifiers() & Qt::ControlModifier;
         if (m_player->OnShortcutKey(code, ctrl) == 1)
             return FilterOutcome::Standard;
         // Direct: the key reaches its target, but never the dialog's Enter and Escape
@@ -173,10 +173,7 @@ void CPlayListDlg::dragEnterEvent(QDragEnterEvent* event)
 
 void CPlayListDlg::dropEvent(QDropEvent* event)
 {
-    std::vector<std::string> paths;
-    for (const QUrl& url : event->mimeData()->urls())
-        if (url.isLocalFile())
-            paths.push_back(fromQt(url.toLocalFile()));
+    const std::vector<std::string> paths = droppedPaths(event->mimeData());
     event->acceptProposedAction();
     OnDropFiles(paths);
 }

@@ -80,6 +80,13 @@ e2e_wait_window_manager() {
     || e2e_fail "the window manager did not start"
 }
 
+# e2e_copy_clip DEST...: copies the build's three-second sample clip to each destination.
+e2e_copy_clip() {
+  local clip="$E2E_BUILD/fixtures/flv1_mp3.flv" dest
+  [ -f "$clip" ] || e2e_fail "no clip $clip"
+  for dest in "$@"; do cp "$clip" "$dest"; done
+}
+
 # Starts the copied binary in the background with arguments; sets E2E_ZEPO_PID.
 e2e_launch() {
   "$E2E_BIN" "$@" >"$E2E_DIR/zepo.log" 2>&1 &

@@ -3,8 +3,10 @@
 #include "tests/support/PlaylistPlayerHarness.h"
 
 #include <QApplication>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -164,6 +166,27 @@ TEST_F(PlayListWindowTest, DropsAreAppendedInOrderAndMissingPathsReported)
     playlist().OnDropFiles({path("dropped"), a, path("vanished.flv"), "\"" + b + "\""});
     EXPECT_EQ(entries(), (Paths{path("old.flv"), path("dropped/inner/y.flv"), path("dropped/x.flv"), a, b}));
     EXPECT_EQ(messages.texts, Paths{"ファイル取得失敗 ：\n" + path("vanished.flv")});
+}
+
+TEST_F(PlayListWindowTest, DroppedNamesThatAreNotUtf8KeepTheirBytes)
+{
+    // "テスト" in Shift-JIS: a drop carries it percent-encoded.
+    const std::string name = "\x83\x65\x83\x58\x83\x67";
+    const std::string there = flv(name + ".flv");
+    const std::string gone = path(name + "-gone.flv");
+    QMimeData data;
+    const auto url = [](const std::string& bytes) {
+        return QUrl::fromEncoded("file://" + QByteArray::fromStdString(bytes).toPercentEncoding("/"));
+    };
+    data.setUrls({url(there), url(gone)});
+    QDragEnterEvent enter({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&playlist(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&playlist(), &drop);
+    EXPECT_EQ(entries(), Paths{there});
+    // The box shows the name as the title shows it: the same bytes, the same conversion.
+    EXPECT_EQ(messages.texts, Paths{"ファイル取得失敗 ：\n" + gone});
 }
 
 TEST_F(PlayListWindowTest, TheStateColumnScrollsWithTheFileColumn)

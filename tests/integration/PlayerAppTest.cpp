@@ -54,6 +54,18 @@ TEST_F(RunningPlayer, SecondStartHandsItsFilesOverAndEndsWithoutAPlayerOfItsOwn)
                                                                 "ファイル取得失敗 ：\n" + folder + "/not here.flv"}));
 }
 
+TEST_F(RunningPlayer, EveryHandedOverPathArrivesWholeWhateverItsBytes)
+{
+    const std::vector<std::string> names = {"/no/a|b.flv", "/no/new\nline.flv", "/no/100%.flv",
+                                            "/no/\x83\x65\x83\x58\x83\x67.flv", "-dash.flv"};
+    runWhile([&] { CPlayerApp(names, lock).InitInstance(); });
+    const std::string folder = std::filesystem::current_path().native();
+    std::vector<std::string> expected;
+    for (const std::string& name : names)
+        expected.push_back("ファイル取得失敗 ：\n" + (name.front() == '/' ? name : folder + "/" + name));
+    EXPECT_EQ(harness.messages.texts, expected);
+}
+
 TEST_F(RunningPlayer, RecordsAreAnsweredWithWhetherThePlayerTookThem)
 {
     ChannelReply taken{ChannelReply::Outcome::NoServer, {}};
@@ -61,7 +73,8 @@ TEST_F(RunningPlayer, RecordsAreAnsweredWithWhetherThePlayerTookThem)
     ChannelReply malformed = taken;
     runWhile([&] {
         taken = sendToChannel(lock, encodeHandOver({HandOverRecord::kKind, ""}), HandOverRecord::kMaxBytes);
-        otherKind = sendToChannel(lock, encodeHandOver({0x4000, "/no/such.flv|"}), HandOverRecord::kMaxBytes);
+        const std::string missing = std::string("/no/such.flv") + '\0';
+        otherKind = sendToChannel(lock, encodeHandOver({0x4000, missing}), HandOverRecord::kMaxBytes);
         malformed = sendToChannel(lock, std::string("\x00\x80", 2), HandOverRecord::kMaxBytes);
     });
     EXPECT_EQ(taken.outcome, ChannelReply::Outcome::Answered);

@@ -1,5 +1,7 @@
+#include "movies/LoadFlv_2.h"
 #include "tests/support/PlaylistPlayerHarness.h"
 
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -141,15 +143,41 @@ TEST_F(AddFilesTest, FolderLinksBackUpTheTreeAreScannedOnce)
     EXPECT_EQ(entries(), Paths{path("loop/a.flv")});
 }
 
-TEST_F(AddFilesTest, HandOverRecordReplacesTheListWithItsPieces)
+TEST_F(AddFilesTest, HandOverRecordReplacesTheListWithEveryPathWhole)
 {
     startWithOldList();
-    const std::string a = flv("a.flv"), b = flv("b.flv");
-    EXPECT_FALSE(player->OnCopyData(0x8001, a + "|"));
+    const Paths names = {flv("a|b.flv"), flv("new\nline.flv"), flv("100%.flv"), flv("-dash.flv"),
+                         flv("\x83\x65\x83\x58\x83\x67.flv")};
+    std::string data;
+    for (const std::string& name : names)
+        data += name + '\0';
+    EXPECT_FALSE(player->OnCopyData(0x8001, data));
     EXPECT_EQ(entries().size(), 1u);
-    EXPECT_TRUE(player->OnCopyData(0x8000, a + "||" + b + "|" + std::string(1, '\0') + path("old.flv") + "|"));
-    EXPECT_EQ(entries(), (Paths{a, b}));
-    EXPECT_TRUE(messages.texts.empty()) << "the empty piece is skipped";
+    // An empty piece is skipped; a last piece without its zero still counts.
+    EXPECT_TRUE(player->OnCopyData(0x8000, data + '\0' + path("old.flv")));
+    EXPECT_EQ(entries(), (Paths{names[0], names[1], names[2], names[3], names[4], path("old.flv")}));
+    EXPECT_TRUE(messages.texts.empty());
+}
+
+TEST_F(AddFilesTest, AQueuedFileThatWillNotOpenIsToldAndTheNextOnePlays)
+{
+    const std::string a = flv("a.flv"), b = flv("b.flv"), c = flv("c.flv");
+    player->AddFiles({a, b, c}, kReplace);
+    ASSERT_EQ(entries().size(), 3u);
+    ASSERT_EQ(std::remove(b.c_str()), 0);
+    auto* stream = static_cast<test::ScriptedStream*>(
+        dynamic_cast<PlayerMovie&>(*player->playerControl().movie()).stream());
+    stream->status(stream::kPlayStart);
+    stream->status(stream::kPlayStop);
+    ASSERT_EQ(player->windowTitle(), "b.flv - ZEPO");
+    // The scripted stream never starts on its own: b stands for a file that will not open.
+    clock.advance(5000);
+    EXPECT_EQ(player->windowTitle(), "c.flv - ZEPO");
+    EXPECT_EQ(messages.texts, Paths{"ファイル取得失敗 ：\n" + b});
+    std::vector<int> states;
+    for (const auto& entry : listMovie().entries())
+        states.push_back(entry.state);
+    EXPECT_EQ(states, (std::vector<int>{playstate::Done, playstate::Done, playstate::Playing}));
 }
 
 TEST_F(AddFilesTest, MessageAndTitleCommandsOfThePlaylistMovie)

@@ -131,6 +131,24 @@ TEST_F(PlayerInputTest, AltKeysAreSystemKeysAndOnlyAltEnterActs)
     EXPECT_EQ(joined(jumps("player")), "play");
 }
 
+TEST_F(PlayerInputTest, ThePlaylistWindowTellsSystemKeysAsThePlayerDoes)
+{
+    using ListOutcome = CPlayListDlg::FilterOutcome;
+    CPlayListDlg& list = *player->playlist();
+    const auto listKey = [&](int qtKey, Qt::KeyboardModifiers modifiers) {
+        QKeyEvent event(QEvent::KeyPress, qtKey, modifiers);
+        return list.PreTranslateMessage(&list.movie(), &event);
+    };
+    EXPECT_EQ(listKey(Qt::Key_X, Qt::AltModifier), ListOutcome::Direct);
+    // Ctrl+Alt+Enter is Enter with Ctrl: it ends at the filter and toggles nothing.
+    EXPECT_EQ(listKey(Qt::Key_Return, Qt::AltModifier | Qt::ControlModifier), ListOutcome::Consumed);
+    EXPECT_FALSE(player->isFullScreen());
+    EXPECT_EQ(listKey(Qt::Key_Z, Qt::AltModifier | Qt::ControlModifier), ListOutcome::Standard);
+    EXPECT_EQ(joined(jumps("player")), "play");
+    EXPECT_EQ(listKey(Qt::Key_Return, Qt::AltModifier), ListOutcome::Consumed);
+    EXPECT_TRUE(player->isFullScreen());
+}
+
 TEST_F(PlayerInputTest, EnterAndEscapeNeverCloseTheWindowAndCtrlArrowsKeepTheFocus)
 {
     player->show();
@@ -248,6 +266,17 @@ TEST_F(PlayerInputTest, DropsAppendWithCtrlAndReplaceWithout)
     EXPECT_EQ(player->added[0].mode, 0);
     EXPECT_EQ(player->added[1].paths, inOrder);
     EXPECT_EQ(player->added[1].mode, 1);
+}
+
+TEST_F(PlayerInputTest, DroppedNamesThatAreNotUtf8KeepTheirBytes)
+{
+    QMimeData data;
+    // "テスト.flv" in Shift-JIS, percent-encoded as a drop carries it.
+    data.setUrls({QUrl::fromEncoded("file:///films/%83e%83X%83g.flv")});
+    QDropEvent drop({5, 5}, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    player->PreTranslateMessage(player.get(), &drop);
+    ASSERT_EQ(player->added.size(), 1u);
+    EXPECT_EQ(player->added[0].paths, std::vector<std::string>{"/films/\x83\x65\x83\x58\x83\x67.flv"});
 }
 
 // One line per menu entry: "id text [check state]", "-" for a separator, submenus

@@ -92,6 +92,57 @@ TEST_F(Playback, SendFlvResetsAndPlaysThenRetriesEvery500msUntilTheStreamStarts)
     EXPECT_EQ(var("file_flag"), "1");
 }
 
+TEST_F(Playback, AFileThatWillNotOpenIsGivenUpAfterFiveSecondsToldAndTheListGoesOn)
+{
+    // Repeat on: repeating a file that does not open would only retry it for ever.
+    label("repeat");
+    open("/v/100%25.flv");
+    commands.clear();
+    clock.advance(4999);
+    EXPECT_TRUE(commands.empty());
+    stream->calls.clear();
+    clock.advance(1);
+    EXPECT_EQ(commands, (std::vector<std::string>{"gotoNextFlv", "msg:ファイル取得失敗 ：\n/v/100%.flv"}));
+    EXPECT_EQ(stream->calls, std::vector<std::string>{"close"});
+    EXPECT_EQ(var("stop_flag"), "1");
+    stream->calls.clear();
+    clock.advance(5000);
+    EXPECT_TRUE(stream->calls.empty()) << "a file given up is not opened again";
+    EXPECT_EQ(commands.size(), 2u);
+}
+
+TEST_F(Playback, TheWaitCountsFromTheLatestFileAndEndsWhenItsStreamStarts)
+{
+    open("/v/a.flv");
+    clock.advance(3000);
+    open("/v/b.flv");
+    clock.advance(4500);
+    stream->status(stream::kPlayStart);
+    clock.advance(10000);
+    EXPECT_EQ(commands, std::vector<std::string>{"ok:40"});
+}
+
+TEST_F(Playback, TheBoxNamesTheFileGivenUpWhenTheHostOpensTheNextOneMeanwhile)
+{
+    std::vector<std::string> told;
+    movie.setCommandSink([&](const std::string& command, const std::string& args) {
+        if (command == "gotoNextFlv")
+            open(told.empty() ? "/v/c.flv" : "/v/d.flv");
+        else if (command == "msg")
+            told.push_back(args);
+    });
+    open("/v/b.flv");
+    clock.advance(5000);
+    EXPECT_EQ(told, std::vector<std::string>{"ファイル取得失敗 ：\n/v/b.flv"});
+    EXPECT_EQ(stream->lastPath, "/v/c.flv");
+    // The next file gets its own five seconds.
+    clock.advance(4999);
+    EXPECT_EQ(told.size(), 1u);
+    clock.advance(1);
+    EXPECT_EQ(told.back(), "ファイル取得失敗 ：\n/v/c.flv");
+    EXPECT_EQ(stream->lastPath, "/v/d.flv");
+}
+
 TEST_F(Playback, TheLogoGoesForGoodWhenTheFirstStreamStarts)
 {
     EXPECT_TRUE(movie.logoVisible());
