@@ -5,6 +5,7 @@
 #include "platform/ExecutablePath.h"
 #include "platform/Log.h"
 #include "platform/QtMessageBox.h"
+#include "platform/QtTranslations.h"
 #include "platform/QtTimerService.h"
 #include "platform/X11Platform.h"
 #include "stream/FlvNetStreamFactory.h"
@@ -38,6 +39,7 @@ int main(int argc, char** argv)
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     zepo::installLogFormat();
+    const auto qtTexts = zepo::installQtTranslations();
     zepo::CPlayerApp shell(arguments);
     if (!shell.InitInstance())
         return 0;

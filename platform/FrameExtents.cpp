@@ -1,6 +1,9 @@
 #include "platform/FrameExtents.h"
 
+#include "platform/OuterGeometry.h"
+
 #include <QGuiApplication>
+#include <QHash>
 #include <QWidget>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -32,15 +35,25 @@ std::optional<QMargins> x11FrameExtents(Display* display, const QWidget& window)
     return extents;
 }
 
+// The frame each native window was last announced with (UI thread only).
+QHash<WId, QMargins>& lastAnnounced()
+{
+    static QHash<WId, QMargins> frames;
+    return frames;
+}
+
 } // namespace
 
-std::optional<QMargins> frameExtents(const QWidget& window)
+std::optional<QMargins> announcedFrameExtents(const QWidget& window)
 {
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     if (x11 && x11->display() && QGuiApplication::platformName() == QLatin1String("xcb")) {
-        if (window.testAttribute(Qt::WA_WState_Created))
-            return x11FrameExtents(x11->display(), window);
-        return std::nullopt;
+        if (!window.testAttribute(Qt::WA_WState_Created))
+            return std::nullopt;
+        const std::optional<QMargins> extents = x11FrameExtents(x11->display(), window);
+        if (extents)
+            lastAnnounced().insert(window.internalWinId(), *extents);
+        return extents;
     }
     // Elsewhere the toolkit knows the frame once the window is shown.
     if (!window.isVisible())
@@ -51,9 +64,30 @@ std::optional<QMargins> frameExtents(const QWidget& window)
                     frame.bottom() - client.bottom());
 }
 
+std::optional<QMargins> frameExtents(const QWidget& window)
+{
+    if (const std::optional<QMargins> announced = announcedFrameExtents(window))
+        return announced;
+    if (!window.testAttribute(Qt::WA_WState_Created))
+        return std::nullopt;
+    const auto known = lastAnnounced().constFind(window.internalWinId());
+    if (known == lastAnnounced().constEnd())
+        return std::nullopt;
+    return *known;
+}
+
 QRect outerGeometry(const QWidget& window)
 {
+    if (const std::optional<QRect> target = pendingOuterGeometry(window))
+        return *target;
     return window.geometry().marginsAdded(frameExtents(window).value_or(QMargins()));
+}
+
+QRect normalOuterGeometry(const QWidget& window)
+{
+    if (window.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))
+        return window.normalGeometry().marginsAdded(frameExtents(window).value_or(QMargins()));
+    return outerGeometry(window);
 }
 
 } // namespace zepo

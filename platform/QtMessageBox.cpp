@@ -1,5 +1,7 @@
 #include "platform/QtMessageBox.h"
 
+#include "platform/ModalDialogs.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -14,7 +16,8 @@ QString QtMessageBox::caption()
 void QtMessageBox::show(const std::string& text)
 {
     QMessageBox box(QMessageBox::NoIcon, caption(), QString::fromStdString(text), QMessageBox::Ok, parent_);
-    box.exec();
+    box.setWindowFlags(kDialogFrame);
+    execOwnerModal(box);
 }
 
 } // namespace zepo

@@ -62,6 +62,7 @@ bool CPlayerDlg::OnCopyData(unsigned kind, const std::string& text)
 {
     if (kind != kHandOverKind)
         return false;
+    restoreIfMinimised();
     raise();
     activateWindow();
     std::vector<std::string> paths;
