@@ -27,7 +27,7 @@ public:
     std::vector<zepo::DesktopWindow> list() override { return {}; }
     bool placement(std::uint64_t, zepo::WindowPlacement&) override { return false; }
     void setPlacement(std::uint64_t, const zepo::WindowPlacement&) override {}
-    void stackBehind(std::uint64_t, std::uint64_t) override {}
+    void raiseWithPartner(std::uint64_t, std::uint64_t) override {}
 };
 } // namespace
 

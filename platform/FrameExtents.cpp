@@ -13,17 +13,38 @@ namespace zepo {
 
 namespace {
 
+// Whether the window manager manages the window now: it puts WM_STATE on the windows it
+// manages and takes it away when it lets one go.
+bool isManaged(Display* display, Window window)
+{
+    const Atom property = XInternAtom(display, "WM_STATE", True);
+    if (property == None)
+        return false;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    const int status =
+        XGetWindowProperty(display, window, property, 0, 1, False, AnyPropertyType, &type, &format, &count, &after, &data);
+    if (data)
+        XFree(data);
+    return status == Success && type != None;
+}
+
 std::optional<QMargins> x11FrameExtents(Display* display, const QWidget& window)
 {
     const Atom property = XInternAtom(display, "_NET_FRAME_EXTENTS", True);
-    if (property == None)
+    const auto id = static_cast<Window>(window.winId());
+    // A window let go keeps the property, emptied or with its old values, until the
+    // window manager frames it again.
+    if (property == None || !isManaged(display, id))
         return std::nullopt;
     Atom type = None;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    const int status = XGetWindowProperty(display, static_cast<Window>(window.winId()), property, 0, 4, False,
-                                          XA_CARDINAL, &type, &format, &count, &after, &data);
+    const int status =
+        XGetWindowProperty(display, id, property, 0, 4, False, XA_CARDINAL, &type, &format, &count, &after, &data);
     std::optional<QMargins> extents;
     if (status == Success && type == XA_CARDINAL && format == 32 && count == 4 && data) {
         const auto* values = reinterpret_cast<const long*>(data);

@@ -10,9 +10,9 @@ namespace zepo {
 
 // The frame the window manager puts around a top-level window (left, top, right,
 // bottom), or nothing while it is not known. On X11 this is what the window manager
-// announces in _NET_FRAME_EXTENTS, which is there before the toolkit learns it. The
-// window manager takes the property away when the window is hidden and puts it back a
-// moment after the window shows again; meanwhile the window keeps the frame it was last
+// announces in _NET_FRAME_EXTENTS for a window it manages, which is there before the
+// toolkit learns it. The window manager lets a hidden window go and frames it again a
+// moment after it shows again; meanwhile the window keeps the frame it was last
 // announced with, which is the frame it gets again.
 std::optional<QMargins> frameExtents(const QWidget& window);
 

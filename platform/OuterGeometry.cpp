@@ -10,8 +10,9 @@ namespace zepo {
 
 namespace {
 
-// How long after showing a window its frame may still arrive: window managers frame a
-// new window within a few display frames even on a loaded machine.
+// How long after showing a window its frame may still arrive, and sizes from before it
+// was placed with that frame still be reported: window managers frame a new window
+// within a few display frames even on a loaded machine.
 constexpr int kFrameSettleMs = 3000;
 // How often to look for the frame meanwhile: about once per display frame.
 constexpr int kFramePollMs = 16;
@@ -28,7 +29,9 @@ QMargins apply(QWidget& window, const QRect& outer)
 }
 
 // Remembers the outer size a hidden window was given and, once the window is shown and
-// its frame becomes known, places it again with that frame.
+// its frame becomes known, places it again with that frame. Until the settling time is
+// over, the window system may still report sizes from before that placement: `settled`
+// runs again on each, so that a docked partner ends at the edge the window keeps.
 class PendingOuterGeometry : public QObject {
 public:
     PendingOuterGeometry(QWidget& window, std::function<void()> settled)
@@ -53,13 +56,17 @@ public:
     // The rectangle the window is to get, once it has been shown.
     std::optional<QRect> target() const
     {
-        if (!poll_ || done_)
+        if (!poll_ || corrected_ || done_)
             return std::nullopt;
         return QRect(topLeft_, outer_);
     }
 
     bool eventFilter(QObject*, QEvent* event) override
     {
+        if (event->type() == QEvent::Resize && corrected_ && settled_) {
+            settled_();
+            return false;
+        }
         if (event->type() == QEvent::Show && !poll_) {
             // Until the frame is announced the window stands with its client where the
             // frame known when it was placed (none, or the one it had before it was
@@ -77,11 +84,13 @@ public:
 private:
     void correct()
     {
-        if (done_ || !announcedFrameExtents(window_))
+        if (corrected_ || done_ || !announcedFrameExtents(window_))
             return;
-        const QRect outer(topLeft_, outer_);
-        finish();
-        apply(window_, outer);
+        corrected_ = true;
+        poll_->stop();
+        // No longer the window's pending placement, though it watches until settled.
+        setObjectName(QString());
+        apply(window_, QRect(topLeft_, outer_));
         if (settled_)
             settled_();
     }
@@ -91,7 +100,6 @@ private:
         if (done_)
             return;
         done_ = true;
-        // No longer found as the window's pending placement, though alive until deleted.
         setObjectName(QString());
         window_.removeEventFilter(this);
         deleteLater();
@@ -103,6 +111,7 @@ private:
     QPoint topLeft_;
     QMargins placedWith_;
     QTimer* poll_ = nullptr;
+    bool corrected_ = false;
     bool done_ = false;
 };
 

@@ -247,18 +247,18 @@ void CPlayerDlg::changeEvent(QEvent* event)
         OnPairedActivation();
 }
 
-// The window manager raises the window the user activates; its partner goes directly
-// behind it, so that the two stay together above other windows. Only the window that
-// becomes active restacks: the one losing activation leaves the order alone, and no
-// restack activates anything, so the two never answer each other.
+// The window the user activates comes on top with its partner directly behind it, so that
+// the two stay together above other windows. Only the window that becomes active
+// restacks: the one losing activation leaves the order alone, and no restack activates
+// anything, so the two never answer each other.
 void CPlayerDlg::OnPairedActivation()
 {
     if (!m_playlist || !isVisible() || !m_playlist->isVisible())
         return;
     if (isActiveWindow())
-        services_.desktop.stackBehind(m_playlist->winId(), winId());
+        services_.desktop.raiseWithPartner(winId(), m_playlist->winId());
     else if (m_playlist->isActiveWindow())
-        services_.desktop.stackBehind(winId(), m_playlist->winId());
+        services_.desktop.raiseWithPartner(m_playlist->winId(), winId());
 }
 
 void CPlayerDlg::restoreIfMinimised()
