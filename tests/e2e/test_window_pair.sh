@@ -21,7 +21,7 @@ click_title() {
   read -r x y w h < <(e2e_frame_geometry "$1")
   xdotool mousemove $((x + w / 2)) $((y + 8)) click 1
 }
-mapped() { xwininfo -id "$1" | grep -q IsViewable; }
+mapped() { xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
 unmapped() { ! mapped "$1"; }
 # The four values of a window in setting.ini.
 saved() { echo "$(e2e_setting PrevInfo "$1"_x) $(e2e_setting PrevInfo "$1"_y) $(e2e_setting PrevInfo "$1"_w) $(e2e_setting PrevInfo "$1"_h)"; }
