@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QHash>
 #include <QWidget>
+#include <vector>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <qguiapplication_platform.h>
@@ -13,47 +14,42 @@ namespace zepo {
 
 namespace {
 
-// Whether the window manager manages the window now: it puts WM_STATE on the windows it
-// manages and takes it away when it lets one go.
-bool isManaged(Display* display, Window window)
+// The 32-bit values of a window property of that type (any type: AnyPropertyType), or
+// nothing when the window lacks it.
+std::optional<std::vector<long>> property(Display* display, Window window, const char* name, Atom type, long count)
 {
-    const Atom property = XInternAtom(display, "WM_STATE", True);
-    if (property == None)
-        return false;
-    Atom type = None;
+    const Atom atom = XInternAtom(display, name, True);
+    if (atom == None)
+        return std::nullopt;
+    Atom actualType = None;
     int format = 0;
-    unsigned long count = 0, after = 0;
+    unsigned long items = 0, after = 0;
     unsigned char* data = nullptr;
     const int status =
-        XGetWindowProperty(display, window, property, 0, 1, False, AnyPropertyType, &type, &format, &count, &after, &data);
+        XGetWindowProperty(display, window, atom, 0, count, False, type, &actualType, &format, &items, &after, &data);
+    std::optional<std::vector<long>> values;
+    if (status == Success && actualType != None) {
+        const auto* longs = reinterpret_cast<const long*>(data);
+        values.emplace(format == 32 && longs ? std::vector<long>(longs, longs + items) : std::vector<long>{});
+    }
     if (data)
         XFree(data);
-    return status == Success && type != None;
+    return values;
 }
 
 std::optional<QMargins> x11FrameExtents(Display* display, const QWidget& window)
 {
-    const Atom property = XInternAtom(display, "_NET_FRAME_EXTENTS", True);
     const auto id = static_cast<Window>(window.winId());
-    // A window let go keeps the property, emptied or with its old values, until the
-    // window manager frames it again.
-    if (property == None || !isManaged(display, id))
+    // The window manager puts WM_STATE on the windows it manages and takes it away when it
+    // lets one go; a window let go keeps _NET_FRAME_EXTENTS, emptied or with its old
+    // values, until the window manager frames it again.
+    if (!property(display, id, "WM_STATE", AnyPropertyType, 1))
         return std::nullopt;
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    const int status =
-        XGetWindowProperty(display, id, property, 0, 4, False, XA_CARDINAL, &type, &format, &count, &after, &data);
-    std::optional<QMargins> extents;
-    if (status == Success && type == XA_CARDINAL && format == 32 && count == 4 && data) {
-        const auto* values = reinterpret_cast<const long*>(data);
-        extents = QMargins(static_cast<int>(values[0]), static_cast<int>(values[2]), static_cast<int>(values[1]),
-                           static_cast<int>(values[3]));
-    }
-    if (data)
-        XFree(data);
-    return extents;
+    const std::optional<std::vector<long>> values = property(display, id, "_NET_FRAME_EXTENTS", XA_CARDINAL, 4);
+    if (!values || values->size() != 4)
+        return std::nullopt;
+    const std::vector<long>& v = *values;
+    return QMargins(static_cast<int>(v[0]), static_cast<int>(v[2]), static_cast<int>(v[1]), static_cast<int>(v[3]));
 }
 
 // The frame each native window was last announced with (UI thread only).
