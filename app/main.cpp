@@ -5,6 +5,7 @@
 #include "platform/ExecutablePath.h"
 #include "platform/Log.h"
 #include "platform/QtMessageBox.h"
+#include "platform/QtTranslations.h"
 #include "platform/QtTimerService.h"
 #include "platform/X11Platform.h"
 #include "stream/FlvNetStreamFactory.h"
@@ -26,7 +27,7 @@ public:
     std::vector<zepo::DesktopWindow> list() override { return {}; }
     bool placement(std::uint64_t, zepo::WindowPlacement&) override { return false; }
     void setPlacement(std::uint64_t, const zepo::WindowPlacement&) override {}
-    void stackBehind(std::uint64_t, std::uint64_t) override {}
+    void raiseWithPartner(std::uint64_t, std::uint64_t) override {}
 };
 } // namespace
 
@@ -38,6 +39,7 @@ int main(int argc, char** argv)
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     zepo::installLogFormat();
+    const auto qtTexts = zepo::installQtTranslations();
     zepo::CPlayerApp shell(arguments);
     if (!shell.InitInstance())
         return 0;

@@ -2,6 +2,7 @@
 
 #include "movies/MovieEnvironment.h"
 #include "platform/DialogUnits.h"
+#include "platform/ModalDialogs.h"
 #include "res/DialogTemplates.h"
 
 #include <QKeyEvent>
@@ -17,7 +18,7 @@ CAboutDlg::CAboutDlg(MovieEnvironment& movies, QWidget* owner)
 CAboutDlg::CAboutDlg(std::unique_ptr<Movie> movie, QWidget* owner) : QDialog(owner), m_movie(this)
 {
     setWindowTitle(QString::fromUtf8(tmpl::kAboutCaption));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(kDialogFrame);
     setFont(dialogFont());
     const DialogUnits units(font());
     setFixedSize(units.toPixels(QSize(tmpl::kAboutSize.width, tmpl::kAboutSize.height)));

@@ -3,6 +3,7 @@
 #include "bridge/CShockwaveFlash.h"
 #include "platform/DialogUnits.h"
 #include "platform/LeadingInt.h"
+#include "platform/ModalDialogs.h"
 #include "platform/PathText.h"
 #include "res/DialogTemplates.h"
 
@@ -37,7 +38,7 @@ constexpr FixedRatio kFixedRatios[] = {{"320", "240"}, {"352", "240"}, {"320", "
 CAspectDlg::CAspectDlg(CShockwaveFlash& player, QWidget* parent) : QDialog(parent), player_(player)
 {
     setWindowTitle(QString::fromUtf8(tmpl::kAspectCaption));
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(kDialogFrame);
     setFont(dialogFont());
     const DialogUnits units(font());
     setFixedSize(units.toPixels(QSize(tmpl::kAspectSize.width, tmpl::kAspectSize.height)));

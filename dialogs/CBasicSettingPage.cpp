@@ -4,6 +4,7 @@
 #include "res/DialogTemplates.h"
 
 #include <QAbstractItemView>
+#include <QStyle>
 #include <algorithm>
 
 namespace zepo {
@@ -45,11 +46,17 @@ ModeListBox::ModeListBox(QWidget* parent) : QComboBox(parent)
 
 void ModeListBox::showPopup()
 {
-    if (openedListHeight_ > 0 && count() > 0) {
+    if (count() > 0) {
         // The list's frame and margins take a few pixels of the height; the rest holds rows.
         const int frame = 2 * view()->frameWidth();
         const int row = std::max(1, view()->sizeHintForRow(0));
-        setMaxVisibleItems(std::max(1, (openedListHeight_ - frame) / row));
+        if (openedListHeight_ > 0)
+            setMaxVisibleItems(std::max(1, (openedListHeight_ - frame) / row));
+        // The opened list is as wide as its widest line, never cut short to the width of
+        // the closed box: every mode's number, size, depth and rate stay readable.
+        const bool scrolls = count() > maxVisibleItems();
+        const int scrollBar = scrolls ? style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, view()) : 0;
+        view()->setMinimumWidth(view()->sizeHintForColumn(0) + frame + scrollBar);
     }
     QComboBox::showPopup();
 }

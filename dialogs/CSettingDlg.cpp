@@ -1,15 +1,14 @@
 #include "dialogs/CSettingDlg.h"
 
 #include "app/CSettingFile.h"
+#include "platform/CurrentDisplayMode.h"
 #include "platform/DialogUnits.h"
-#include "platform/DisplayModes.h"
 #include "platform/MessageBoxService.h"
+#include "platform/ModalDialogs.h"
 #include "platform/PathText.h"
 #include "res/DialogTemplates.h"
 
-#include <QGuiApplication>
 #include <QPainter>
-#include <QScreen>
 #include <QStyleOptionTabWidgetFrame>
 #include <cstdio>
 #include <optional>
@@ -36,22 +35,6 @@ void place(QPushButton& button, const DialogUnits& units, const DialogControl& s
     button.setText(QString::fromUtf8(source.text));
     button.setGeometry(pixels(units, source.rect));
     button.setObjectName(QString::number(source.id));
-}
-
-// The mode in force; what the platform cannot tell comes from the screen, as the
-// system's screen metrics would. The refresh rate stays as reported.
-DisplayMode currentMode(DisplayModes& modes)
-{
-    DisplayMode mode = modes.current().value_or(DisplayMode{});
-    if (mode.width != 0 && mode.height != 0 && mode.bitsPerPixel != 0)
-        return mode;
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QSize size = screen->size() * screen->devicePixelRatio();
-        mode.width = size.width();
-        mode.height = size.height();
-        mode.bitsPerPixel = screen->depth();
-    }
-    return mode;
 }
 
 std::string modeText(const DisplayMode& m)
@@ -127,9 +110,7 @@ CSettingDlg::CSettingDlg(CSettingFile& settings, DisplayModes& modes, MessageBox
       ok_(this),
       cancel_(this)
 {
-    // A caption with the close box only.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(kDialogFrame);
     setWindowTitle(QString::fromUtf8(tmpl::kSettingCaption));
     setObjectName(QString::number(tmpl::kSettingId));
     setFont(dialogFont());
@@ -190,7 +171,7 @@ QRect CSettingDlg::tabDisplayArea() const
 
 void CSettingDlg::FillModes()
 {
-    const DisplayMode current = currentMode(modes_);
+    const DisplayMode current = currentDisplayMode(modes_);
     showText(m_basic.currentEdit(), modeText(current));
 
     const std::vector<DisplayMode> modes = allModes(modes_);

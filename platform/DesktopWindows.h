@@ -30,8 +30,9 @@ public:
     virtual std::vector<DesktopWindow> list() = 0;
     virtual bool placement(std::uint64_t id, WindowPlacement& out) = 0;
     virtual void setPlacement(std::uint64_t id, const WindowPlacement& placement) = 0;
-    // Puts `window` directly behind `above` in the stacking order, without activating it.
-    virtual void stackBehind(std::uint64_t window, std::uint64_t above) = 0;
+    // Raises `top` to the top of the stacking order and puts `partner` directly behind it,
+    // without activating either.
+    virtual void raiseWithPartner(std::uint64_t top, std::uint64_t partner) = 0;
 };
 
 } // namespace zepo

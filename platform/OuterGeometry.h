@@ -3,6 +3,7 @@
 #include <QPoint>
 #include <QRect>
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -17,5 +18,10 @@ void setOuterGeometry(QWidget& window, const QRect& outer, std::function<void()>
 
 // Moves a top-level window so that its frame's top-left corner lands on a point.
 void moveOuterTo(QWidget& window, const QPoint& topLeft);
+
+// While a shown window waits for its frame to be placed as asked, the outer rectangle it
+// was given: what the toolkit reports meanwhile is a client rectangle inside a frame that
+// is not yet where it belongs. Nothing once the window stands where it was put.
+std::optional<QRect> pendingOuterGeometry(const QWidget& window);
 
 } // namespace zepo

@@ -1,5 +1,6 @@
 #include "platform/QtMessageBox.h"
 
+#include "platform/ModalDialogs.h"
 #include "platform/PathText.h"
 
 #include <QCoreApplication>
@@ -16,7 +17,8 @@ QString QtMessageBox::caption()
 void QtMessageBox::show(const std::string& text)
 {
     QMessageBox box(QMessageBox::NoIcon, caption(), toQt(text), QMessageBox::Ok, parent_);
-    box.exec();
+    box.setWindowFlags(kDialogFrame);
+    execOwnerModal(box);
 }
 
 } // namespace zepo

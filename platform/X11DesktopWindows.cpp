@@ -151,17 +151,19 @@ void X11DesktopWindows::setPlacement(std::uint64_t id, const WindowPlacement& pl
     }
 }
 
-void X11DesktopWindows::stackBehind(std::uint64_t window, std::uint64_t above)
+// Two raises, the partner's first: window managers honour a plain raise, while some
+// (openbox) take "below this sibling" for "to the bottom". The window manager may also
+// raise the activated window itself only after the toolkit has told us of the
+// activation; raised here already, it stays where it is then.
+void X11DesktopWindows::raiseWithPartner(std::uint64_t top, std::uint64_t partner)
 {
     X11Connection::ErrorTrap trap(*x_);
-    if (x_->wmSupports("_NET_RESTACK_WINDOW")) {
-        x_->sendRootMessage(window, "_NET_RESTACK_WINDOW", kSourcePager, static_cast<long>(above), Below);
-        return;
+    for (const std::uint64_t window : {partner, top}) {
+        if (x_->wmSupports("_NET_RESTACK_WINDOW"))
+            x_->sendRootMessage(window, "_NET_RESTACK_WINDOW", kSourcePager, None, Above);
+        else
+            XRaiseWindow(x_->display(), window);
     }
-    XWindowChanges changes{};
-    changes.sibling = above;
-    changes.stack_mode = Below;
-    XConfigureWindow(x_->display(), window, CWSibling | CWStackMode, &changes);
 }
 
 } // namespace zepo

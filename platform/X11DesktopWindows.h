@@ -21,7 +21,7 @@ public:
     std::vector<DesktopWindow> list() override;
     bool placement(std::uint64_t id, WindowPlacement& out) override;
     void setPlacement(std::uint64_t id, const WindowPlacement& placement) override;
-    void stackBehind(std::uint64_t window, std::uint64_t above) override;
+    void raiseWithPartner(std::uint64_t top, std::uint64_t partner) override;
 
 private:
     struct Extents {

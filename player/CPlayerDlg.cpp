@@ -6,6 +6,7 @@
 #include "platform/FrameExtents.h"
 #include "platform/LeadingInt.h"
 #include "platform/OuterGeometry.h"
+#include "platform/ScreenFit.h"
 #include "player/AppIcon.h"
 #include "playlist/CPlayListDlg.h"
 #include "res/DialogTemplates.h"
@@ -16,6 +17,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
+#include <cstdint>
 
 namespace zepo {
 
@@ -30,15 +32,27 @@ constexpr QSize kDefaultPlayListSize(250, 350);
 // below the default outer width of 320 whatever the frame, and a 65-pixel strip.
 constexpr QSize kMinimumClient(300, 65);
 
-// Process-wide activation guard of the player window's half of the paired activation.
-int g_playerActivationGuard = 1;
 
-QRect frameRectOf(const QWidget& w)
+// A saved rectangle, or nothing when any of its four keys is absent.
+std::optional<SavedRect> readSavedRect(CSettingFile& s, const char* x, const char* y, const char* w, const char* h)
 {
-    // The normal (not maximised or minimised) outer rectangle.
-    if (w.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))
-        return w.normalGeometry().marginsAdded(frameExtents(w).value_or(QMargins()));
-    return outerGeometry(w);
+    const SavedRect rect{s.ReadInt(kPrevInfo, x, kAbsent), s.ReadInt(kPrevInfo, y, kAbsent),
+                         s.ReadInt(kPrevInfo, w, kAbsent), s.ReadInt(kPrevInfo, h, kAbsent)};
+    if (rect.x == kAbsent || rect.y == kAbsent || rect.width == kAbsent || rect.height == kAbsent)
+        return std::nullopt;
+    return rect;
+}
+
+// Where the saved playlist rectangle goes once the player's has been fitted on the screen:
+// a list saved docked at the player's top-right corner stays docked there, wherever that
+// is; any other is fitted on the screen itself.
+QRect placeSavedPlaylist(const SavedRect& list, const SavedRect& savedPlayer, const QRect& player)
+{
+    QRect fitted = fitOnScreen(list, screenAreaFor(list));
+    const bool docked = std::int64_t{savedPlayer.x} + savedPlayer.width == list.x && savedPlayer.y == list.y;
+    if (docked)
+        fitted = QRect(QPoint(player.x() + player.width(), player.y()), fitOnScreen(list, screenAreaFor(savedPlayer)).size());
+    return fitted;
 }
 } // namespace
 
@@ -107,23 +121,20 @@ void CPlayerDlg::RestoreGeometry()
 {
     CSettingFile& s = *m_settings;
     bool moved = false;
-    QRect player;
+    QRect player(frameGeometry().topLeft(), kDefaultPlayerSize);
     std::optional<QRect> list;
     if (s.Restore != 0) {
-        const int x = s.ReadInt(kPrevInfo, "Main_x", kAbsent), y = s.ReadInt(kPrevInfo, "Main_y", kAbsent);
-        const int w = s.ReadInt(kPrevInfo, "Main_w", kAbsent), h = s.ReadInt(kPrevInfo, "Main_h", kAbsent);
-        if (x == kAbsent || y == kAbsent || w == kAbsent || h == kAbsent) {
-            player = QRect(frameGeometry().topLeft(), kDefaultPlayerSize);
-        } else {
-            player = QRect(x, y, w, h);
+        // The file may hold anything: a rectangle larger than the screen, or off it.
+        const std::optional<SavedRect> savedPlayer = readSavedRect(s, "Main_x", "Main_y", "Main_w", "Main_h");
+        if (savedPlayer) {
+            player = fitOnScreen(*savedPlayer, screenAreaFor(*savedPlayer));
             moved = true;
         }
-        const int lx = s.ReadInt(kPrevInfo, "PlayList_x", kAbsent), ly = s.ReadInt(kPrevInfo, "PlayList_y", kAbsent);
-        const int lw = s.ReadInt(kPrevInfo, "PlayList_w", kAbsent), lh = s.ReadInt(kPrevInfo, "PlayList_h", kAbsent);
-        if (lx != kAbsent && ly != kAbsent && lw != kAbsent && lh != kAbsent)
-            list = QRect(lx, ly, lw, lh);
-    } else {
-        player = QRect(frameGeometry().topLeft(), kDefaultPlayerSize);
+        const std::optional<SavedRect> savedList =
+            readSavedRect(s, "PlayList_x", "PlayList_y", "PlayList_w", "PlayList_h");
+        if (savedList)
+            list = savedPlayer ? placeSavedPlaylist(*savedList, *savedPlayer, player)
+                               : fitOnScreen(*savedList, screenAreaFor(*savedList));
     }
     if (!moved) {
         // The system centres a dialog that its template does not place.
@@ -163,8 +174,8 @@ void CPlayerDlg::SaveAndClose()
     if (closing_)
         return;
     closing_ = true;
-    const QRect player = frameRectOf(*this);
-    const QRect list = frameRectOf(*m_playlist);
+    const QRect player = m_fullScreen ? windowedOuter_ : normalOuterGeometry(*this);
+    const QRect list = m_fullScreen ? playlistOuter_ : normalOuterGeometry(*m_playlist);
     CSettingFile& s = *m_settings;
     s.WriteInt(kPrevInfo, "Main_x", player.x());
     s.WriteInt(kPrevInfo, "Main_y", player.y());
@@ -232,21 +243,30 @@ QRect CPlayerDlg::playerFrameRect() const
 void CPlayerDlg::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && !closing_)
+    if (event->type() == QEvent::ActivationChange && !closing_ && isActiveWindow())
         OnPairedActivation();
 }
 
+// The window the user activates comes on top with its partner directly behind it, so that
+// the two stay together above other windows. Only the window that becomes active
+// restacks: the one losing activation leaves the order alone, and no restack activates
+// anything, so the two never answer each other.
 void CPlayerDlg::OnPairedActivation()
 {
-    if (!m_playlist)
+    if (!m_playlist || !isVisible() || !m_playlist->isVisible())
         return;
-    if (m_playlist->isVisible() && isVisible())
-        services_.desktop.stackBehind(m_playlist->winId(), winId());
-    if (g_playerActivationGuard) {
-        g_playerActivationGuard = 0;
-        m_playlist->OnPairedActivation();
-        g_playerActivationGuard = 1;
-    }
+    if (isActiveWindow())
+        services_.desktop.raiseWithPartner(winId(), m_playlist->winId());
+    else if (m_playlist->isActiveWindow())
+        services_.desktop.raiseWithPartner(m_playlist->winId(), winId());
+}
+
+void CPlayerDlg::restoreIfMinimised()
+{
+    // A minimised window is not shown, and the toolkit holds its activation back until
+    // it is: it must be brought back from the taskbar first.
+    if (windowState() & Qt::WindowMinimized)
+        setWindowState(windowState() & ~Qt::WindowMinimized);
 }
 
 bool CPlayerDlg::eventFilter(QObject* watched, QEvent* event)

@@ -123,6 +123,8 @@ protected:
 
 private:
     void followDockedPlaylist();
+    // A second start's hand-over shows the player: a minimised window comes back first.
+    void restoreIfMinimised();
 
     // Commands, input filter and menu (PlayerCommands.cpp).
     void toggleTopMost();
@@ -179,6 +181,10 @@ private:
     // The player's client rectangle and state before full screen, restored exactly.
     QRect windowedGeometry_;
     Qt::WindowStates windowedState_;
+    // Both windows' outer rectangles before full screen: what closing in full screen
+    // saves, as the places the windows go back to.
+    QRect windowedOuter_;
+    QRect playlistOuter_;
     // Widgets of ours whose cursor timer 2 blanked until the pointer moves again, with
     // the cursor each had set of its own (none: it showed its parent's).
     struct BlankedCursor {

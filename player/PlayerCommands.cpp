@@ -3,6 +3,7 @@
 #include "dialogs/CAboutDlg.h"
 #include "dialogs/CAspectDlg.h"
 #include "dialogs/CSettingDlg.h"
+#include "platform/ModalDialogs.h"
 #include "platform/PathText.h"
 #include "platform/VirtualKeys.h"
 #include "player/CPlayerDlg.h"
@@ -121,7 +122,7 @@ void CPlayerDlg::runSettingsCommand()
     // While the flag is set a double-click on the video does not toggle full screen.
     m_settingDlgOpen = 1;
     CSettingDlg dialog(*m_settings, services_.displayModes, services_.messages, this);
-    dialog.exec();
+    execOwnerModal(dialog);
     m_settingDlgOpen = 0;
 }
 
@@ -129,13 +130,13 @@ void CPlayerDlg::runSettingsCommand()
 void CPlayerDlg::runAspectDialog()
 {
     CAspectDlg dialog(m_player, this);
-    dialog.exec();
+    execOwnerModal(dialog);
 }
 
 void CPlayerDlg::runAboutBox()
 {
     CAboutDlg dialog(services_.movies, this);
-    dialog.exec();
+    execOwnerModal(dialog);
 }
 
 int CPlayerDlg::OnShortcutKey(int virtualKey, bool ctrlDown)

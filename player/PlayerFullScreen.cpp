@@ -1,6 +1,7 @@
 // Full screen, the display-mode change that may go with it, and cursor hiding.
 #include "app/CSettingFile.h"
-#include "platform/DisplayModes.h"
+#include "platform/CurrentDisplayMode.h"
+#include "platform/FrameExtents.h"
 #include "platform/MessageBoxService.h"
 #include "player/CPlayerDlg.h"
 #include "player/DisplayModeChoice.h"
@@ -8,8 +9,6 @@
 #include "res/DialogTemplates.h"
 
 #include <QCursor>
-#include <QGuiApplication>
-#include <QScreen>
 
 namespace zepo {
 
@@ -24,9 +23,6 @@ const std::string kNoModeForDefault = "画面モード取得失敗";
 const std::string kNoModeForSetting = "設定に合う画面モードが見つかりませんでした\n設定直してくれ";
 const std::string kRestartNeeded = "設定の変更を有効にするには\n再起動が必要です";
 const std::string kChangeFailed = "設定の変更に失敗しました";
-// A 24-bit colour screen stores a pixel in 32 bits.
-constexpr int kTrueColourDepth = 24;
-constexpr int kTrueColourBits = 32;
 // What the movie's correction factors hold when nothing is corrected.
 const std::string kNoCorrection = "1.0";
 } // namespace
@@ -45,12 +41,14 @@ void CPlayerDlg::enterFullScreen()
         return;
     recordDesktopWindows();
     playlistWasVisible_ = m_playlist->isVisible();
+    playlistOuter_ = normalOuterGeometry(*m_playlist);
     m_playlist->hide();
     playlistWasDocked_ = m_playlist->m_docked;
     playlistGeometry_ = m_playlist->geometry();
 
     windowedState_ = windowState();
     windowedGeometry_ = (windowedState_ & Qt::WindowMaximized) ? normalGeometry() : geometry();
+    windowedOuter_ = normalOuterGeometry(*this);
 
     ChangeDisplayMode();
     // The window manager's full-screen state takes caption and border away and covers
@@ -155,15 +153,7 @@ int CPlayerDlg::ChangeDisplayMode()
     if (!m_settings || m_settings->ChangeResolution == 0)
         return 0;
 
-    DisplayMode current = services_.displayModes.current().value_or(DisplayMode{});
-    if (current.width == 0 || current.height == 0 || current.bitsPerPixel == 0) {
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            current.width = screen->size().width();
-            current.height = screen->size().height();
-            // Counted as the display modes count it: 24-bit colour takes 32 bits a pixel.
-            current.bitsPerPixel = screen->depth() == kTrueColourDepth ? kTrueColourBits : screen->depth();
-        }
-    }
+    const DisplayMode current = currentDisplayMode(services_.displayModes);
 
     if (m_settings->ResolutionFullSize == -1) {
         const std::optional<int> found = findDefaultMode(services_.displayModes, current.bitsPerPixel);

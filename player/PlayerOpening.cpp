@@ -62,6 +62,7 @@ bool CPlayerDlg::OnCopyData(unsigned kind, const std::string& data)
 {
     if (kind != kHandOverKind)
         return false;
+    restoreIfMinimised();
     raise();
     activateWindow();
     // Each path ends at its zero byte: no byte a path can hold splits it.

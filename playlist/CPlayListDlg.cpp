@@ -5,6 +5,7 @@
 #include "platform/FrameExtents.h"
 #include "platform/OuterGeometry.h"
 #include "platform/MessageBoxService.h"
+#include "platform/ModalDialogs.h"
 #include "platform/PathText.h"
 #include "platform/VirtualKeys.h"
 #include "playlist/PathRules.h"
@@ -24,14 +25,12 @@ namespace {
 // How near (pixels, each axis) the top-left corner must come to the player window's
 // top-right corner to snap to it.
 constexpr int kSnapDistance = 10;
-// Process-wide activation guard of the playlist window's half of the paired activation.
-int g_playListActivationGuard = 1;
 } // namespace
 
 CPlayListDlg::CPlayListDlg(MovieEnvironment& movies, MessageBoxService& messages, QWidget* parent)
     : QDialog(parent), messages_(messages), m_movie(this)
 {
-    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(kToolWindowFrame);
     setWindowTitle(QString::fromUtf8(tmpl::kPlayListCaption));
     setFont(dialogFont());
     setAcceptDrops(true);
@@ -88,22 +87,26 @@ void CPlayListDlg::UpdateDocking()
     }
 }
 
+void CPlayListDlg::setVisible(bool visible)
+{
+    if (!visible && isVisible())
+        (void)frameExtents(*this);
+    QDialog::setVisible(visible);
+}
+
 void CPlayListDlg::changeEvent(QEvent* event)
 {
     QDialog::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange)
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
         OnPairedActivation();
 }
 
+// The player window keeps the pair together: this window, now active, gets the player
+// directly behind it.
 void CPlayListDlg::OnPairedActivation()
 {
-    if (!m_player)
-        return;
-    if (g_playListActivationGuard) {
-        g_playListActivationGuard = 0;
+    if (m_player)
         m_player->OnPairedActivation();
-        g_playListActivationGuard = 1;
-    }
 }
 
 // Enter never closes the window; Escape and the close box only hide it.

@@ -55,6 +55,9 @@ public:
     // Enter and Escape never end the window as a dialog's default and cancel keys would.
     void reject() override;
     void accept() override;
+    // Hiding keeps the frame the window had (the window manager forgets it at once), so
+    // that the hidden window's outer rectangle stays what it was.
+    void setVisible(bool visible) override;
 
 protected:
     void moveEvent(QMoveEvent* event) override;

@@ -23,8 +23,9 @@ public:
     virtual int OnShortcutKey(int virtualKey, bool ctrlDown) = 0;
     // leaveOnly 0 toggles, 1 only leaves full screen.
     virtual void ToggleFullScreen(int leaveOnly) = 0;
-    // The player window's part of the paired activation (the playlist calls it while
-    // its own guard is cleared).
+    // Keeps the two windows together in the stacking order: the one of them that is
+    // active gets the other directly behind it (the playlist calls it when it becomes
+    // active).
     virtual void OnPairedActivation() = 0;
 };
 

@@ -76,11 +76,11 @@ TEST(PlayerWindow, ClosingWritesPrevInfoInItsOrderAndTheNextStartRestoresIt)
 TEST(PlayerWindow, IncompleteMainKeysGiveTheDefaultSizeButKeepACompletePlaylistRect)
 {
     PlayerHarness h;
-    h.writeIni("[PrevInfo]\r\nMain_x=10\r\nMain_w=500\r\nPlayList_x=700\r\nPlayList_y=20\r\nPlayList_w=300\r\n"
+    h.writeIni("[PrevInfo]\r\nMain_x=10\r\nMain_w=500\r\nPlayList_x=400\r\nPlayList_y=20\r\nPlayList_w=300\r\n"
                "PlayList_h=200\r\n");
     CPlayerDlg& w = h.open();
     EXPECT_EQ(outerGeometry(w).size(), QSize(320, 270));
-    EXPECT_EQ(outerGeometry(*w.playlist()), QRect(700, 20, 300, 200));
+    EXPECT_EQ(outerGeometry(*w.playlist()), QRect(400, 20, 300, 200));
     EXPECT_EQ(w.playlist()->m_docked, 0);
 }
 

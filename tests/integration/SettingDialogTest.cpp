@@ -279,6 +279,19 @@ TEST_F(SettingDialog, OpenedModeListIsAtMostTwoHundredPixelsTall)
     EXPECT_GE(height, 200 - 2 * list.view()->sizeHintForRow(0));
 }
 
+TEST_F(SettingDialog, OpenedModeListShowsEveryLineWhole)
+{
+    modes.modes.assign(60, DisplayMode{1280, 1024, 32, 60});
+    modes.modes.push_back(DisplayMode{10240, 10240, 32, 144});
+    open();
+    ModeListBox& list = page().modeList();
+    list.showPopup();
+    const int shown = list.view()->viewport()->width();
+    const int widest = list.view()->sizeHintForColumn(0);
+    list.hidePopup();
+    EXPECT_GE(shown, widest);
+}
+
 // The dialog as it opens, on both pages: its Japanese texts can be drawn by the font each
 // control resolves to (a missing glyph would show as a box). The pictures go to the build
 // folder for a person to compare with the dialog's template.

@@ -37,7 +37,7 @@ class FakeDesktopWindows : public DesktopWindows {
 public:
     std::vector<DesktopWindow> windows;
     std::map<std::uint64_t, WindowPlacement> placements;
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> restacks; // (window, above)
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> restacks; // (partner, top)
 
     std::vector<DesktopWindow> list() override { return windows; }
     bool placement(std::uint64_t id, WindowPlacement& out) override
@@ -49,7 +49,7 @@ public:
         return true;
     }
     void setPlacement(std::uint64_t id, const WindowPlacement& placement) override { placements[id] = placement; }
-    void stackBehind(std::uint64_t window, std::uint64_t above) override { restacks.emplace_back(window, above); }
+    void raiseWithPartner(std::uint64_t top, std::uint64_t partner) override { restacks.emplace_back(partner, top); }
 };
 
 } // namespace zepo::test
