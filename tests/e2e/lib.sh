@@ -22,8 +22,7 @@ e2e_start() {
   E2E_DIR=$(mktemp -d /tmp/zepo-e2e.XXXXXX)
   trap e2e_cleanup EXIT
   mkdir -p "$E2E_DIR/bin" "$E2E_DIR/home"
-  cp "$1" "$E2E_DIR/bin/zepo"
-  E2E_BIN="$E2E_DIR/bin/zepo"
+  e2e_install_binary "$1"
   export HOME="$E2E_DIR/home"
   export SDL_AUDIODRIVER=dummy
   unset QT_QPA_PLATFORM
@@ -36,6 +35,13 @@ e2e_start() {
     e2e_stop_processes
   done
   e2e_fail "no X server with a window manager could be started"
+}
+
+# Copies the binary with the mode guard that lives beside it, as they are installed.
+e2e_install_binary() { # ZEPO_BINARY
+  cp "$1" "$E2E_DIR/bin/zepo"
+  cp "$(dirname "$1")/zepo-mode-guard" "$E2E_DIR/bin/zepo-mode-guard"
+  E2E_BIN="$E2E_DIR/bin/zepo"
 }
 
 e2e_start_display() {
