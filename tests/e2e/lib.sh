@@ -153,6 +153,19 @@ e2e_move_frame() {
   sleep 0.3
 }
 
+# Presses the playlist window's save button and answers the save dialog with a name
+# (Return); the dialog's id goes to E2E_SAVE_DIALOG.
+e2e_save_playlist_as() { # playlist-window name
+  local WIDTH HEIGHT X Y SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  xdotool mousemove --window "$1" 205 $((HEIGHT - 15)) click 1
+  E2E_SAVE_DIALOG=$(e2e_wait_window "名前を付けて保存")
+  timeout 5 xdotool windowactivate --sync "$E2E_SAVE_DIALOG" 2>/dev/null || true
+  xdotool key --window "$E2E_SAVE_DIALOG" ctrl+a
+  xdotool type --delay 5 "$2"
+  xdotool key Return
+}
+
 e2e_screenshot() {
   import -window root "$1"
 }
