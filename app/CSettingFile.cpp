@@ -1,8 +1,9 @@
 #include "app/CSettingFile.h"
 
-#include "app/IniFile.h"
+#include "platform/AtomicFile.h"
 #include "platform/ExecutablePath.h"
 #include "platform/LeadingInt.h"
+#include "platform/Log.h"
 #include "platform/MessageBoxService.h"
 
 #include <cstdio>
@@ -13,6 +14,9 @@ namespace {
 const std::string kSetting = "Setting";
 // A value is read into a 260-byte buffer: 259 bytes and the terminating zero.
 constexpr std::size_t kMaxValueBytes = 259;
+// What a failure means for the user, after the file's name and the cause.
+const char kNotRead[] = "- the settings are the defaults and are not saved";
+const char kNotSaved[] = "- the settings are not saved";
 } // namespace
 
 CSettingFile::CSettingFile(const std::optional<std::string>& executablePath, MessageBoxService& messages)
@@ -22,10 +26,15 @@ CSettingFile::CSettingFile(const std::optional<std::string>& executablePath, Mes
         return;
     }
     path_ = folderOf(*executablePath) + "setting" + "." + "ini";
+    // Nothing of ours writes yet: what a killed save left beside the file goes.
+    removeStaleTemporaries(folderOf(path_));
     Load();
 }
 
-CSettingFile::~CSettingFile() = default;
+CSettingFile::~CSettingFile()
+{
+    EndBatch();
+}
 
 void CSettingFile::Load()
 {
@@ -38,30 +47,36 @@ void CSettingFile::Load()
 
 void CSettingFile::Save()
 {
+    BeginBatch();
     WriteInt(kSetting, "Restore", Restore);
     WriteInt(kSetting, "AdjustSize", AdjustSize);
     WriteInt(kSetting, "HideCursor", HideCursor);
     WriteInt(kSetting, "ChangeResolution", ChangeResolution);
     WriteInt(kSetting, "ResolutionFullSize", ResolutionFullSize);
+    EndBatch();
+}
+
+std::optional<std::string> CSettingFile::value(const std::string& section, const std::string& key) const
+{
+    if (path_.empty())
+        return std::nullopt;
+    const auto current = text();
+    if (!current)
+        return std::nullopt;
+    return current->get(section, key);
 }
 
 int CSettingFile::ReadInt(const std::string& section, const std::string& key, int defaultValue) const
 {
-    if (path_.empty())
-        return defaultValue;
-    auto value = ini::read(path_, section, key);
-    return value ? leadingInt(*value) : defaultValue;
+    const auto found = value(section, key);
+    return found ? leadingInt(*found) : defaultValue;
 }
 
 std::string CSettingFile::ReadString(const std::string& section, const std::string& key,
                                      const std::string& defaultValue) const
 {
-    if (path_.empty())
-        return defaultValue;
-    auto value = ini::read(path_, section, key);
-    if (!value)
-        return defaultValue;
-    return value->substr(0, kMaxValueBytes);
+    const auto found = value(section, key);
+    return found ? found->substr(0, kMaxValueBytes) : defaultValue;
 }
 
 void CSettingFile::WriteInt(const std::string& section, const std::string& key, int value)
@@ -75,8 +90,51 @@ void CSettingFile::WriteString(const std::string& section, const std::string& ke
 {
     if (path_.empty())
         return;
-    // A refused write is ignored: the next start sees the old file.
-    (void)ini::write(path_, section, key, value);
+    const bool alone = !batch_;
+    BeginBatch();
+    if (*batch_)
+        (*batch_)->set(section, key, value);
+    if (alone)
+        EndBatch();
+}
+
+void CSettingFile::BeginBatch()
+{
+    if (path_.empty() || batch_)
+        return;
+    batch_ = ini::load(path_);
+    if (!*batch_)
+        warn(batch_->error(), kNotRead);
+}
+
+void CSettingFile::EndBatch()
+{
+    if (!batch_)
+        return;
+    std::optional<FileError> error;
+    if (*batch_)
+        error = ini::save(path_, **batch_);
+    batch_.reset();
+    if (error)
+        warn(*error, kNotSaved);
+}
+
+FileResult<IniText> CSettingFile::text() const
+{
+    if (batch_)
+        return *batch_;
+    auto loaded = ini::load(path_);
+    if (!loaded)
+        warn(loaded.error(), kNotRead);
+    return loaded;
+}
+
+void CSettingFile::warn(const FileError& error, const char* consequence) const
+{
+    if (lastWarning_ && lastWarning_->category == error.category && lastWarning_->code == error.code)
+        return;
+    lastWarning_ = error;
+    qCWarning(lcApp).noquote() << QString::fromLocal8Bit(error.describe()) << consequence;
 }
 
 } // namespace zepo

@@ -1,14 +1,17 @@
 #include "app/IniFile.h"
 
-#include <cerrno>
-#include <fcntl.h>
+#include "platform/AtomicFile.h"
+#include "platform/RegularFile.h"
+
 #include <strings.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace zepo {
 
 namespace {
+
+// A settings file holds a few hundred bytes; a larger file is not one of ours, and a
+// device or a huge file named like one must not fill the memory.
+constexpr std::size_t kMaxFileBytes = 1024 * 1024;
 
 std::string trim(const std::string& s)
 {
@@ -125,83 +128,19 @@ std::string IniText::serialise() const
 
 namespace ini {
 
-namespace {
-// The file's bytes: empty when there is no such file, nothing when it exists but cannot
-// be read.
-std::optional<std::string> readWhole(const std::string& path)
+FileResult<IniText> load(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT ? std::optional<std::string>(std::string()) : std::nullopt;
-    std::string content;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n > 0) {
-            content.append(buffer, static_cast<std::size_t>(n));
-        } else if (n == 0) {
-            break;
-        } else if (errno != EINTR) {
-            ::close(fd);
-            return std::nullopt;
-        }
-    }
-    ::close(fd);
-    return content;
+    auto bytes = readWholeFile(path, kMaxFileBytes);
+    if (bytes)
+        return IniText(*bytes);
+    if (bytes.error().category == FileError::Category::Missing)
+        return IniText();
+    return bytes.error();
 }
 
-bool writeAll(int fd, const std::string& content)
+std::optional<FileError> save(const std::string& path, const IniText& text)
 {
-    std::size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-} // namespace
-
-std::optional<std::string> read(const std::string& path, const std::string& section, const std::string& key)
-{
-    auto content = readWhole(path);
-    if (!content)
-        return std::nullopt;
-    return IniText(*content).get(section, key);
-}
-
-bool write(const std::string& path, const std::string& section, const std::string& key, const std::string& value)
-{
-    // A file that exists but cannot be read is left alone: rewriting it from nothing
-    // would drop every other key.
-    const auto content = readWhole(path);
-    if (!content)
-        return false;
-    IniText text(*content);
-    text.set(section, key, value);
     return replaceFileAtomically(path, text.serialise());
-}
-
-bool replaceFileAtomically(const std::string& path, const std::string& content)
-{
-    std::string temporary = path + ".XXXXXX";
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-        return false;
-    bool ok = writeAll(fd, content) && ::fsync(fd) == 0;
-    // Keep the permissions a new file would get, not mkstemp's 0600.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ok = ::fchmod(fd, 0666 & ~mask) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    if (ok && ::rename(temporary.c_str(), path.c_str()) == 0)
-        return true;
-    ::unlink(temporary.c_str());
-    return false;
 }
 
 } // namespace ini

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FileError.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,18 +26,17 @@ private:
     std::vector<std::string> lines_;
 };
 
-// The file behind an IniText. Every write reads the file anew and replaces it whole
-// through a temporary file and a rename, so a crash or a full disk leaves either the old
-// or the new file, never a torn one.
+// The file behind an IniText. It is read whole and replaced whole (see
+// replaceFileAtomically), so a crash or a full disk leaves the old file or the new one,
+// never a torn one.
 namespace ini {
-// The value, or nothing when the file, the section or the key is absent or unreadable.
-std::optional<std::string> read(const std::string& path, const std::string& section, const std::string& key);
-// False when the file could not be replaced, or exists but could not be read; the old
-// file is then untouched.
-bool write(const std::string& path, const std::string& section, const std::string& key, const std::string& value);
-// Replaces a file's content atomically (temporary file in the same folder, flushed to
-// disk, renamed over the target). False on any failure, with the target untouched.
-bool replaceFileAtomically(const std::string& path, const std::string& content);
+// The file's text; an empty text when there is no file. An error when it exists but
+// cannot be read whole: not a regular file (a pipe would block, a device never end),
+// larger than any settings file, or unreadable. Such a file must not be saved over, as
+// every key it holds would be lost.
+FileResult<IniText> load(const std::string& path);
+// Replaces the file with the text; nothing on success.
+[[nodiscard]] std::optional<FileError> save(const std::string& path, const IniText& text);
 } // namespace ini
 
 } // namespace zepo

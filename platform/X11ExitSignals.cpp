@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <atomic>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -12,24 +13,31 @@ namespace {
 // The self-pipe: the handler writes the signal number, the event loop reads it.
 int g_pipe[2] = {-1, -1};
 void (*g_restore)() = nullptr;
-constexpr int kSignals[] = {SIGINT, SIGTERM};
+// Set by the UI thread, read by the handler on whatever thread the signal lands.
+std::atomic<bool> g_restoreNeeded{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "read in a signal handler");
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
-void onSignal(int signalNumber)
-{
-    const unsigned char byte = static_cast<unsigned char>(signalNumber);
-    // Only async-signal-safe work here; a full pipe means one is already pending.
-    [[maybe_unused]] const ssize_t written = write(g_pipe[1], &byte, 1);
-}
-
+// Ends the process by the signal's default action. Async-signal-safe: inside a handler
+// the signal is blocked, and it takes effect when the handler returns.
 void endBySignal(int signalNumber)
 {
-    if (g_restore)
-        g_restore();
     struct sigaction defaultAction {};
     defaultAction.sa_handler = SIG_DFL;
     sigemptyset(&defaultAction.sa_mask);
     sigaction(signalNumber, &defaultAction, nullptr);
     raise(signalNumber);
+}
+
+void onSignal(int signalNumber)
+{
+    if (!g_restoreNeeded.load()) {
+        endBySignal(signalNumber);
+        return;
+    }
+    const unsigned char byte = static_cast<unsigned char>(signalNumber);
+    // Only async-signal-safe work here; a full pipe means one is already pending.
+    [[maybe_unused]] const ssize_t written = write(g_pipe[1], &byte, 1);
 }
 } // namespace
 
@@ -45,8 +53,11 @@ void restoreOnTerminationSignals(void (*restore)())
     auto* notifier = new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
         unsigned char byte = 0;
-        if (read(g_pipe[0], &byte, 1) == 1)
-            endBySignal(byte);
+        if (read(g_pipe[0], &byte, 1) != 1)
+            return;
+        if (g_restore)
+            g_restore();
+        endBySignal(byte);
     });
     for (const int signalNumber : kSignals) {
         // A signal the process was started with ignored stays ignored.
@@ -59,6 +70,11 @@ void restoreOnTerminationSignals(void (*restore)())
         action.sa_flags = SA_RESTART;
         sigaction(signalNumber, &action, nullptr);
     }
+}
+
+void setRestoreNeeded(bool needed)
+{
+    g_restoreNeeded.store(needed);
 }
 
 } // namespace zepo

@@ -2,10 +2,15 @@
 
 namespace zepo {
 
-// When SIGINT or SIGTERM arrives, runs `restore` on the UI thread (from its event loop)
-// and then ends the process by that same signal, as it would have ended anyway. For
-// putting the display back before the process goes. Needs the application object; the
-// first call installs the handlers, later calls change nothing.
+// SIGINT, SIGTERM, SIGHUP (the terminal closed) and SIGQUIT end the process by that same
+// signal, as they would have anyway, and at once, however busy the UI thread is. Only
+// while a changed display mode is in force that no one else will put back
+// (setRestoreNeeded) does the signal wait for the UI thread's event loop to run `restore`
+// first. Needs the application object; the first call installs the handlers, later
+// calls change nothing.
 void restoreOnTerminationSignals(void (*restore)());
+
+// Whether the process itself must run the restore before a signal ends it. Any thread.
+void setRestoreNeeded(bool needed);
 
 } // namespace zepo

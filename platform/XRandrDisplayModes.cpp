@@ -1,10 +1,10 @@
 #include "platform/XRandrDisplayModes.h"
 
+#include "platform/ModeGuard.h"
 #include "platform/X11Connection.h"
 #include "platform/X11ExitSignals.h"
+#include "platform/XRandrRecords.h"
 
-#include <X11/Xlib.h>
-#include <X11/extensions/Xrandr.h>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -14,57 +14,8 @@ namespace zepo {
 namespace {
 // The instance whose changes the exit paths undo; one per process, UI thread only.
 XRandrDisplayModes* g_live = nullptr;
-// The resolution assumed when the server reports no physical size.
-constexpr double kFallbackDpi = 96.0;
-constexpr double kMillimetresPerInch = 25.4;
 // The bits per pixel of the common 24-bit depth when the server lists no formats.
 constexpr int kFallbackBitsPerPixel = 32;
-
-// Frees Xlib's XRandR records when a scope ends.
-struct Resources {
-    XRRScreenResources* r;
-    ~Resources()
-    {
-        if (r)
-            XRRFreeScreenResources(r);
-    }
-};
-struct OutputInfo {
-    XRROutputInfo* o;
-    ~OutputInfo()
-    {
-        if (o)
-            XRRFreeOutputInfo(o);
-    }
-};
-struct CrtcInfo {
-    XRRCrtcInfo* c;
-    ~CrtcInfo()
-    {
-        if (c)
-            XRRFreeCrtcInfo(c);
-    }
-};
-
-const XRRModeInfo* findMode(const XRRScreenResources* resources, RRMode id)
-{
-    for (int i = 0; i < resources->nmode; ++i)
-        if (resources->modes[i].id == id)
-            return &resources->modes[i];
-    return nullptr;
-}
-
-bool sideways(Rotation rotation)
-{
-    return rotation & (RR_Rotate_90 | RR_Rotate_270);
-}
-
-// The size a CRTC covers on the screen with this mode and rotation.
-void coveredSize(const XRRModeInfo& mode, Rotation rotation, int& width, int& height)
-{
-    width = static_cast<int>(sideways(rotation) ? mode.height : mode.width);
-    height = static_cast<int>(sideways(rotation) ? mode.width : mode.height);
-}
 } // namespace
 
 std::unique_ptr<XRandrDisplayModes> XRandrDisplayModes::create(std::shared_ptr<X11Connection> connection)
@@ -85,10 +36,10 @@ XRandrDisplayModes::XRandrDisplayModes(std::shared_ptr<X11Connection> connection
     const int screen = DefaultScreen(display);
     startupScreen_ = {DisplayWidth(display, screen), DisplayHeight(display, screen), DisplayWidthMM(display, screen),
                       DisplayHeightMM(display, screen)};
-    Resources resources{XRRGetScreenResourcesCurrent(display, x_->root())};
+    XRandrResources resources{XRRGetScreenResourcesCurrent(display, x_->root())};
     if (resources.r) {
         for (int i = 0; i < resources.r->ncrtc; ++i)
-            if (std::optional<CrtcConfig> config = crtcConfig(resources.r->crtcs[i]))
+            if (std::optional<CrtcConfig> config = readCrtcConfig(display, resources.r->crtcs[i]))
                 startupCrtcs_.push_back(*config);
     }
     g_live = this;
@@ -113,31 +64,12 @@ void XRandrDisplayModes::restoreAtExit()
         g_live->restoreStartupMode();
 }
 
-std::optional<XRandrDisplayModes::CrtcConfig> XRandrDisplayModes::crtcConfig(unsigned long crtc)
-{
-    Display* display = x_->display();
-    Resources resources{XRRGetScreenResourcesCurrent(display, x_->root())};
-    if (!resources.r)
-        return std::nullopt;
-    CrtcInfo info{XRRGetCrtcInfo(display, resources.r, crtc)};
-    if (!info.c)
-        return std::nullopt;
-    CrtcConfig config;
-    config.crtc = crtc;
-    config.mode = info.c->mode;
-    config.x = info.c->x;
-    config.y = info.c->y;
-    config.rotation = info.c->rotation;
-    config.outputs.assign(info.c->outputs, info.c->outputs + info.c->noutput);
-    return config;
-}
-
 unsigned long XRandrDisplayModes::outputOfInterest()
 {
     if (changedOutput_ != 0)
         return changedOutput_;
     Display* display = x_->display();
-    Resources resources{XRRGetScreenResourcesCurrent(display, x_->root())};
+    XRandrResources resources{XRRGetScreenResourcesCurrent(display, x_->root())};
     if (!resources.r)
         return 0;
 
@@ -151,7 +83,7 @@ unsigned long XRandrDisplayModes::outputOfInterest()
                                      attributes.height / 2, &x, &y, &child)
             && !trap.failed()) {
             for (int i = 0; i < resources.r->ncrtc; ++i) {
-                CrtcInfo crtc{XRRGetCrtcInfo(display, resources.r, resources.r->crtcs[i])};
+                XRandrCrtcInfo crtc{XRRGetCrtcInfo(display, resources.r, resources.r->crtcs[i])};
                 if (!crtc.c || crtc.c->mode == 0 || crtc.c->noutput == 0)
                     continue;
                 if (x >= crtc.c->x && x < crtc.c->x + static_cast<int>(crtc.c->width) && y >= crtc.c->y
@@ -163,12 +95,12 @@ unsigned long XRandrDisplayModes::outputOfInterest()
 
     const RROutput primary = XRRGetOutputPrimary(display, x_->root());
     if (primary != 0) {
-        OutputInfo info{XRRGetOutputInfo(display, resources.r, primary)};
+        XRandrOutputInfo info{XRRGetOutputInfo(display, resources.r, primary)};
         if (info.o && info.o->crtc != 0)
             return primary;
     }
     for (int i = 0; i < resources.r->noutput; ++i) {
-        OutputInfo info{XRRGetOutputInfo(display, resources.r, resources.r->outputs[i])};
+        XRandrOutputInfo info{XRRGetOutputInfo(display, resources.r, resources.r->outputs[i])};
         if (info.o && info.o->crtc != 0 && info.o->connection == RR_Connected)
             return resources.r->outputs[i];
     }
@@ -192,7 +124,7 @@ int XRandrDisplayModes::bitsPerPixel()
 
 std::optional<DisplayMode> XRandrDisplayModes::describe(unsigned long modeId)
 {
-    Resources resources{XRRGetScreenResourcesCurrent(x_->display(), x_->root())};
+    XRandrResources resources{XRRGetScreenResourcesCurrent(x_->display(), x_->root())};
     if (!resources.r)
         return std::nullopt;
     const XRRModeInfo* info = findMode(resources.r, modeId);
@@ -213,13 +145,13 @@ std::optional<DisplayMode> XRandrDisplayModes::current()
     if (output == 0)
         return std::nullopt;
     Display* display = x_->display();
-    Resources resources{XRRGetScreenResourcesCurrent(display, x_->root())};
+    XRandrResources resources{XRRGetScreenResourcesCurrent(display, x_->root())};
     if (!resources.r)
         return std::nullopt;
-    OutputInfo info{XRRGetOutputInfo(display, resources.r, output)};
+    XRandrOutputInfo info{XRRGetOutputInfo(display, resources.r, output)};
     if (!info.o || info.o->crtc == 0)
         return std::nullopt;
-    CrtcInfo crtc{XRRGetCrtcInfo(display, resources.r, info.o->crtc)};
+    XRandrCrtcInfo crtc{XRRGetCrtcInfo(display, resources.r, info.o->crtc)};
     if (!crtc.c || crtc.c->mode == 0)
         return std::nullopt;
     std::optional<DisplayMode> mode = describe(crtc.c->mode);
@@ -234,10 +166,10 @@ std::optional<DisplayMode> XRandrDisplayModes::mode(int number)
     if (output == 0 || number < 0)
         return std::nullopt;
     Display* display = x_->display();
-    Resources resources{XRRGetScreenResourcesCurrent(display, x_->root())};
+    XRandrResources resources{XRRGetScreenResourcesCurrent(display, x_->root())};
     if (!resources.r)
         return std::nullopt;
-    OutputInfo info{XRRGetOutputInfo(display, resources.r, output)};
+    XRandrOutputInfo info{XRRGetOutputInfo(display, resources.r, output)};
     if (!info.o || number >= info.o->nmode)
         return std::nullopt;
     return describe(info.o->modes[number]);
@@ -249,10 +181,10 @@ DisplayModes::ChangeResult XRandrDisplayModes::change(const DisplayMode& wanted)
     if (output == 0)
         return ChangeResult::Failed;
     Display* display = x_->display();
-    Resources resources{XRRGetScreenResourcesCurrent(display, x_->root())};
+    XRandrResources resources{XRRGetScreenResourcesCurrent(display, x_->root())};
     if (!resources.r)
         return ChangeResult::Failed;
-    OutputInfo info{XRRGetOutputInfo(display, resources.r, output)};
+    XRandrOutputInfo info{XRRGetOutputInfo(display, resources.r, output)};
     if (!info.o || info.o->crtc == 0)
         return ChangeResult::Failed;
 
@@ -272,14 +204,21 @@ DisplayModes::ChangeResult XRandrDisplayModes::change(const DisplayMode& wanted)
     if (chosen == 0)
         return ChangeResult::Failed;
 
-    std::optional<CrtcConfig> config = crtcConfig(info.o->crtc);
+    std::optional<CrtcConfig> config = readCrtcConfig(display, info.o->crtc);
     if (!config)
         return ChangeResult::Failed;
     if (config->mode == chosen)
         return ChangeResult::Successful;
     config->mode = chosen;
-    if (!apply(*config))
+    // Whoever restores the mode if we end now knows it before the mode changes.
+    const CrtcConfig* startup = changedCrtc_ == 0 ? startupConfig(info.o->crtc) : nullptr;
+    if (startup)
+        holdForRestore(*startup);
+    if (!apply(*config)) {
+        if (startup)
+            nothingToRestore();
         return ChangeResult::Failed;
+    }
     if (changedCrtc_ == 0) {
         changedCrtc_ = info.o->crtc;
         changedOutput_ = output;
@@ -291,89 +230,49 @@ void XRandrDisplayModes::restoreStartupMode()
 {
     if (changedCrtc_ == 0)
         return;
-    for (const CrtcConfig& config : startupCrtcs_)
-        if (config.crtc == changedCrtc_)
-            apply(config);
+    const CrtcConfig* startup = startupConfig(changedCrtc_);
     changedCrtc_ = 0;
     changedOutput_ = 0;
+    // When the server refuses, the guard tries again once we are gone.
+    if (startup && apply(*startup))
+        nothingToRestore();
+}
+
+const CrtcConfig* XRandrDisplayModes::startupConfig(unsigned long crtc) const
+{
+    for (const CrtcConfig& config : startupCrtcs_)
+        if (config.crtc == crtc)
+            return &config;
+    return nullptr;
 }
 
 bool XRandrDisplayModes::apply(const CrtcConfig& config)
 {
-    Display* display = x_->display();
-    Resources resources{XRRGetScreenResourcesCurrent(display, x_->root())};
-    if (!resources.r)
-        return false;
-
-    // The screen must hold every CRTC: as large as their union, and never smaller than
-    // the start-up screen when going back to the start-up configuration.
-    int width = 0, height = 0;
-    for (int i = 0; i < resources.r->ncrtc; ++i) {
-        const RRCrtc crtc = resources.r->crtcs[i];
-        RRMode modeId = 0;
-        int x = 0, y = 0;
-        Rotation rotation = RR_Rotate_0;
-        if (crtc == config.crtc) {
-            modeId = config.mode;
-            x = config.x;
-            y = config.y;
-            rotation = config.rotation;
-        } else {
-            CrtcInfo info{XRRGetCrtcInfo(display, resources.r, crtc)};
-            if (!info.c)
-                continue;
-            modeId = info.c->mode;
-            x = info.c->x;
-            y = info.c->y;
-            rotation = info.c->rotation;
-        }
-        const XRRModeInfo* mode = modeId ? findMode(resources.r, modeId) : nullptr;
-        if (!mode)
-            continue;
-        int w = 0, h = 0;
-        coveredSize(*mode, rotation, w, h);
-        width = std::max(width, x + w);
-        height = std::max(height, y + h);
-    }
     const bool toStartup = std::any_of(startupCrtcs_.begin(), startupCrtcs_.end(), [&](const CrtcConfig& c) {
         return c.crtc == config.crtc && c.mode == config.mode;
     });
-    if (toStartup) {
-        width = std::max(width, startupScreen_.width);
-        height = std::max(height, startupScreen_.height);
-    }
-    if (width <= 0 || height <= 0)
-        return false;
-
-    Window root = 0;
-    int gx = 0, gy = 0;
-    unsigned int screenWidth = 0, screenHeight = 0, border = 0, depth = 0;
-    XGetGeometry(display, x_->root(), &root, &gx, &gy, &screenWidth, &screenHeight, &border, &depth);
-    const auto millimetres = [this](int pixels, int startupPixels, int startupMm) {
-        if (startupPixels > 0 && startupMm > 0)
-            return static_cast<int>(std::lround(static_cast<double>(pixels) * startupMm / startupPixels));
-        return static_cast<int>(std::lround(pixels * kMillimetresPerInch / kFallbackDpi));
-    };
-    const auto setScreen = [&](int w, int h) {
-        XRRSetScreenSize(display, x_->root(), w, h, millimetres(w, startupScreen_.width, startupScreen_.mmWidth),
-                         millimetres(h, startupScreen_.height, startupScreen_.mmHeight));
-    };
-
     X11Connection::ErrorTrap trap(*x_);
-    XGrabServer(display);
-    // Grow first so the CRTC fits, set the CRTC, then shrink to what it needs.
-    const int grownWidth = std::max(width, static_cast<int>(screenWidth));
-    const int grownHeight = std::max(height, static_cast<int>(screenHeight));
-    if (grownWidth != static_cast<int>(screenWidth) || grownHeight != static_cast<int>(screenHeight))
-        setScreen(grownWidth, grownHeight);
-    std::vector<RROutput> outputs(config.outputs.begin(), config.outputs.end());
-    const Status status = XRRSetCrtcConfig(display, resources.r, config.crtc, CurrentTime, config.x, config.y,
-                                           config.mode, config.rotation, outputs.data(),
-                                           static_cast<int>(outputs.size()));
-    if (status == RRSetConfigSuccess && (width != grownWidth || height != grownHeight))
-        setScreen(width, height);
-    XUngrabServer(display);
-    return status == RRSetConfigSuccess && !trap.failed();
+    const bool applied = applyCrtcConfig(x_->display(), config, startupScreen_, toStartup);
+    return !trap.failed() && applied;
+}
+
+void XRandrDisplayModes::holdForRestore(const CrtcConfig& startup)
+{
+    if (!guardStarted_) {
+        guardStarted_ = true;
+        guard_ = ModeGuard::start(DisplayString(x_->display()));
+    }
+    if (guard_ && !guard_->restoreOnEnd(restoreLine(startupScreen_, startup)))
+        guard_.reset();
+    // Without a guard the process must restore the mode itself before a signal ends it.
+    setRestoreNeeded(!guard_);
+}
+
+void XRandrDisplayModes::nothingToRestore()
+{
+    if (guard_ && !guard_->nothingToRestore())
+        guard_.reset();
+    setRestoreNeeded(false);
 }
 
 } // namespace zepo

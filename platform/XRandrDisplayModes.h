@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DisplayModes.h"
+#include "platform/XRandrCrtc.h"
 
 #include <cstdint>
 #include <memory>
@@ -8,6 +9,7 @@
 
 namespace zepo {
 
+class ModeGuard;
 class X11Connection;
 
 // Display modes through XRandR, on the output that shows the reference window (the
@@ -15,7 +17,9 @@ class X11Connection;
 // output's own order. A change is temporary: the configuration in force when this object
 // was made is the one restoreStartupMode() returns to, and it is restored as well when
 // the object goes away or the process exits, so the desktop is never left in a changed
-// mode.
+// mode. For the endings that run none of our code (SIGKILL, a crash, a signal that ends
+// the process at once) the first change starts the mode guard, which restores the mode
+// when the process is gone.
 class XRandrDisplayModes : public DisplayModes {
 public:
     // Nothing when the display has no XRandR 1.2.
@@ -34,25 +38,17 @@ public:
     static void restoreAtExit();
 
 private:
-    struct CrtcConfig {
-        unsigned long crtc = 0;
-        unsigned long mode = 0;
-        int x = 0;
-        int y = 0;
-        unsigned short rotation = 1;
-        std::vector<unsigned long> outputs;
-    };
-    struct ScreenSize {
-        int width = 0, height = 0, mmWidth = 0, mmHeight = 0;
-    };
-
     explicit XRandrDisplayModes(std::shared_ptr<X11Connection> connection);
     unsigned long outputOfInterest();
-    std::optional<CrtcConfig> crtcConfig(unsigned long crtc);
     std::optional<DisplayMode> describe(unsigned long modeId);
     int bitsPerPixel();
+    const CrtcConfig* startupConfig(unsigned long crtc) const;
     // Applies one CRTC's configuration and sizes the screen to hold every CRTC.
     bool apply(const CrtcConfig& config);
+    // Whoever puts the display back if the process ends now: told to restore `startup`,
+    // or that nothing needs restoring.
+    void holdForRestore(const CrtcConfig& startup);
+    void nothingToRestore();
 
     std::shared_ptr<X11Connection> x_;
     std::uint64_t referenceWindow_ = 0;
@@ -61,6 +57,9 @@ private:
     // The output whose mode was changed, while a change is in force.
     unsigned long changedOutput_ = 0;
     unsigned long changedCrtc_ = 0;
+    // Started at the first change; null when it could not be started.
+    std::unique_ptr<ModeGuard> guard_;
+    bool guardStarted_ = false;
 };
 
 } // namespace zepo

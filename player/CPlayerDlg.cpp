@@ -177,6 +177,7 @@ void CPlayerDlg::SaveAndClose()
     const QRect player = m_fullScreen ? windowedOuter_ : normalOuterGeometry(*this);
     const QRect list = m_fullScreen ? playlistOuter_ : normalOuterGeometry(*m_playlist);
     CSettingFile& s = *m_settings;
+    s.BeginBatch();
     s.WriteInt(kPrevInfo, "Main_x", player.x());
     s.WriteInt(kPrevInfo, "Main_y", player.y());
     s.WriteInt(kPrevInfo, "Main_w", player.width());
@@ -191,6 +192,7 @@ void CPlayerDlg::SaveAndClose()
     s.WriteInt(kPrevInfo, "Panel_Fix", m_player.GetVariable("_root.fix_flag") == "0" ? 0 : 1);
     s.WriteInt(kPrevInfo, "TopMost", m_topMost ? 1 : 0);
     s.WriteString(kPrevInfo, "volume", m_player.GetVariable("_root.vol_mfc"));
+    s.EndBatch();
     m_settings.reset();
     m_playlist.reset();
     SetPanelWatch(0);

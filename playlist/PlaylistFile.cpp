@@ -1,5 +1,7 @@
 #include "playlist/PlaylistFile.h"
 
+#include "platform/AtomicFile.h"
+#include "platform/Log.h"
 #include "playlist/FileAccess.h"
 
 #include <climits>
@@ -88,7 +90,10 @@ std::string playlistFileBytes(const std::string& listText)
 
 bool writePlaylistFile(const std::string& path, const std::string& listText)
 {
-    return replaceFileAtomically(path, playlistFileBytes(listText));
+    const auto error = replaceFileAtomically(path, playlistFileBytes(listText));
+    if (error)
+        qCWarning(lcPlaylist).noquote() << QString::fromLocal8Bit(error->describe());
+    return !error;
 }
 
 bool hasPlaylistHeader(const std::string& path)

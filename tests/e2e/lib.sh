@@ -22,8 +22,7 @@ e2e_start() {
   E2E_DIR=$(mktemp -d /tmp/zepo-e2e.XXXXXX)
   trap e2e_cleanup EXIT
   mkdir -p "$E2E_DIR/bin" "$E2E_DIR/home"
-  cp "$1" "$E2E_DIR/bin/zepo"
-  E2E_BIN="$E2E_DIR/bin/zepo"
+  e2e_install_binary "$1"
   export HOME="$E2E_DIR/home"
   export SDL_AUDIODRIVER=dummy
   unset QT_QPA_PLATFORM
@@ -36,6 +35,13 @@ e2e_start() {
     e2e_stop_processes
   done
   e2e_fail "no X server with a window manager could be started"
+}
+
+# Copies the binary with the mode guard that lives beside it, as they are installed.
+e2e_install_binary() { # ZEPO_BINARY
+  cp "$1" "$E2E_DIR/bin/zepo"
+  cp "$(dirname "$1")/zepo-mode-guard" "$E2E_DIR/bin/zepo-mode-guard"
+  E2E_BIN="$E2E_DIR/bin/zepo"
 }
 
 e2e_start_display() {
@@ -152,6 +158,19 @@ e2e_report_hang() {
 e2e_move_frame() {
   wmctrl -i -r "$1" -e "1,$2,$3,-1,-1"
   sleep 0.3
+}
+
+# Presses the playlist window's save button and answers the save dialog with a name
+# (Return); the dialog's id goes to E2E_SAVE_DIALOG.
+e2e_save_playlist_as() { # playlist-window name
+  local WIDTH HEIGHT X Y SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  xdotool mousemove --window "$1" 205 $((HEIGHT - 15)) click 1
+  E2E_SAVE_DIALOG=$(e2e_wait_window "名前を付けて保存")
+  timeout 5 xdotool windowactivate --sync "$E2E_SAVE_DIALOG" 2>/dev/null || true
+  xdotool key --window "$E2E_SAVE_DIALOG" ctrl+a
+  xdotool type --delay 5 "$2"
+  xdotool key Return
 }
 
 e2e_screenshot() {

@@ -19,14 +19,8 @@ printf '[PrevInfo]\r\nPlayList_Show=1\r\n' >"$E2E_DIR/bin/setting.ini"
 # Presses the playlist's save button and answers the save dialog with a name typed
 # without extension; waits for NAME.zepo.
 save_list() {
-  local list=$1 name=$2 dialog i
-  eval "$(xdotool getwindowgeometry --shell "$list")"
-  xdotool mousemove --window "$list" 205 $((HEIGHT - 15)) click 1
-  dialog=$(e2e_wait_window "名前を付けて保存")
-  timeout 5 xdotool windowactivate --sync "$dialog" 2>/dev/null || true
-  xdotool key --window "$dialog" ctrl+a
-  xdotool type --delay 5 "$name"
-  xdotool key Return
+  local list=$1 name=$2 i
+  e2e_save_playlist_as "$list" "$name"
   for i in $(seq 1 100); do
     [ -s "$name.zepo" ] && return 0
     sleep 0.05

@@ -8,8 +8,7 @@ e2e_start_xorg() {
   E2E_DIR=$(mktemp -d /tmp/zepo-e2e.XXXXXX)
   trap e2e_cleanup EXIT
   mkdir -p "$E2E_DIR/bin" "$E2E_DIR/home" "$E2E_DIR/xorg.conf.d"
-  cp "$1" "$E2E_DIR/bin/zepo"
-  E2E_BIN="$E2E_DIR/bin/zepo"
+  e2e_install_binary "$1"
   [ "$(id -u)" -eq 0 ] || e2e_fail "Xorg with a private configuration needs root"
   command -v Xorg >/dev/null || e2e_fail "Xorg is missing (xserver-xorg-core, xserver-xorg-video-dummy)"
   cat >"$E2E_DIR/xorg.conf" <<'CONF'

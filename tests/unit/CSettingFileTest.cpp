@@ -1,26 +1,45 @@
 #include "app/CSettingFile.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/RecordingMessageBox.h"
 
 #include <QTemporaryDir>
+#include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <sys/stat.h>
 
 namespace zepo::test {
 namespace {
 
+// The warnings logged while it lives.
+class LoggedWarnings {
+public:
+    LoggedWarnings() { previous_ = qInstallMessageHandler(&LoggedWarnings::record); }
+    ~LoggedWarnings()
+    {
+        qInstallMessageHandler(previous_);
+        lines().clear();
+    }
+    static std::vector<std::string>& lines()
+    {
+        static std::vector<std::string> recorded;
+        return recorded;
+    }
+
+private:
+    static void record(QtMsgType type, const QMessageLogContext&, const QString& text)
+    {
+        if (type == QtWarningMsg)
+            lines().push_back(text.toStdString());
+    }
+    QtMessageHandler previous_ = nullptr;
+};
+
 class SettingFile : public ::testing::Test {
 protected:
     std::string folder() const { return dir.path().toStdString(); }
     std::string iniPath() const { return folder() + "/setting.ini"; }
-    std::string iniText() const
-    {
-        std::ifstream in(iniPath(), std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string iniText() const { return fileBytes(iniPath()); }
     void writeIni(const std::string& content) const { std::ofstream(iniPath(), std::ios::binary) << content; }
     bool iniExists() const
     {
@@ -109,6 +128,88 @@ TEST_F(SettingFile, RefusedWriteIsIgnoredAndTheOldValuesStay)
     settings.WriteInt("PrevInfo", "Main_x", 5);
     EXPECT_EQ(settings.ReadInt("PrevInfo", "Main_x", -999), -999);
     EXPECT_TRUE(messages.texts.empty());
+}
+
+TEST_F(SettingFile, ABatchOfWritesReplacesTheFileOnceAtItsEnd)
+{
+    writeIni("[PrevInfo]\r\nMain_x=1\r\n");
+    CSettingFile settings(folder() + "/zepo", messages);
+    settings.BeginBatch();
+    settings.WriteInt("PrevInfo", "Main_x", 10);
+    settings.WriteInt("PrevInfo", "Main_y", 20);
+    settings.WriteString("PrevInfo", "volume", "55");
+    EXPECT_EQ(iniText(), "[PrevInfo]\r\nMain_x=1\r\n") << "nothing is written before the batch ends";
+    EXPECT_EQ(settings.ReadInt("PrevInfo", "Main_x", -999), 10) << "reads see the batch";
+    settings.EndBatch();
+    EXPECT_EQ(iniText(), "[PrevInfo]\r\nMain_x=10\r\nMain_y=20\r\nvolume=55\r\n");
+
+    // A batch left open is not lost with the object.
+    {
+        CSettingFile closing(folder() + "/zepo", messages);
+        closing.BeginBatch();
+        closing.WriteInt("PrevInfo", "TopMost", 1);
+    }
+    EXPECT_EQ(iniText(), "[PrevInfo]\r\nMain_x=10\r\nMain_y=20\r\nvolume=55\r\nTopMost=1\r\n");
+}
+
+TEST_F(SettingFile, AReadOnlyFileIsReadButNeverReplacedAndALinkIsWrittenThrough)
+{
+    writeIni("[Setting]\r\nRestore=0\r\n");
+    ASSERT_EQ(::chmod(iniPath().c_str(), 0444), 0);
+    LoggedWarnings warnings;
+    {
+        CSettingFile settings(folder() + "/zepo", messages);
+        EXPECT_EQ(settings.Restore, 0);
+        settings.Save();
+        settings.WriteInt("PrevInfo", "Main_x", 5);
+    }
+    EXPECT_EQ(iniText(), "[Setting]\r\nRestore=0\r\n");
+    struct stat info {};
+    ASSERT_EQ(::stat(iniPath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0444u);
+    ASSERT_EQ(LoggedWarnings::lines().size(), 1u) << "one warning for one cause";
+    EXPECT_NE(LoggedWarnings::lines()[0].find(iniPath()), std::string::npos) << LoggedWarnings::lines()[0];
+    EXPECT_TRUE(messages.texts.empty());
+
+    // setting.ini as a link into another folder: the target changes, the link stays.
+    ASSERT_EQ(::rename(iniPath().c_str(), (folder() + "/kept.ini").c_str()), 0);
+    ASSERT_EQ(::chmod((folder() + "/kept.ini").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("kept.ini", iniPath().c_str()), 0);
+    CSettingFile linked(folder() + "/zepo", messages);
+    linked.WriteInt("PrevInfo", "Main_x", 5);
+    struct stat link {};
+    ASSERT_EQ(::lstat(iniPath().c_str(), &link), 0);
+    EXPECT_TRUE(S_ISLNK(link.st_mode));
+    EXPECT_EQ(iniText(), "[Setting]\r\nRestore=0\r\n[PrevInfo]\r\nMain_x=5\r\n");
+    ASSERT_EQ(::stat(iniPath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+}
+
+TEST_F(SettingFile, APipeInPlaceOfTheFileNeitherBlocksNorIsReplaced)
+{
+    ASSERT_EQ(::mkfifo(iniPath().c_str(), 0644), 0);
+    LoggedWarnings warnings;
+    CSettingFile settings(folder() + "/zepo", messages);
+    EXPECT_EQ(settings.Restore, 1);
+    EXPECT_EQ(settings.ReadInt("PrevInfo", "Main_x", -999), -999);
+    settings.WriteInt("PrevInfo", "Main_x", 5);
+    struct stat info {};
+    ASSERT_EQ(::lstat(iniPath().c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_EQ(LoggedWarnings::lines().size(), 1u) << "the same cause is told once, not at every read";
+}
+
+TEST_F(SettingFile, TemporaryFilesOfAKilledSaveAreRemovedAtStart)
+{
+    // Process number 1 never ends, so its name stands for a live writer; no process
+    // can have a number past the kernel's maximum, so that one has ended.
+    const std::string ended = folder() + "/.zepo-99999999-Ab3xYz";
+    const std::string live = folder() + "/.zepo-1-Ab3xYz";
+    for (const std::string& name : {ended, live})
+        std::ofstream(name) << "[PrevInfo]\r\nMain_x=";
+    CSettingFile settings(folder() + "/zepo", messages);
+    EXPECT_NE(::access(ended.c_str(), F_OK), 0);
+    EXPECT_EQ(::access(live.c_str(), F_OK), 0);
 }
 
 } // namespace

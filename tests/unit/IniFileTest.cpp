@@ -1,4 +1,5 @@
 #include "app/IniFile.h"
+#include "tests/support/FileBytes.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -6,21 +7,12 @@
 #include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace zepo::test {
 namespace {
-
-std::string fileText(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 void writeFile(const std::string& path, const std::string& content)
 {
@@ -84,25 +76,43 @@ protected:
     std::string path = dir.path().toStdString() + "/setting.ini";
 };
 
+// The key as the file now holds it.
+std::optional<std::string> valueIn(const std::string& path, const std::string& section, const std::string& key)
+{
+    const auto text = ini::load(path);
+    return text ? text->get(section, key) : std::nullopt;
+}
+
+// Reads the file, sets one key and saves it, as one write of a setting does.
+std::optional<FileError> writeKey(const std::string& path, const std::string& section, const std::string& key,
+                                  const std::string& value)
+{
+    auto text = ini::load(path);
+    if (!text)
+        return text.error();
+    text->set(section, key, value);
+    return ini::save(path, *text);
+}
+
 TEST_F(IniFile, MissingFileReadsAsAbsentAndTheFirstWriteCreatesIt)
 {
-    EXPECT_EQ(ini::read(path, "Setting", "Restore"), std::nullopt);
-    EXPECT_TRUE(ini::write(path, "Setting", "Restore", "1"));
-    EXPECT_EQ(fileText(path), "[Setting]\r\nRestore=1\r\n");
-    EXPECT_EQ(ini::read(path, "setting", "RESTORE"), "1");
+    EXPECT_EQ(valueIn(path, "Setting", "Restore"), std::nullopt);
+    EXPECT_EQ(writeKey(path, "Setting", "Restore", "1"), std::nullopt);
+    EXPECT_EQ(fileBytes(path), "[Setting]\r\nRestore=1\r\n");
+    EXPECT_EQ(valueIn(path, "setting", "RESTORE"), "1");
 }
 
 TEST_F(IniFile, WriteKeepsEveryOtherLineOfAFileWrittenByHand)
 {
     writeFile(path, "; my notes\n[PrevInfo]\nvolume=40\n[Setting]\nrestore=0\n");
-    EXPECT_TRUE(ini::write(path, "Setting", "Restore", "1"));
-    EXPECT_EQ(fileText(path), "; my notes\r\n[PrevInfo]\r\nvolume=40\r\n[Setting]\r\nRestore=1\r\n");
+    EXPECT_EQ(writeKey(path, "Setting", "Restore", "1"), std::nullopt);
+    EXPECT_EQ(fileBytes(path), "; my notes\r\n[PrevInfo]\r\nvolume=40\r\n[Setting]\r\nRestore=1\r\n");
     EXPECT_EQ(filesIn(dir), QStringList{"setting.ini"});
 }
 
 TEST_F(IniFile, ReplacedFileGetsTheUsualPermissionsNotThoseOfATemporaryFile)
 {
-    ASSERT_TRUE(ini::write(path, "Setting", "Restore", "1"));
+    ASSERT_EQ(writeKey(path, "Setting", "Restore", "1"), std::nullopt);
     const mode_t mask = ::umask(0);
     ::umask(mask);
     struct stat info {};
@@ -122,12 +132,14 @@ TEST_F(IniFile, FailedWriteLeavesTheOldFileWholeAndNoTemporaryFileBehind)
     rlimit tiny = previous;
     tiny.rlim_cur = 8;
     ::setrlimit(RLIMIT_FSIZE, &tiny);
-    const bool written = ini::write(path, "PrevInfo", "volume", std::string(100, '7'));
+    const auto error = writeKey(path, "PrevInfo", "volume", std::string(100, '7'));
     ::setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, previousHandler);
 
-    EXPECT_FALSE(written);
-    EXPECT_EQ(fileText(path), old);
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->category, FileError::Category::NotWritten);
+    EXPECT_EQ(error->code, EFBIG);
+    EXPECT_EQ(fileBytes(path), old);
     EXPECT_EQ(filesIn(dir), QStringList{"setting.ini"});
 }
 
@@ -135,9 +147,32 @@ TEST_F(IniFile, ExistingFileThatCannotBeReadIsNotReplaced)
 {
     // Reading the process's own memory at address 0 fails, whoever reads.
     ASSERT_EQ(::symlink("/proc/self/mem", path.c_str()), 0);
-    EXPECT_EQ(ini::read(path, "Setting", "Restore"), std::nullopt);
-    EXPECT_FALSE(ini::write(path, "Setting", "Restore", "1"));
+    EXPECT_EQ(valueIn(path, "Setting", "Restore"), std::nullopt);
+    EXPECT_TRUE(writeKey(path, "Setting", "Restore", "1"));
     EXPECT_TRUE(QFileInfo(QString::fromStdString(path)).isSymLink());
+}
+
+TEST_F(IniFile, PipesDevicesAndHugeFilesAreNotReadAtAll)
+{
+    // A pipe nobody writes would block the open, /dev/zero never ends, a sparse file of
+    // 2 GiB would fill the memory.
+    ASSERT_EQ(::mkfifo(path.c_str(), 0644), 0);
+    auto pipe = ini::load(path);
+    ASSERT_FALSE(pipe);
+    EXPECT_EQ(pipe.error().category, FileError::Category::NotRegularFile);
+
+    const std::string zero = dir.path().toStdString() + "/zero.ini";
+    ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
+    auto device = ini::load(zero);
+    ASSERT_FALSE(device);
+    EXPECT_EQ(device.error().category, FileError::Category::NotRegularFile);
+
+    const std::string huge = dir.path().toStdString() + "/huge.ini";
+    writeFile(huge, "[Setting]\r\nRestore=0\r\n");
+    ASSERT_EQ(::truncate(huge.c_str(), 2LL << 30), 0);
+    auto tooLarge = ini::load(huge);
+    ASSERT_FALSE(tooLarge);
+    EXPECT_EQ(tooLarge.error().category, FileError::Category::TooLarge);
 }
 
 } // namespace
