@@ -8,6 +8,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
 "$root/scripts/install-deps.sh"
 
+echo "== Layers: every include runs down"
+python3 "$root/scripts/check-layers.py" "$root"
+
 echo "== Release build"
 "$root/scripts/build.sh" "$root/build" -DZEPO_WERROR=ON
 # A test that fails is run once more, and the output keeps both runs: a failure that
