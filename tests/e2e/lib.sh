@@ -13,7 +13,7 @@ e2e_fail() { echo "FAIL: $*" >&2; exit 1; }
 
 e2e_cleanup() {
   e2e_stop_processes
-  [ -n "$E2E_DIR" ] && [ -z "${E2E_KEEP:-}" ] && rm -rf "$E2E_DIR"
+  if [ -n "$E2E_DIR" ] && [ -z "${E2E_KEEP:-}" ]; then rm -rf "$E2E_DIR"; fi
 }
 
 # e2e_start ZEPO_BINARY BUILD_DIR: Xvfb + openbox on a free display, binary copied.
