@@ -29,7 +29,7 @@ int g_playListActivationGuard = 1;
 } // namespace
 
 CPlayListDlg::CPlayListDlg(MovieEnvironment& movies, MessageBoxService& messages, QWidget* parent)
-    : QDialog(parent), messages_(messages), m_movie(this)
+    : QDialog(parent), messages_(messages), m_movie(this), adding_(movies.timers, *this)
 {
     setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromUtf8(tmpl::kPlayListCaption));
