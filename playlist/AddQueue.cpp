@@ -138,10 +138,9 @@ public:
     }
     Step step(Open& open) override
     {
-        if (!listed_) {
-            if (!open.lookAt(kNamesPerStep))
+        if (!reader_.listed()) {
+            if (!open.lookAt(reader_.readNames(kNamesPerStep)))
                 return Step::Done;
-            listed_ = reader_.readNames(kNamesPerStep);
             return Step::Continue;
         }
         const auto entry = reader_.nextEntry();
@@ -168,7 +167,6 @@ private:
     FolderReader reader_;
     std::shared_ptr<std::set<FolderId>> entered_;
     int recursion_;
-    bool listed_ = false;
 };
 
 // A playlist file read line by line. The lines that name something are handed to the
@@ -186,8 +184,10 @@ public:
             return Step::Done;
         auto line = reader_.nextLine();
         if (!line) {
-            ended_ = true;
-            hand(open);
+            if (reader_.atEnd()) {
+                ended_ = true;
+                hand(open);
+            }
             return Step::Continue;
         }
         if (!open.lookAt(1))

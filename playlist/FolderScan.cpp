@@ -31,9 +31,10 @@ bool FolderReader::later(const NamedEntry& a, const NamedEntry& b)
     return a.name > b.name;
 }
 
-bool FolderReader::readNames(std::size_t count)
+std::size_t FolderReader::readNames(std::size_t count)
 {
-    for (std::size_t i = 0; dir_ && i < count; ++i) {
+    std::size_t read = 0;
+    while (dir_ && read < count) {
         const dirent* entry = ::readdir(dir_.get());
         if (!entry) {
             dir_.reset();
@@ -43,8 +44,9 @@ bool FolderReader::readNames(std::size_t count)
             continue;
         heap_.push_back({toQt(entry->d_name).toUpper(), entry->d_name});
         std::push_heap(heap_.begin(), heap_.end(), later);
+        ++read;
     }
-    return !dir_;
+    return read;
 }
 
 std::optional<FolderEntry> FolderReader::nextEntry()

@@ -27,9 +27,10 @@ public:
     // Nothing when the folder cannot be read.
     static std::optional<FolderReader> open(const std::string& folder);
 
-    // Reads up to `count` more names; true once every name has been read (the folder is
-    // then closed).
-    bool readNames(std::size_t count);
+    // Reads up to `count` more names; returns how many it read.
+    std::size_t readNames(std::size_t count);
+    // Every name has been read (the folder is then closed).
+    bool listed() const { return !dir_; }
     // The next entry in name order, once every name has been read; nothing at the end.
     std::optional<FolderEntry> nextEntry();
 

@@ -51,32 +51,36 @@ std::optional<PlaylistReader> PlaylistReader::open(const std::string& path)
 
 std::optional<std::string> PlaylistReader::nextLine()
 {
-    for (;;) {
-        if (at_ == chunk_.size()) {
-            if (ended_)
-                return std::nullopt;
-            const auto chunk = file_.read(kReadChunk);
-            if (!chunk || chunk->empty()) {
-                // The end, or a read error that ends the file here: the last line may
-                // have no line end.
-                ended_ = true;
-                chunk_.clear();
-                at_ = 0;
-                if (line_.empty() && !tooLong_)
-                    return std::nullopt;
-                return takeLine();
-            }
-            chunk_ = std::move(*chunk);
+    if (at_ == chunk_.size()) {
+        if (ended_)
+            return std::nullopt;
+        const auto chunk = file_.read(kReadChunk);
+        if (!chunk || chunk->empty()) {
+            // The end, or a read error that ends the file here: the last line may have
+            // no line end.
+            ended_ = true;
+            chunk_.clear();
             at_ = 0;
+            if (line_.empty() && !tooLong_)
+                return std::nullopt;
+            return takeLine();
         }
+        chunk_ = std::move(*chunk);
+        at_ = 0;
+    }
+    for (;;) {
         const auto end = chunk_.find('\n', at_);
-        const std::size_t stop = end == std::string::npos ? chunk_.size() : end;
-        append(chunk_.data() + at_, stop - at_);
-        at_ = end == std::string::npos ? chunk_.size() : end + 1;
-        if (end == std::string::npos)
-            continue;
+        if (end == std::string::npos) {
+            append(chunk_.data() + at_, chunk_.size() - at_);
+            at_ = chunk_.size();
+            return std::nullopt;
+        }
+        append(chunk_.data() + at_, end - at_);
+        at_ = end + 1;
         if (auto line = takeLine())
             return line;
+        if (at_ == chunk_.size())
+            return std::nullopt;
     }
 }
 
@@ -114,8 +118,9 @@ std::optional<std::vector<std::string>> readPlaylistLines(const std::string& pat
     if (!reader)
         return std::nullopt;
     std::vector<std::string> lines;
-    while (auto line = reader->nextLine())
-        lines.push_back(std::move(*line));
+    while (!reader->atEnd())
+        if (auto line = reader->nextLine())
+            lines.push_back(std::move(*line));
     return lines;
 }
 

@@ -35,8 +35,11 @@ class PlaylistReader {
 public:
     // Nothing when the file cannot be opened or is no regular file.
     static std::optional<PlaylistReader> open(const std::string& path);
-    // The next line; nothing at the end of the file.
+    // The next line, reading at most one chunk of the file: nothing when that chunk
+    // ended before a line did (or at the end of the file), so one call never takes long.
     std::optional<std::string> nextLine();
+    // Every line has been taken.
+    bool atEnd() const { return ended_ && at_ == chunk_.size(); }
 
 private:
     explicit PlaylistReader(RegularFile file) : file_(std::move(file)) {}

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <sstream>
 
 namespace zepo {
@@ -243,6 +244,51 @@ TEST_F(PlayListWindowTest, EntriesAddedWhileTheWindowIsHiddenShowScrolledToTheEn
     EXPECT_EQ(view().stateColumn().verticalScrollBar()->value(), listMovie().firstVisibleRow());
     EXPECT_FALSE(files.rowRect(39).isEmpty());
     EXPECT_TRUE(files.viewport()->rect().contains(files.rowRect(39)));
+}
+
+// Bytes the heap has handed out and not taken back; nothing where a sanitizer's
+// allocator stands in for the C library's (it keeps its own books).
+std::optional<std::size_t> liveHeapBytes()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return std::nullopt;
+#else
+    return ::mallinfo2().uordblks;
+#endif
+}
+
+TEST_F(PlayListWindowTest, AListedEntryCostsLittleMoreThanItsPath)
+{
+    // Entries enough that the list's own cost stands out from the heap's other traffic.
+    constexpr int kEntries = 5000;
+    // What an entry may cost beyond its path's bytes: its record, the heap's overhead
+    // for the path, the list's spare capacity; anything a row kept of its own is more.
+    constexpr std::size_t kOverheadPerEntry = 256;
+    playlist().resize(250, 350);
+    const std::string video = flv("番組 第1話 (1280x720).flv");
+    const auto append = [&] {
+        playlist().movie().SetVariable("FromMFC_mc.flv_path", video);
+        playlist().movie().TGotoLabel("FromMFC_mc", "addList");
+    };
+    append(); // shown once, so that fonts and glyphs are loaded before counting
+    settle();
+    QCoreApplication::processEvents();
+    playlist().StartNewList();
+    const auto before = liveHeapBytes();
+    if (!before)
+        GTEST_SKIP() << "the heap keeps no count under a sanitizer";
+
+    for (int i = 0; i < kEntries; ++i)
+        append();
+    for (int frame = 0; listMovie().queuedPaths() > 0; ++frame) {
+        clock.advance(kFrameMs);
+        if (frame % 50 == 0)
+            QCoreApplication::processEvents(); // the window paints as the list fills
+    }
+    QCoreApplication::processEvents();
+    ASSERT_EQ(listMovie().entries().size(), std::size_t(kEntries));
+    const double perEntry = (double(*liveHeapBytes()) - double(*before)) / kEntries;
+    EXPECT_LT(perEntry, double(video.size() + kOverheadPerEntry));
 }
 
 TEST_F(PlayListWindowTest, ResizingTheWindowLaysTheMovieOutAgain)

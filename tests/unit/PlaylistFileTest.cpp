@@ -86,6 +86,22 @@ TEST_F(PlaylistFileTest, ReadsLongLinesWhole)
     EXPECT_EQ(lines.back(), "/after.flv");
 }
 
+TEST_F(PlaylistFileTest, AFileWithoutLineEndsIsReadAPieceAtATime)
+{
+    // Four megabytes of garbage in one line: a reader that took it in one call would
+    // hold whoever reads a line until the whole file was read.
+    const std::string file = write("oneline", "[PlayList]\n/a.flv\n" + std::string(4 << 20, 'g'));
+    auto reader = PlaylistReader::open(file);
+    ASSERT_TRUE(reader);
+    std::vector<std::string> lines;
+    int calls = 0;
+    for (; !reader->atEnd(); ++calls)
+        if (auto line = reader->nextLine())
+            lines.push_back(*line);
+    EXPECT_EQ(lines, (Lines{"[PlayList]", "/a.flv"}));
+    EXPECT_GT(calls, 32);
+}
+
 TEST_F(PlaylistFileTest, RecognisesPlaylistsByTheirExactHeader)
 {
     EXPECT_EQ(CPlayListDlg::IsPlaylistFile(write("any.name", "[PlayList] anything\r\n/a.flv\r\n")), 0);
@@ -163,8 +179,8 @@ std::vector<FolderEntry> readFolder(const std::string& folder)
     if (!reader)
         return {};
     EXPECT_FALSE(reader->nextEntry()) << "no entry before every name is read";
-    while (!reader->readNames(2)) {
-    }
+    while (!reader->listed())
+        reader->readNames(2);
     std::vector<FolderEntry> entries;
     while (auto entry = reader->nextEntry())
         entries.push_back(std::move(*entry));
