@@ -79,7 +79,6 @@ public:
             replaceHolder_ = nullptr;
     }
     // The expansion of a playlist: the entries added while it was read.
-    std::size_t entriesLogged() const { return log_.size(); }
     const std::string& loggedEntry(std::size_t index) const { return log_[index]; }
     void remember(const std::string& playlist, std::size_t from);
 
