@@ -215,7 +215,8 @@ int main(int argc, char** argv)
     for (int i = 0; i < entries; ++i)
         playlist += files[std::size_t(i) % files.size()] + "\r\n";
     writeFile(root + "/long.zepo", playlist);
-    timeOpen("playlist file of ENTRIES lines", list, [&](AddQueue& queue) { queue.addPath(root + "/long.zepo", -1); });
+    const std::string longList = "playlist file of " + std::to_string(entries) + " lines";
+    timeOpen(longList.c_str(), list, [&](AddQueue& queue) { queue.addPath(root + "/long.zepo", -1); });
     const double queuedMiB = heldMiB();
 
     ListWindow scratch;
