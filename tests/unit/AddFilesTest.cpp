@@ -272,6 +272,12 @@ TEST_F(AddFilesTest, FolderLinksBackUpTheTreeAreScannedOnce)
     ASSERT_EQ(::symlink(path("loop").c_str(), path("loop/again").c_str()), 0);
     player->AddFiles({path("loop")}, kReplace);
     EXPECT_EQ(entries(), Paths{path("loop/a.flv")});
+
+    // Two links to one folder: its files are added once, where the first link stands.
+    flv("twins/real/b.flv");
+    ASSERT_EQ(::symlink(path("twins/real").c_str(), path("twins/link").c_str()), 0);
+    player->AddFiles({path("twins")}, kReplace);
+    EXPECT_EQ(entries(), Paths{path("twins/link/b.flv")});
 }
 
 TEST_F(AddFilesTest, HandOverRecordReplacesTheListWithItsPieces)
