@@ -48,7 +48,7 @@ if [ ${#need[@]} -gt 0 ]; then
   $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 [ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$(nproc)" --target bench_scan bench_decode bench_play bench_window bench_mpv_seek zepo >/dev/null
+cmake --build "$build" -j"$(nproc)" --target bench_scan bench_decode bench_play bench_window bench_mpv_seek bench_playlist zepo >/dev/null
 
 work=$(mktemp -d /tmp/zepo-bench.XXXXXX)
 pids=()
@@ -270,5 +270,8 @@ echo "  Bases: $seek_bases; from each, +5 s then -5 s (exact). ZEPO: bench_play,
 echo "  mpv --pause --hr-seek=yes --vo=x11 over its IPC, until playback-restart (sent once the frame is on screen)."
 echo "  ZEPO open to ready: play() until NetStream.Buffer.Full, which waits for the seek index (scanned or from the"
 echo "  metadata)."
+echo
+echo "7. Playlist: opening, filling and using a list of 100 000 entries (bench_playlist, offscreen)"
+"$bin/bench_playlist" 100000 2>/dev/null | sed 's/^/  /'
 echo
 echo "load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -6,11 +6,15 @@
 #include "platform/VirtualKeys.h"
 
 #include <QFrame>
+#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QToolTip>
+#include <algorithm>
 
 namespace zepo {
 
@@ -20,9 +24,7 @@ constexpr std::array<const char*, kPlayListButtonCount> kButtonCaptions{"再生"
 
 // Dark, like the stage behind it.
 const char kStyle[] = R"(
-QListWidget { background: #0c0c0c; color: #e6e6e6; border: none; outline: none; }
-QListWidget::item { padding-left: 2px; }
-QListWidget::item:selected { background: #2d527f; color: #ffffff; }
+QAbstractScrollArea { background: #0c0c0c; border: none; }
 QScrollBar:vertical { background: #161616; width: 12px; margin: 0; }
 QScrollBar::handle:vertical { background: #4a4a4a; min-height: 20px; border-radius: 4px; margin: 2px; }
 QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }
@@ -33,29 +35,76 @@ QPushButton { background: #343434; color: #f0f0f0; border: 1px solid #575757; bo
 QPushButton:hover { background: #454545; }
 QPushButton:pressed { background: #222222; }
 )";
+// The rows' colours, as the style above has them.
+const QColor kRowBackground(0x0c, 0x0c, 0x0c);
+const QColor kRowText(0xe6, 0xe6, 0xe6);
+const QColor kSelectedBackground(0x2d, 0x52, 0x7f);
+const QColor kSelectedText(0xff, 0xff, 0xff);
+// Space left of a file name, pixels.
+constexpr int kTextIndent = 4;
 
 QRect toWidgetRect(MovieHost& host, const QRectF& stageRect)
 {
     return QRectF(host.stageToWidget(stageRect.topLeft()), host.stageToWidget(stageRect.bottomRight())).toRect();
 }
+
+RowClick rowClickFor(Qt::KeyboardModifiers modifiers)
+{
+    if (modifiers & Qt::ShiftModifier)
+        return RowClick::Extend;
+    if (modifiers & Qt::ControlModifier)
+        return RowClick::Toggle;
+    return RowClick::Select;
+}
 } // namespace
 
-PlayListColumn::PlayListColumn(QWidget* parent) : QListWidget(parent)
+PlayListColumn::PlayListColumn(QWidget* parent, PaintRow paintRow) : QAbstractScrollArea(parent), paintRow_(std::move(paintRow))
 {
     setFrameShape(QFrame::NoFrame);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // Scrolling by whole rows: the scroll bar's value is the first visible row.
-    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-    setUniformItemSizes(true);
-    setAutoScroll(false);
-    setTextElideMode(Qt::ElideRight);
+    // Whole rows: the scroll bar's value is the first visible row.
+    verticalScrollBar()->setSingleStep(1);
     setStyleSheet(kStyle);
 }
 
-void PlayListColumn::scrollToFirstRow(int firstRow)
+void PlayListColumn::showRows(int rowCount, int firstRow, int lastFirstRow)
 {
-    executeDelayedItemsLayout();
-    verticalScrollBar()->setValue(firstRow);
+    rowCount_ = rowCount;
+    QScrollBar& bar = *verticalScrollBar();
+    bar.setRange(0, std::max(0, lastFirstRow));
+    bar.setPageStep(std::max(1, viewport()->height() / PlayListMovie::kRowHeight));
+    bar.setValue(firstRow);
+    viewport()->update();
+}
+
+QRect PlayListColumn::rowRect(int row) const
+{
+    const int top = (row - firstRow()) * PlayListMovie::kRowHeight;
+    const QRect rect(0, top, viewport()->width(), PlayListMovie::kRowHeight);
+    if (row < 0 || row >= rowCount_ || !rect.intersects(viewport()->rect()))
+        return {};
+    return rect;
+}
+
+int PlayListColumn::rowAt(const QPoint& point) const
+{
+    if (point.y() < 0 || !viewport()->rect().contains(point))
+        return -1;
+    const int row = firstRow() + point.y() / PlayListMovie::kRowHeight;
+    return row < rowCount_ ? row : -1;
+}
+
+void PlayListColumn::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(viewport());
+    painter.fillRect(event->rect(), kRowBackground);
+    const int first = firstRow();
+    const int shown = viewport()->height() / PlayListMovie::kRowHeight + 1;
+    for (int row = first; row < rowCount_ && row <= first + shown; ++row) {
+        const QRect rect = rowRect(row);
+        if (!rect.isEmpty() && rect.intersects(event->rect()))
+            paintRow_(painter, rect, row);
+    }
 }
 
 void PlayListColumn::mousePressEvent(QMouseEvent* event)
@@ -63,9 +112,9 @@ void PlayListColumn::mousePressEvent(QMouseEvent* event)
     event->accept();
     if (event->button() != Qt::LeftButton)
         return;
-    const QModelIndex index = indexAt(event->position().toPoint());
-    if (index.isValid() && onRowPressed)
-        onRowPressed(index.row());
+    const int row = rowAt(event->position().toPoint());
+    if (row >= 0 && onRowPressed)
+        onRowPressed(row, rowClickFor(event->modifiers()));
 }
 
 // The second press of a quick pair is a press like any other; the movie's own timing
@@ -73,16 +122,6 @@ void PlayListColumn::mousePressEvent(QMouseEvent* event)
 void PlayListColumn::mouseDoubleClickEvent(QMouseEvent* event)
 {
     mousePressEvent(event);
-}
-
-void PlayListColumn::mouseMoveEvent(QMouseEvent* event)
-{
-    event->accept();
-}
-
-void PlayListColumn::mouseReleaseEvent(QMouseEvent* event)
-{
-    event->accept();
 }
 
 void PlayListColumn::keyPressEvent(QKeyEvent* event)
@@ -95,6 +134,20 @@ void PlayListColumn::keyPressEvent(QKeyEvent* event)
         onArrowKey(key);
 }
 
+bool PlayListColumn::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const int row = rowAt(help->pos());
+        if (row >= 0 && toolTipFor)
+            QToolTip::showText(help->globalPos(), toolTipFor(row), viewport(), rowRect(row));
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
 PlayListView::PlayListView(MovieHost& host, PlayListMovie& movie)
     : host_(host),
       movie_(movie),
@@ -103,17 +156,19 @@ PlayListView::PlayListView(MovieHost& host, PlayListMovie& movie)
 {
     QWidget* control = host.widget();
 
-    stateColumn_ = std::make_unique<PlayListColumn>(control);
+    stateColumn_ = std::make_unique<PlayListColumn>(
+        control, [this](QPainter& painter, const QRect& rect, int row) { paintStateRow(painter, rect, row); });
     stateColumn_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    stateColumn_->setSelectionMode(QAbstractItemView::NoSelection);
     stateColumn_->setFocusPolicy(Qt::NoFocus);
-    stateColumn_->setIconSize(QSize(kPlayStateIconSize, kPlayStateIconSize));
-    stateColumn_->onRowPressed = [this](int row) { movie_.clickStateRow(row); };
+    stateColumn_->onRowPressed = [this](int row, RowClick) { movie_.clickStateRow(row); };
 
-    fileColumn_ = std::make_unique<PlayListColumn>(control);
-    fileColumn_->setSelectionMode(QAbstractItemView::SingleSelection);
-    fileColumn_->onRowPressed = [this](int row) { movie_.clickFileRow(row); };
+    fileColumn_ = std::make_unique<PlayListColumn>(
+        control, [this](QPainter& painter, const QRect& rect, int row) { paintFileRow(painter, rect, row); });
+    fileColumn_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    fileColumn_->setFocusPolicy(Qt::StrongFocus);
+    fileColumn_->onRowPressed = [this](int row, RowClick click) { movie_.clickFileRow(row, click); };
     fileColumn_->onArrowKey = [this](int key) { movie_.keyPress(key); };
+    fileColumn_->toolTipFor = [this](int row) { return toQt(movie_.entries()[row].path); };
     // Either column scrolled by the user (the wheel works on both) moves both.
     for (PlayListColumn* column : {stateColumn_.get(), fileColumn_.get()}) {
         QObject::connect(column->verticalScrollBar(), &QScrollBar::valueChanged, column, [this](int first) {
@@ -161,16 +216,9 @@ void PlayListView::place(const PlayListLayout& layout)
 void PlayListView::refresh()
 {
     refreshing_ = true;
-    syncRows();
-
-    const int selected = movie_.selectedRow();
-    if (selected >= 0)
-        fileColumn_->setCurrentRow(selected, QItemSelectionModel::ClearAndSelect);
-    else
-        fileColumn_->selectionModel()->clear();
-
-    fileColumn_->scrollToFirstRow(movie_.firstVisibleRow());
-    stateColumn_->scrollToFirstRow(movie_.firstVisibleRow());
+    const int count = static_cast<int>(movie_.entries().size());
+    for (PlayListColumn* column : {fileColumn_.get(), stateColumn_.get()})
+        column->showRows(count, movie_.firstVisibleRow(), movie_.lastFirstVisibleRow());
 
     const QString path = toQt(movie_.selectedText());
     if (selectedText_->text() != path)
@@ -180,41 +228,23 @@ void PlayListView::refresh()
     refreshing_ = false;
 }
 
-void PlayListView::syncRows()
+void PlayListView::paintFileRow(QPainter& painter, const QRect& rect, int row) const
 {
-    const auto& entries = movie_.entries();
-    const std::size_t count = entries.size();
-    while (shownPaths_.size() > count) {
-        delete fileColumn_->takeItem(fileColumn_->count() - 1);
-        delete stateColumn_->takeItem(stateColumn_->count() - 1);
-        shownPaths_.pop_back();
-        shownStates_.pop_back();
-    }
-    const QSize rowSize(0, PlayListMovie::kRowHeight);
-    while (shownPaths_.size() < count) {
-        auto* file = new QListWidgetItem;
-        file->setSizeHint(rowSize);
-        fileColumn_->addItem(file);
-        auto* state = new QListWidgetItem;
-        state->setSizeHint(rowSize);
-        stateColumn_->addItem(state);
-        shownPaths_.emplace_back();
-        shownStates_.push_back(-1); // no state: drawn below
-    }
-    for (std::size_t i = 0; i < count; ++i) {
-        const int row = static_cast<int>(i);
-        if (shownPaths_[i] != entries[i].path) {
-            QListWidgetItem* item = fileColumn_->item(row);
-            item->setText(toQt(entries[i].label));
-            item->setToolTip(toQt(entries[i].path));
-            shownPaths_[i] = entries[i].path;
-        }
-        if (shownStates_[i] != entries[i].state) {
-            const int state = entries[i].state;
-            stateColumn_->item(row)->setIcon(stateIcons_[state >= 0 && state < 3 ? state : 0]);
-            shownStates_[i] = entries[i].state;
-        }
-    }
+    const PlayListEntry& entry = movie_.entries()[row];
+    if (entry.selected)
+        painter.fillRect(rect, kSelectedBackground);
+    painter.setPen(entry.selected ? kSelectedText : kRowText);
+    const QRect text = rect.adjusted(kTextIndent, 0, -kTextIndent, 0);
+    const QString label = toQt(std::string(entry.label()));
+    painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
+                     painter.fontMetrics().elidedText(label, Qt::ElideRight, text.width()));
+}
+
+void PlayListView::paintStateRow(QPainter& painter, const QRect& rect, int row) const
+{
+    const int state = movie_.entries()[row].state;
+    const QRect icon(QPoint(0, 0), QSize(kPlayStateIconSize, kPlayStateIconSize));
+    stateIcons_[state >= 0 && state < 3 ? state : 0].paint(&painter, icon.translated(rect.center() - icon.center()));
 }
 
 } // namespace zepo

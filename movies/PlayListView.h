@@ -2,14 +2,12 @@
 
 #include "movies/playList.h"
 
+#include <QAbstractScrollArea>
 #include <QIcon>
-#include <QListWidget>
+#include <QScrollBar>
 #include <array>
 #include <functional>
 #include <memory>
-#include <optional>
-#include <string>
-#include <vector>
 
 class QFrame;
 class QLineEdit;
@@ -19,26 +17,40 @@ namespace zepo {
 
 class MovieHost;
 
-// One column of the playlist: a list widget that shows rows and reports presses and the
-// Up and Down keys, but selects and scrolls only as the movie tells it (the movie holds
-// the selection and the scroll position; Qt's own click and key handling would disagree
-// with the list's rules).
-class PlayListColumn : public QListWidget {
+// One column of the playlist: rows of a fixed height, painted straight from the movie's
+// entries, only those in view. It keeps nothing per row, so a list of a hundred thousand
+// entries costs it nothing and every update costs the same. It reports presses (with the
+// Ctrl and Shift keys) and the Up and Down keys, and selects and scrolls only as the
+// movie tells it: the movie holds the selection and the scroll position.
+class PlayListColumn : public QAbstractScrollArea {
 public:
-    explicit PlayListColumn(QWidget* parent);
+    using PaintRow = std::function<void(QPainter& painter, const QRect& rect, int row)>;
+    PlayListColumn(QWidget* parent, PaintRow paintRow);
 
-    std::function<void(int row)> onRowPressed;
+    std::function<void(int row, RowClick click)> onRowPressed;
     std::function<void(int virtualKey)> onArrowKey;
+    // The tool tip for a row; none when unset.
+    std::function<QString(int row)> toolTipFor;
 
-    // Makes the scroll range match the rows now held, then shows `firstRow` at the top.
-    void scrollToFirstRow(int firstRow);
+    // Shows `rowCount` rows with `firstRow` at the top; the scroll bar ends at `lastFirstRow`.
+    void showRows(int rowCount, int firstRow, int lastFirstRow);
+    int rowCount() const { return rowCount_; }
+    int firstRow() const { return verticalScrollBar()->value(); }
+    // Where a row lies in the viewport (empty when out of view), and the row at a point
+    // of the viewport (-1: none).
+    QRect rowRect(int row) const;
+    int rowAt(const QPoint& point) const;
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    PaintRow paintRow_;
+    int rowCount_ = 0;
 };
 
 // Shows a PlayListMovie with real Qt widgets inside its control: the state column with
@@ -62,7 +74,8 @@ public:
     QPushButton& button(PlayListButton which) { return *buttons_[static_cast<int>(which)]; }
 
 private:
-    void syncRows();
+    void paintFileRow(QPainter& painter, const QRect& rect, int row) const;
+    void paintStateRow(QPainter& painter, const QRect& rect, int row) const;
 
     MovieHost& host_;
     PlayListMovie& movie_;
@@ -74,9 +87,6 @@ private:
     std::array<QPushButton*, kPlayListButtonCount> buttons_{}; // children of pane_
     // The icon of each play state, drawn once.
     std::array<QIcon, 3> stateIcons_;
-    // What the columns show now, to touch only rows that changed (nothing yet: empty).
-    std::vector<std::optional<std::string>> shownPaths_;
-    std::vector<int> shownStates_;
     // Set while refresh() moves the widgets, so their signals do not come back as input.
     bool refreshing_ = false;
 };

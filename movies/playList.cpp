@@ -24,13 +24,13 @@ constexpr double kSelectedTextHeight = 20;
 // The file column overlaps the state column by this much, hiding its right border.
 constexpr double kColumnOverlap = 2;
 
-// The label of an entry: the text after the last "/", or the whole path.
-std::string labelOf(const std::string& path)
+} // namespace
+
+std::string_view PlayListEntry::label() const
 {
     const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return slash == std::string::npos ? std::string_view(path) : std::string_view(path).substr(slash + 1);
 }
-} // namespace
 
 PlayListMovie::PlayListMovie(TimerService& timers, const MovieSlot& slot) : Movie(timers, slot)
 {
@@ -98,7 +98,7 @@ void PlayListMovie::onEnterFrame()
 
 void PlayListMovie::addList(const std::string& path)
 {
-    entries_.push_back({labelOf(path), path, playstate::Pending});
+    entries_.push_back({path, playstate::Pending});
     if (entries_.size() == 1) {
         entries_[0].state = playstate::Playing;
         delPlaying_ = false;
@@ -118,6 +118,7 @@ void PlayListMovie::newList()
     entries_.clear();
     listCount_ = 0;
     selected_ = -1;
+    anchor_ = -1;
     selectedText_.clear();
     firstVisible_ = 0;
     updateIcon();
@@ -204,13 +205,12 @@ void PlayListMovie::delSelectFlv()
         --listCount_;
     entries_.erase(entries_.begin() + s);
     if (entries_.empty()) {
-        selected_ = -1;
+        clearSelection();
         selectedText_.clear();
+        updateIcon();
     } else {
-        selected_ = s < static_cast<int>(entries_.size()) ? s : s - 1;
-        selectedText_ = entries_[selected_].path;
+        select(s < static_cast<int>(entries_.size()) ? s : s - 1);
     }
-    updateIcon();
 }
 
 void PlayListMovie::moveUpSelectFlv()
@@ -224,7 +224,7 @@ void PlayListMovie::moveUpSelectFlv()
     else if (s - 1 == listCount_)
         ++listCount_;
     std::swap(entries_[s], entries_[s - 1]);
-    selected_ = s - 1;
+    markSelected(s - 1);
     const int rows = visibleRows();
     if (selected_ < firstVisible_)
         firstVisible_ = selected_;
@@ -243,7 +243,7 @@ void PlayListMovie::moveDownSelectFlv()
     else if (s + 1 == listCount_)
         --listCount_;
     std::swap(entries_[s], entries_[s + 1]);
-    selected_ = s + 1;
+    markSelected(s + 1);
     const int rows = visibleRows();
     if (selected_ > firstVisible_ + rows - 2)
         firstVisible_ = selected_ - rows + 2;
@@ -271,13 +271,16 @@ void PlayListMovie::pressButton(PlayListButton button)
     }
 }
 
-void PlayListMovie::clickFileRow(int row)
+void PlayListMovie::clickFileRow(int row, RowClick click)
 {
     if (row < 0 || row >= static_cast<int>(entries_.size()))
         return;
-    selected_ = row;
+    changeSelection(row, click);
+    // Two clicks on one row close together play it. The clicked row must be the selected
+    // index as well: a Ctrl click that takes a row out of the selection plays nothing.
     const std::int64_t now = timers().nowMs();
-    if (now - dbcStartTime_ < kDoubleClickMs && row == dbcStartIndex_ && dbcListName_ == kFileListName) {
+    if (now - dbcStartTime_ < kDoubleClickMs && selected_ == row && row == dbcStartIndex_
+        && dbcListName_ == kFileListName) {
         playSelectFlv();
         forgetClick();
         return;
@@ -285,7 +288,46 @@ void PlayListMovie::clickFileRow(int row)
     dbcStartTime_ = now;
     dbcStartIndex_ = row;
     dbcListName_ = kFileListName;
-    select(row);
+    selectedText_ = selected_ >= 0 ? entries_[selected_].path : std::string();
+    updateIcon();
+}
+
+// As the list component selects with several rows allowed: a plain click selects the
+// row alone, Ctrl adds or removes one row, Shift selects the range from the last plain or
+// Ctrl click. The selected index is the row selected last; when a Ctrl click takes that
+// row out, the nearest selected row above it takes its place (or, at the top, below).
+void PlayListMovie::changeSelection(int row, RowClick click)
+{
+    PlayListEntry& entry = entries_[row];
+    switch (click) {
+    case RowClick::Select:
+        markSelected(row);
+        return;
+    case RowClick::Toggle:
+        anchor_ = row;
+        entry.selected = !entry.selected;
+        if (entry.selected) {
+            selected_ = row;
+        } else if (selected_ == row) {
+            selected_ = -1;
+            for (int i = row - 1; i >= 0 && selected_ < 0; --i)
+                if (entries_[i].selected)
+                    selected_ = i;
+            for (int i = row + 1; i < static_cast<int>(entries_.size()) && selected_ < 0; ++i)
+                if (entries_[i].selected)
+                    selected_ = i;
+        }
+        return;
+    case RowClick::Extend: {
+        const int from = anchor_ >= 0 && anchor_ < static_cast<int>(entries_.size()) ? anchor_ : row;
+        clearSelection();
+        for (int i = std::min(from, row); i <= std::max(from, row); ++i)
+            entries_[i].selected = true;
+        anchor_ = from;
+        selected_ = row;
+        return;
+    }
+    }
 }
 
 void PlayListMovie::clickStateRow(int row)
@@ -335,9 +377,33 @@ void PlayListMovie::moveSelectionBy(int step)
 
 void PlayListMovie::select(int row)
 {
-    selected_ = row;
+    markSelected(row);
     selectedText_ = entries_[row].path;
     updateIcon();
+}
+
+void PlayListMovie::markSelected(int row)
+{
+    clearSelection();
+    entries_[row].selected = true;
+    selected_ = row;
+    anchor_ = row;
+}
+
+void PlayListMovie::clearSelection()
+{
+    for (PlayListEntry& entry : entries_)
+        entry.selected = false;
+    selected_ = -1;
+}
+
+std::vector<int> PlayListMovie::selectedRows() const
+{
+    std::vector<int> rows;
+    for (int i = 0; i < static_cast<int>(entries_.size()); ++i)
+        if (entries_[i].selected)
+            rows.push_back(i);
+    return rows;
 }
 
 void PlayListMovie::forgetClick()

@@ -8,6 +8,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zepo {
@@ -21,10 +22,20 @@ inline constexpr int Playing = 1; // the current entry while it plays
 inline constexpr int Done = 2;    // played, stopped or switched off; skipped by next/previous
 } // namespace playstate
 
+// One entry of the list. Kept small: a list may hold a hundred thousand of them.
 struct PlayListEntry {
-    std::string label; // the file name shown in the file column
-    std::string path;  // the full path, exactly as it was added
+    std::string path; // the full path, exactly as it was added
     int state = playstate::Pending;
+    bool selected = false; // one of the file column's selected rows
+    // The file name the file column shows: the text after the last "/", or the whole path.
+    std::string_view label() const;
+};
+
+// How a click on a file row changes the selection (the list allows several rows).
+enum class RowClick {
+    Select, // this row alone
+    Toggle, // this row in or out of the selection (Ctrl)
+    Extend, // the rows from the last plain or toggling click to this one (Shift)
 };
 
 // The buttons of the pane, left to right.
@@ -63,11 +74,16 @@ public:
     // entry that moved into its place.
     bool currentDeleted() const { return delPlaying_; }
     std::size_t queuedPaths() const { return fileArray_.size(); }
-    int selectedRow() const { return selected_; } // -1: none
+    // The selected index that every operation acts on: the row selected last, -1 for
+    // none. Other rows may be selected with it (entries()[i].selected).
+    int selectedRow() const { return selected_; }
+    std::vector<int> selectedRows() const;
     const std::string& selectedText() const { return selectedText_; }
     int firstVisibleRow() const { return firstVisible_; }
     // Rows the columns show, a last, partly shown one included.
     int visibleRows() const;
+    // The first visible row when the list is scrolled to its end.
+    int lastFirstVisibleRow() const;
     PlayListLayout layout() const;
     PlayListView* view() const { return view_.get(); }
 
@@ -85,8 +101,8 @@ public:
     void saveList();
     void pressButton(PlayListButton button);
     // A click on a row of the file column (its change event): select, or play on the
-    // second click within the double-click time.
-    void clickFileRow(int row);
+    // second click on the same row within the double-click time.
+    void clickFileRow(int row, RowClick click = RowClick::Select);
     // A click on a row of the state column: toggle pending and done.
     void clickStateRow(int row);
     // The user scrolled the file column; the state column follows.
@@ -117,11 +133,17 @@ private:
     int pendingAtOrBefore(int index) const;
     // Leaves the current entry for entry `next` and plays it.
     void switchTo(int next);
+    // The list component's selectedIndex setter: this row alone is selected, its path
+    // shown.
     void select(int row);
+    // This row alone selected (and the start of a Shift click's range), the path shown
+    // left as it is.
+    void markSelected(int row);
+    void changeSelection(int row, RowClick click);
+    void clearSelection();
     void moveSelectionBy(int step);
     void forgetClick();
     int fullyVisibleRows() const;
-    int lastFirstVisibleRow() const;
     // updateIcon: the state column takes the file column's scroll position and every
     // row shows its entry's state; the view is brought up to date.
     void updateIcon();
@@ -132,6 +154,7 @@ private:
     bool delPlaying_ = false;
     std::deque<std::string> fileArray_; // file_array: paths waiting to be appended
     int selected_ = -1;
+    int anchor_ = -1; // where a Shift click's range starts
     std::string selectedText_;
     int firstVisible_ = 0;
     // The first click of a possible double-click.

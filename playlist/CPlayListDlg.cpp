@@ -28,7 +28,7 @@ constexpr int kSnapDistance = 10;
 } // namespace
 
 CPlayListDlg::CPlayListDlg(MovieEnvironment& movies, MessageBoxService& messages, QWidget* parent)
-    : QDialog(parent), messages_(messages), m_movie(this)
+    : QDialog(parent), messages_(messages), m_movie(this), adding_(movies.timers, *this)
 {
     setWindowFlags(kToolWindowFrame);
     setWindowTitle(QString::fromUtf8(tmpl::kPlayListCaption));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bridge/CShockwaveFlash.h"
+#include "playlist/AddQueue.h"
 
 #include <QDialog>
 #include <string>
@@ -16,7 +17,7 @@ struct MovieEnvironment;
 // The playlist window: a top-level tool window of its own that hosts the playlist movie
 // (control 1014), docks to the player window's right edge, couples activation with it,
 // filters keys and drops, feeds paths to its movie and saves the list.
-class CPlayListDlg : public QDialog {
+class CPlayListDlg : public QDialog, private AddQueue::Target {
     Q_OBJECT
 public:
     enum class FilterOutcome { Consumed, Direct, Standard };
@@ -38,9 +39,13 @@ public:
 
     // --- Playlist events, files and folders
     void OnMovieCommand(const std::string& command, const std::string& args);
+    // Adding paths: the work is queued and done in slices between the window's events
+    // (see AddQueue); what these calls add reaches the movie a little later.
     void AddPath(const std::string& path, int mode);
     void AddFolder(const std::string& folder, int mode, int recursion);
     void LoadPlaylistFile(const std::string& path, int mode);
+    // Paths are still being added (the movie then takes them in one per frame).
+    bool isAdding() const { return adding_.busy(); }
     static int IsPlaylistFile(const std::string& path);
     static int IsFlvFile(const std::string& path);
     void StartNewList();
@@ -68,13 +73,17 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // What the add queue does to the list and the player window.
+    void addFiles(const std::vector<std::string>& paths, int mode) override;
+    void startNewList() override { StartNewList(); }
+    void appendToList(const std::string& path) override;
+    void tellCapReached(const std::string& where) override;
 
     MessageBoxService& messages_;
     PlayerWindowLink* m_player = nullptr;
     CShockwaveFlash m_movie;
-    // Playlist files being expanded along the current chain; a file met again inside
-    // its own expansion is skipped, so files that list each other end.
-    std::vector<std::string> expanding_;
+    // The paths waiting to be added, with the expansion state of the open under way.
+    AddQueue adding_;
     // Not owned; set by tests (UI thread only).
     SavePathDialog* savePathDialog_ = nullptr;
 };

@@ -2,57 +2,63 @@
 
 #include "platform/PathText.h"
 
-#include <QString>
 #include <algorithm>
 #include <cstring>
-#include <dirent.h>
-#include <memory>
 #include <sys/stat.h>
 
 namespace zepo {
 
 namespace {
-struct NamedEntry {
-    QString key; // the name in upper case, as the original file system compares names
-    std::string name;
-};
-
-struct CloseDir {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-
 bool isDotEntry(const char* name)
 {
     return std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0;
 }
 } // namespace
 
-std::vector<FolderEntry> listFolder(const std::string& folder)
+std::optional<FolderReader> FolderReader::open(const std::string& folder)
 {
-    std::unique_ptr<DIR, CloseDir> dir(::opendir(folder.c_str()));
+    DIR* dir = ::opendir(folder.c_str());
     if (!dir)
-        return {};
-    std::vector<NamedEntry> names;
-    while (const dirent* entry = ::readdir(dir.get())) {
-        if (!isDotEntry(entry->d_name))
-            names.push_back({toQt(entry->d_name).toUpper(), entry->d_name});
-    }
-    std::sort(names.begin(), names.end(), [](const NamedEntry& a, const NamedEntry& b) {
-        if (a.key != b.key)
-            return a.key < b.key;
-        return a.name < b.name;
-    });
+        return std::nullopt;
+    return FolderReader(!folder.empty() && folder.back() == '/' ? folder : folder + "/", dir);
+}
 
-    const std::string prefix = !folder.empty() && folder.back() == '/' ? folder : folder + "/";
-    std::vector<FolderEntry> entries;
-    entries.reserve(names.size());
-    for (const NamedEntry& named : names) {
-        FolderEntry entry{prefix + named.name, false};
-        struct stat info {};
-        entry.isFolder = ::stat(entry.path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-        entries.push_back(std::move(entry));
+// The heap keeps its first name on top: a name comes later when it sorts after.
+bool FolderReader::later(const NamedEntry& a, const NamedEntry& b)
+{
+    if (a.key != b.key)
+        return a.key > b.key;
+    return a.name > b.name;
+}
+
+std::size_t FolderReader::readNames(std::size_t count)
+{
+    std::size_t read = 0;
+    while (dir_ && read < count) {
+        const dirent* entry = ::readdir(dir_.get());
+        if (!entry) {
+            dir_.reset();
+            break;
+        }
+        if (isDotEntry(entry->d_name))
+            continue;
+        heap_.push_back({toQt(entry->d_name).toUpper(), entry->d_name});
+        std::push_heap(heap_.begin(), heap_.end(), later);
+        ++read;
     }
-    return entries;
+    return read;
+}
+
+std::optional<FolderEntry> FolderReader::nextEntry()
+{
+    if (dir_ || heap_.empty())
+        return std::nullopt;
+    std::pop_heap(heap_.begin(), heap_.end(), later);
+    FolderEntry entry{prefix_ + heap_.back().name, false};
+    heap_.pop_back();
+    struct stat info {};
+    entry.isFolder = ::stat(entry.path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return entry;
 }
 
 std::optional<FolderId> folderId(const std::string& folder)

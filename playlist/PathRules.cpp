@@ -24,4 +24,22 @@ std::string missingPathMessage(const std::string& path)
     return "ファイル取得失敗 ：\n" + path;
 }
 
+std::string resolveBesideFile(const std::string& file, const std::string& path)
+{
+    if (path.empty() || path.front() == '/')
+        return path;
+    std::string rest = path;
+    while (rest.size() >= 2 && rest[0] == '.' && rest[1] == '/')
+        rest.erase(0, rest.find_first_not_of('/', 1));
+    const auto slash = file.rfind('/');
+    // The folder with its last "/": "/a/" for "/a/list.zepo", "/" for "/list.zepo".
+    const std::string folder = slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
+    if (rest.empty() || rest == ".") {
+        if (folder.empty())
+            return ".";
+        return folder.size() == 1 ? folder : folder.substr(0, folder.size() - 1);
+    }
+    return folder + rest;
+}
+
 } // namespace zepo

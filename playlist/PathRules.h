@@ -15,4 +15,9 @@ PathKind pathKind(const std::string& path);
 // The message for a path that cannot be found.
 std::string missingPathMessage(const std::string& path);
 
+// A path as written in a file, taken relative to the folder that file lies in: an
+// absolute path stays as it is; "./" at its start is dropped and "." alone is the folder
+// itself. A file given without a folder ("list.zepo") leaves relative paths relative.
+std::string resolveBesideFile(const std::string& file, const std::string& path);
+
 } // namespace zepo

@@ -2,7 +2,6 @@
 
 #include "platform/AtomicFile.h"
 #include "platform/Log.h"
-#include "playlist/FileAccess.h"
 
 #include <climits>
 #include <cstring>
@@ -14,64 +13,6 @@ namespace {
 constexpr std::size_t kReadChunk = 64 * 1024;
 // The longest path the system opens (PATH_MAX counts the terminating zero).
 constexpr std::size_t kLongestPath = PATH_MAX - 1;
-
-// Collects lines from chunks of a file.
-class LineCollector {
-public:
-    explicit LineCollector(std::vector<std::string>& lines) : lines_(lines) {}
-
-    void add(const std::string& chunk)
-    {
-        std::size_t start = 0;
-        while (start < chunk.size()) {
-            const auto end = chunk.find('\n', start);
-            const std::size_t stop = end == std::string::npos ? chunk.size() : end;
-            append(chunk.data() + start, stop - start);
-            if (end == std::string::npos)
-                break;
-            endLine();
-            start = end + 1;
-        }
-    }
-
-    // The last line, which may have no line end.
-    void finish()
-    {
-        if (!line_.empty() || tooLong_)
-            endLine();
-    }
-
-private:
-    void append(const char* bytes, std::size_t count)
-    {
-        if (tooLong_)
-            return;
-        if (line_.size() + count > kLongestPath + 1) { // + 1: a CR that may end the line
-            tooLong_ = true;
-            line_.clear();
-            return;
-        }
-        line_.append(bytes, count);
-    }
-
-    void endLine()
-    {
-        if (!tooLong_) {
-            // CR LF ends a line as LF does.
-            if (!line_.empty() && line_.back() == '\r')
-                line_.pop_back();
-            // A path ends at a zero byte, as the system reads it.
-            line_.resize(std::strlen(line_.c_str()));
-            lines_.push_back(std::move(line_));
-        }
-        line_.clear();
-        tooLong_ = false;
-    }
-
-    std::vector<std::string>& lines_;
-    std::string line_;
-    bool tooLong_ = false;
-};
 } // namespace
 
 std::string playlistFileBytes(const std::string& listText)
@@ -106,22 +47,86 @@ bool hasPlaylistHeader(const std::string& path)
     return start && *start == kPlaylistHeader;
 }
 
-std::optional<std::vector<std::string>> readPlaylistLines(const std::string& path)
+std::optional<PlaylistReader> PlaylistReader::open(const std::string& path)
 {
     auto file = RegularFile::open(path);
     if (!file)
         return std::nullopt;
-    std::vector<std::string> lines;
-    LineCollector collector(lines);
-    for (;;) {
-        const auto chunk = file->read(kReadChunk);
-        if (!chunk)
+    return PlaylistReader(std::move(*file));
+}
+
+std::optional<std::string> PlaylistReader::nextLine()
+{
+    if (at_ == chunk_.size()) {
+        if (ended_)
             return std::nullopt;
-        if (chunk->empty())
-            break;
-        collector.add(*chunk);
+        const auto chunk = file_.read(kReadChunk);
+        if (!chunk || chunk->empty()) {
+            // The end, or a read error that ends the file here: the last line may have
+            // no line end.
+            ended_ = true;
+            chunk_.clear();
+            at_ = 0;
+            if (line_.empty() && !tooLong_)
+                return std::nullopt;
+            return takeLine();
+        }
+        chunk_ = std::move(*chunk);
+        at_ = 0;
     }
-    collector.finish();
+    for (;;) {
+        const auto end = chunk_.find('\n', at_);
+        if (end == std::string::npos) {
+            append(chunk_.data() + at_, chunk_.size() - at_);
+            at_ = chunk_.size();
+            return std::nullopt;
+        }
+        append(chunk_.data() + at_, end - at_);
+        at_ = end + 1;
+        if (auto line = takeLine())
+            return line;
+        if (at_ == chunk_.size())
+            return std::nullopt;
+    }
+}
+
+void PlaylistReader::append(const char* bytes, std::size_t count)
+{
+    if (tooLong_)
+        return;
+    if (line_.size() + count > kLongestPath + 1) { // + 1: a CR that may end the line
+        tooLong_ = true;
+        line_.clear();
+        return;
+    }
+    line_.append(bytes, count);
+}
+
+std::optional<std::string> PlaylistReader::takeLine()
+{
+    std::string line;
+    line.swap(line_);
+    if (tooLong_) {
+        tooLong_ = false;
+        return std::nullopt;
+    }
+    // CR LF ends a line as LF does.
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    // A path ends at a zero byte, as the system reads it.
+    line.resize(std::strlen(line.c_str()));
+    return line;
+}
+
+std::optional<std::vector<std::string>> readPlaylistLines(const std::string& path)
+{
+    auto reader = PlaylistReader::open(path);
+    if (!reader)
+        return std::nullopt;
+    std::vector<std::string> lines;
+    while (!reader->atEnd())
+        if (auto line = reader->nextLine())
+            lines.push_back(std::move(*line));
     return lines;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/RegularFile.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,11 +24,37 @@ bool writePlaylistFile(const std::string& path, const std::string& listText);
 // first line does not matter). False too when the file cannot be read.
 bool hasPlaylistHeader(const std::string& path);
 
-// Every line of a file, the header line included, in order. Lines end with LF or CR LF;
-// a last line may have no end; each line is taken whole, whatever its length, without
-// its line end and with nothing else trimmed. A line longer than the longest path the
-// system can open names nothing and is left out unread, so a huge file costs no memory.
-// Nothing when the file cannot be read.
+// Reads a playlist file a line at a time, a chunk of the file at a time, so that a huge
+// file is never held whole and can be read a little at a time between other work. Every
+// line counts, the header line included, in order. Lines end with LF or CR LF; a last
+// line may have no end; each line is taken whole, whatever its length, without its line
+// end and with nothing else trimmed; a path ends at a zero byte. A line longer than the
+// longest path the system can open names nothing and is left out unread. A read error
+// ends the file where it happens.
+class PlaylistReader {
+public:
+    // Nothing when the file cannot be opened or is no regular file.
+    static std::optional<PlaylistReader> open(const std::string& path);
+    // The next line, reading at most one chunk of the file: nothing when that chunk
+    // ended before a line did (or at the end of the file), so one call never takes long.
+    std::optional<std::string> nextLine();
+    // Every line has been taken.
+    bool atEnd() const { return ended_ && at_ == chunk_.size(); }
+
+private:
+    explicit PlaylistReader(RegularFile file) : file_(std::move(file)) {}
+    void append(const char* bytes, std::size_t count);
+    std::optional<std::string> takeLine();
+
+    RegularFile file_;
+    std::string chunk_; // the part of the file read and not yet split
+    std::size_t at_ = 0; // where the next line starts in chunk_
+    std::string line_;  // the line being gathered across chunks
+    bool tooLong_ = false;
+    bool ended_ = false;
+};
+
+// Every line of a file at once (see PlaylistReader); nothing when it cannot be opened.
 std::optional<std::vector<std::string>> readPlaylistLines(const std::string& path);
 
 } // namespace zepo

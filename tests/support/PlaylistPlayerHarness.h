@@ -22,11 +22,22 @@ public:
     CPlayListDlg& playlist() { return *player->playlist(); }
     PlayListMovie& listMovie() { return *dynamic_cast<PlayListMovie*>(playlist().movie().movie()); }
 
-    // Lets the playlist movie take in everything queued (one path per frame).
+    // Lets the playlist window finish adding (in slices between events), then lets the
+    // playlist movie take in everything queued (one path per frame).
     void settle()
     {
+        finishAdding();
         while (listMovie().queuedPaths() > 0)
             clock.advance(kFrameMs);
+    }
+    // Runs the playlist window's slices of adding until there is nothing left; returns
+    // how many it took.
+    int finishAdding()
+    {
+        int slices = 0;
+        for (; playlist().isAdding(); ++slices)
+            clock.advance(AddQueue::kSliceIntervalMs);
+        return slices;
     }
 
     std::vector<std::string> entries()

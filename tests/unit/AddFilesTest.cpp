@@ -1,6 +1,8 @@
 #include "movies/LoadFlv_2.h"
 #include "tests/support/PlaylistPlayerHarness.h"
 
+#include <QDir>
+#include <algorithm>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -19,6 +21,8 @@ protected:
         player->AddFiles({flv("old.flv")}, kAppend);
         ASSERT_EQ(entries(), Paths{path("old.flv")});
     }
+    // Entries the movie has taken in or still has queued.
+    std::size_t added() { return listMovie().entries().size() + listMovie().queuedPaths(); }
     std::string playlistFile(const std::string& relative, const Paths& lines, const char* end = "\r\n")
     {
         std::string bytes = std::string("[PlayList]") + end;
@@ -49,11 +53,10 @@ TEST_F(AddFilesTest, ReplaceClearsTheListOnlyWhenTheFirstPathLeadsToAnFlvFile)
     EXPECT_EQ(messages.texts, Paths{"ファイル取得失敗 ：\n" + missing});
     EXPECT_EQ(entries(), (Paths{path("old.flv"), path("x.flv")}));
 
-    // The first file of a folder is a text file: it uses up the replace mode.
+    // A folder that adds nothing uses up the replace mode: the next path appends.
     write("texts/A.txt", "notes");
-    flv("texts/b.flv");
-    player->AddFiles({path("texts")}, kReplace);
-    EXPECT_EQ(entries(), (Paths{path("old.flv"), path("x.flv"), path("texts/b.flv")}));
+    player->AddFiles({path("texts"), flv("z.flv")}, kReplace);
+    EXPECT_EQ(entries(), (Paths{path("old.flv"), path("x.flv"), path("z.flv")}));
 
     // An empty playlist adds nothing and so clears nothing.
     player->AddFiles({playlistFile("empty.zepo", {})}, kReplace);
@@ -76,6 +79,25 @@ TEST_F(AddFilesTest, AFolderWhoseSubfolderComesFirstReplacesWithAllItsFiles)
 
     player->AddFiles({path("disc")}, kAppend);
     EXPECT_EQ(entries().size(), 4u);
+}
+
+TEST_F(AddFilesTest, AFolderReplacesTheListWithTheFirstEntryItActuallyAdds)
+{
+    startWithOldList();
+    write("disc/a/readme.txt", "read me first");
+    flv("disc/a/x.flv");
+    flv("disc/b.flv");
+    write("disc/c.txt", "notes");
+    player->AddFiles({path("disc")}, kReplace);
+    EXPECT_EQ(entries(), (Paths{path("disc/a/x.flv"), path("disc/b.flv")}));
+    EXPECT_EQ(player->windowTitle(), "x.flv - ZEPO");
+
+    // The same with a text file lying directly in the folder, before its only video.
+    write("notes/A.txt", "notes");
+    flv("notes/b.flv");
+    player->AddFiles({path("notes")}, kReplace);
+    EXPECT_EQ(entries(), Paths{path("notes/b.flv")});
+    EXPECT_EQ(player->windowTitle(), "b.flv - ZEPO");
 }
 
 TEST_F(AddFilesTest, QuotesArePeeledOncePerPath)
@@ -122,6 +144,117 @@ TEST_F(AddFilesTest, PlaylistsThatListThemselvesOrEachOtherExpandOncePerChain)
     EXPECT_TRUE(messages.texts.empty());
 }
 
+TEST_F(AddFilesTest, PlaylistsThatAllListEachOtherAreReadOncePerOpen)
+{
+    // Nine playlists, each with one video of its own and a line for every other one:
+    // expanding every chain would give 109 601 entries.
+    constexpr int kLists = 9;
+    const auto video = [](int i) { return std::string("v").append(std::to_string(i)).append(".flv"); };
+    const auto list = [](int i) { return std::string("list").append(std::to_string(i)).append(".zepo"); };
+    for (int i = 0; i < kLists; ++i) {
+        Paths lines{flv(video(i))};
+        for (int j = 0; j < kLists; ++j)
+            if (j != i)
+                lines.push_back(path(list(j)));
+        playlistFile(list(i), lines);
+    }
+    player->AddFiles({path("list0.zepo")}, kReplace);
+    EXPECT_EQ(listMovie().queuedPaths(), 0u) << "nothing is added before the window's events have run";
+    const int slices = finishAdding();
+    // Each list is read once; where it is met again, what it gave is added again: list i
+    // gives its video and what every later list gives.
+    ASSERT_EQ(added(), 256u);
+    EXPECT_LT(slices, 10);
+    const Paths listed = entries();
+    for (int i = 0; i < kLists; ++i)
+        EXPECT_EQ(std::count(listed.begin(), listed.end(), path(video(i))), i == 0 ? 1 : 1 << (i - 1));
+    EXPECT_EQ(listed.front(), path("v0.flv"));
+    EXPECT_TRUE(messages.texts.empty());
+}
+
+TEST_F(AddFilesTest, AnOpenStopsAtItsCapAndSaysSo)
+{
+    startWithOldList();
+    const std::string video = flv("same.flv");
+    std::string lines = "[PlayList]\n";
+    for (std::size_t i = 0; i <= AddQueue::kMaxEntriesPerOpen; ++i)
+        lines += video + "\n";
+    const std::string list = write("huge.zepo", lines);
+    player->AddFiles({list, flv("after.flv")}, kAppend);
+    finishAdding();
+    EXPECT_EQ(added(), 1 + AddQueue::kMaxEntriesPerOpen);
+    EXPECT_EQ(messages.texts, Paths{"項目が多すぎるため、途中で追加をやめました ：\n" + list});
+
+    // The next open starts afresh.
+    player->AddFiles({flv("next.flv")}, kAppend);
+    finishAdding();
+    EXPECT_EQ(added(), 2 + AddQueue::kMaxEntriesPerOpen);
+    EXPECT_EQ(messages.texts.size(), 1u);
+}
+
+TEST_F(AddFilesTest, AFileOfGarbageIsLookedAtUpToItsCap)
+{
+    // Lines that name nothing add nothing, but each must be looked up.
+    std::string lines = "[PlayList]\n";
+    for (std::size_t i = 0; i <= AddQueue::kMaxPathsPerOpen; ++i)
+        lines.append("/\x01\x7f").append(std::to_string(i)).append("\n");
+    const std::string list = write("garbage.zepo", lines);
+    player->AddFiles({list}, kAppend);
+    finishAdding();
+    EXPECT_EQ(messages.texts, Paths{"項目が多すぎるため、途中で追加をやめました ：\n" + list});
+}
+
+TEST_F(AddFilesTest, GarbageLinesAreTakenBesideThePlaylistAndNeverScanTheCurrentFolder)
+{
+    const std::string a = flv("lists/a.flv"), b = flv("lists/b.flv");
+    flv("elsewhere/c.flv");
+    // What binary garbage after the header can leave: "." and a relative name.
+    const char garbage[] = "[PlayList]\n\x01\xff\xfe\0junk\n.\nb.flv\n\x89PNG\r\n";
+    const std::string list = write("lists/garbage.zepo", std::string(garbage, sizeof garbage - 1));
+    const QString saved = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(toQt(path("elsewhere"))));
+    player->AddFiles({list}, kReplace);
+    const Paths listed = entries();
+    QDir::setCurrent(saved);
+    // "." is the playlist's folder (the playlist itself is not read again), "b.flv" lies
+    // beside it.
+    EXPECT_EQ(listed, (Paths{a, b, b}));
+}
+
+TEST_F(AddFilesTest, RelativeLinesOfListsSavedFromTheCurrentFolderStillOpen)
+{
+    flv("here/a.flv");
+    flv("here/sub/b.flv");
+    const std::string list = write("saved/list.zepo", "[PlayList]\r\na.flv\r\nsub/b.flv\r\n");
+    const QString saved = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(toQt(path("here"))));
+    player->AddFiles({list}, kReplace);
+    const Paths listed = entries();
+    QDir::setCurrent(saved);
+    EXPECT_EQ(listed, (Paths{"a.flv", "sub/b.flv"}));
+}
+
+TEST_F(AddFilesTest, AFolderIsScannedInSlicesBetweenTheWindowsEvents)
+{
+    // More files than a few slices look at; every third one a video.
+    constexpr int kFiles = 3000;
+    Paths videos;
+    for (int i = 0; i < kFiles; ++i) {
+        const std::string name = "big/" + std::string(4 - std::to_string(i).size(), '0') + std::to_string(i);
+        if (i % 3 == 0)
+            videos.push_back(flv(name + ".flv"));
+        else
+            write(name + ".txt", "text");
+    }
+    player->AddFiles({path("big")}, kReplace);
+    EXPECT_EQ(listMovie().queuedPaths(), 0u) << "the folder is not read while the window waits";
+    clock.advance(AddQueue::kSliceIntervalMs);
+    EXPECT_LE(added(), std::size_t(AddQueue::kSliceSteps));
+    // Every file is a step of its own.
+    EXPECT_GE(1 + finishAdding(), kFiles / AddQueue::kSliceSteps);
+    EXPECT_EQ(entries(), videos);
+}
+
 TEST_F(AddFilesTest, PlaylistLinesCanNameFoldersAndLongPaths)
 {
     const std::string longPath =
@@ -141,6 +274,12 @@ TEST_F(AddFilesTest, FolderLinksBackUpTheTreeAreScannedOnce)
     ASSERT_EQ(::symlink(path("loop").c_str(), path("loop/again").c_str()), 0);
     player->AddFiles({path("loop")}, kReplace);
     EXPECT_EQ(entries(), Paths{path("loop/a.flv")});
+
+    // Two links to one folder: its files are added once, where the first link stands.
+    flv("twins/real/b.flv");
+    ASSERT_EQ(::symlink(path("twins/real").c_str(), path("twins/link").c_str()), 0);
+    player->AddFiles({path("twins")}, kReplace);
+    EXPECT_EQ(entries(), Paths{path("twins/link/b.flv")});
 }
 
 TEST_F(AddFilesTest, HandOverRecordReplacesTheListWithEveryPathWhole)

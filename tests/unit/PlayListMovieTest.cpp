@@ -75,8 +75,8 @@ TEST_F(PlayListMovieTest, QueueTakesOnePathPerFrameAndPlaysTheFirstAtOnce)
     clock.advance(kFrameMs);
     EXPECT_EQ(states(), (States{N, P, P}));
     EXPECT_EQ(played.size(), 1u);
-    EXPECT_EQ(movie.entries()[0].label, "a.flv");
-    EXPECT_EQ(movie.entries()[2].label, "c.flv") << "a path without a slash is its own label";
+    EXPECT_EQ(movie.entries()[0].label(), "a.flv");
+    EXPECT_EQ(movie.entries()[2].label(), "c.flv") << "a path without a slash is its own label";
 }
 
 TEST(PlayListMovieStart, PathsSentBeforeTheFirstFrameWait)
@@ -251,6 +251,52 @@ TEST_F(PlayListMovieTest, TwoClicksOnOneRowWithin500msPlayIt)
     clock.advance(100);
     movie.clickFileRow(0);
     EXPECT_EQ(played.size(), 2u);
+}
+
+TEST_F(PlayListMovieTest, CtrlAndShiftClicksSelectSeveralRowsAndTheLastSelectedIsTheSelectedIndex)
+{
+    using Rows = std::vector<int>;
+    addAll({"/a.flv", "/b.flv", "/c.flv", "/d.flv", "/e.flv"});
+    movie.clickFileRow(1);
+    movie.clickFileRow(3, RowClick::Toggle);
+    EXPECT_EQ(movie.selectedRows(), (Rows{1, 3}));
+    EXPECT_EQ(movie.selectedRow(), 3);
+    EXPECT_EQ(movie.selectedText(), "/d.flv");
+
+    // Taking the selected index out leaves the nearest selected row above it.
+    movie.clickFileRow(3, RowClick::Toggle);
+    EXPECT_EQ(movie.selectedRows(), Rows{1});
+    EXPECT_EQ(movie.selectedRow(), 1);
+    EXPECT_EQ(played.size(), 1u) << "a Ctrl click that takes a row out is no double click";
+    movie.clickFileRow(1, RowClick::Toggle);
+    EXPECT_EQ(movie.selectedRow(), -1);
+    EXPECT_EQ(movie.selectedText(), "");
+    movie.pressButton(PlayListButton::Play); // no selected index: nothing
+    EXPECT_EQ(played.size(), 1u);
+
+    // Shift selects from the last plain or Ctrl click, either way.
+    movie.clickFileRow(3);
+    movie.clickFileRow(1, RowClick::Extend);
+    EXPECT_EQ(movie.selectedRows(), (Rows{1, 2, 3}));
+    movie.clickFileRow(4, RowClick::Extend);
+    EXPECT_EQ(movie.selectedRows(), (Rows{3, 4}));
+    EXPECT_EQ(movie.selectedRow(), 4);
+
+    // Every operation acts on the selected index alone and leaves it selected alone.
+    movie.clickFileRow(0, RowClick::Toggle);
+    movie.moveDownSelectFlv();
+    EXPECT_EQ(paths(), (std::vector<std::string>{"/b.flv", "/a.flv", "/c.flv", "/d.flv", "/e.flv"}));
+    EXPECT_EQ(movie.selectedRows(), Rows{1});
+    movie.clickFileRow(3, RowClick::Toggle);
+    movie.clickFileRow(4, RowClick::Toggle);
+    movie.delSelectFlv();
+    EXPECT_EQ(paths(), (std::vector<std::string>{"/b.flv", "/a.flv", "/c.flv", "/d.flv"}));
+    EXPECT_EQ(movie.selectedRows(), Rows{3});
+    movie.clickFileRow(2, RowClick::Toggle);
+    movie.pressButton(PlayListButton::Play);
+    EXPECT_EQ(played.back(), "/c.flv");
+    movie.clickStateRow(0);
+    EXPECT_EQ(movie.selectedRows(), Rows{0});
 }
 
 TEST_F(PlayListMovieTest, ClickingTheStateColumnTogglesPendingAndDone)

@@ -2,6 +2,7 @@
 #include "playlist/CPlayListDlg.h"
 #include "playlist/FileAccess.h"
 #include "playlist/FolderScan.h"
+#include "playlist/PathRules.h"
 #include "playlist/PlaylistFile.h"
 
 #include <QDir>
@@ -85,6 +86,22 @@ TEST_F(PlaylistFileTest, ReadsLongLinesWhole)
     EXPECT_EQ(lines.back(), "/after.flv");
 }
 
+TEST_F(PlaylistFileTest, AFileWithoutLineEndsIsReadAPieceAtATime)
+{
+    // Four megabytes of garbage in one line: a reader that took it in one call would
+    // hold whoever reads a line until the whole file was read.
+    const std::string file = write("oneline", "[PlayList]\n/a.flv\n" + std::string(4 << 20, 'g'));
+    auto reader = PlaylistReader::open(file);
+    ASSERT_TRUE(reader);
+    std::vector<std::string> lines;
+    int calls = 0;
+    for (; !reader->atEnd(); ++calls)
+        if (auto line = reader->nextLine())
+            lines.push_back(*line);
+    EXPECT_EQ(lines, (Lines{"[PlayList]", "/a.flv"}));
+    EXPECT_GT(calls, 32);
+}
+
 TEST_F(PlaylistFileTest, RecognisesPlaylistsByTheirExactHeader)
 {
     EXPECT_EQ(CPlayListDlg::IsPlaylistFile(write("any.name", "[PlayList] anything\r\n/a.flv\r\n")), 0);
@@ -155,6 +172,21 @@ TEST_F(PlaylistFileTest, FailedSavesReportFailureAndLeaveTheEarlierFileIntact)
     EXPECT_EQ(fileCount(), 1u) << "the temporary file is removed";
 }
 
+// Every entry of a folder, its names read a few at a time.
+std::vector<FolderEntry> readFolder(const std::string& folder)
+{
+    auto reader = FolderReader::open(folder);
+    if (!reader)
+        return {};
+    EXPECT_FALSE(reader->nextEntry()) << "no entry before every name is read";
+    while (!reader->listed())
+        reader->readNames(2);
+    std::vector<FolderEntry> entries;
+    while (auto entry = reader->nextEntry())
+        entries.push_back(std::move(*entry));
+    return entries;
+}
+
 TEST_F(PlaylistFileTest, FolderEntriesComeInNameOrderWithoutRegardToCase)
 {
     for (const char* name : {"b.flv", "A.flv", ".hidden.flv", "_x.flv", "C.txt", "a.flv"})
@@ -162,7 +194,7 @@ TEST_F(PlaylistFileTest, FolderEntriesComeInNameOrderWithoutRegardToCase)
     ASSERT_TRUE(QDir(dir.path()).mkdir("Sub"));
     const std::string folder = fromQt(dir.path());
     std::vector<std::string> names;
-    for (const FolderEntry& entry : listFolder(folder + "/")) {
+    for (const FolderEntry& entry : readFolder(folder + "/")) {
         EXPECT_EQ(entry.path.rfind(folder + "/", 0), 0u) << "one slash between folder and name";
         EXPECT_EQ(entry.isFolder, entry.path == folder + "/Sub");
         names.push_back(entry.path.substr(folder.size() + 1));
@@ -170,7 +202,25 @@ TEST_F(PlaylistFileTest, FolderEntriesComeInNameOrderWithoutRegardToCase)
     // Upper-case comparison puts "_" after the letters; names equal but for case go
     // in byte order.
     EXPECT_EQ(names, (std::vector<std::string>{".hidden.flv", "A.flv", "a.flv", "b.flv", "C.txt", "Sub", "_x.flv"}));
-    EXPECT_TRUE(listFolder(path("missing")).empty());
+    EXPECT_FALSE(FolderReader::open(path("missing")));
+}
+
+TEST(PlaylistLines, RelativeLinesAreTakenBesideThePlaylistFile)
+{
+    EXPECT_EQ(resolveBesideFile("/m/list.zepo", "a.flv"), "/m/a.flv");
+    EXPECT_EQ(resolveBesideFile("/m/list.zepo", "sub/../a.flv"), "/m/sub/../a.flv");
+    EXPECT_EQ(resolveBesideFile("/m/list.zepo", "/abs/a.flv"), "/abs/a.flv");
+    EXPECT_EQ(resolveBesideFile("/m/list.zepo", "./a.flv"), "/m/a.flv");
+    EXPECT_EQ(resolveBesideFile("/m/list.zepo", "."), "/m");
+    EXPECT_EQ(resolveBesideFile("/m/list.zepo", ".//"), "/m");
+    EXPECT_EQ(resolveBesideFile("/m/list.zepo", ".."), "/m/..");
+    EXPECT_EQ(resolveBesideFile("/list.zepo", "."), "/");
+    EXPECT_EQ(resolveBesideFile("/list.zepo", "a.flv"), "/a.flv");
+    // A playlist given relative to the current folder keeps its lines relative to it.
+    EXPECT_EQ(resolveBesideFile("list.zepo", "a.flv"), "a.flv");
+    EXPECT_EQ(resolveBesideFile("list.zepo", "."), ".");
+    EXPECT_EQ(resolveBesideFile("lists/list.zepo", "./a.flv"), "lists/a.flv");
+    EXPECT_EQ(resolveBesideFile("/m/list.zepo", ""), "");
 }
 
 } // namespace
