@@ -2,6 +2,7 @@
 
 #include "bridge/ActionScript.h"
 #include "movies/KnobMath.h"
+#include "movies/PictureImage.h"
 #include "movies/TimeText.h"
 #include "movies/VideoLayout.h"
 #include "movies/ZepoLogo.h"
@@ -371,7 +372,7 @@ void PlayerMovie::layout()
     }
     if (stream_) {
         const double ratio = host() && host()->widget() ? host()->widget()->devicePixelRatioF() : 1.0;
-        stream_->setVideoSize(QSize(qRound(video.width() * ratio), qRound(video.height() * ratio)));
+        stream_->setVideoSize({qRound(video.width() * ratio), qRound(video.height() * ratio)});
     }
     placePanel();
 }
@@ -390,9 +391,9 @@ void PlayerMovie::onEnterFrame()
     repaintPanelIfChanged();
 }
 
-void PlayerMovie::showFrame(const QImage& frame)
+void PlayerMovie::showFrame(const stream::Picture& frame)
 {
-    frame_ = frame;
+    frame_ = pictureImage(frame);
     if (movieVisible_)
         repaint(videoArea_);
 }

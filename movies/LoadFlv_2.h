@@ -76,7 +76,7 @@ private:
     // A stream has started (file_flag) / and is not stopped.
     bool started() const;
     bool playing() const;
-    void showFrame(const QImage& frame) override;
+    void showFrame(const stream::Picture& frame) override;
 
     // --- The control panel (PlayerMoviePanel.cpp)
     void buttonState();

@@ -92,7 +92,7 @@ void PlaybackSession::setVideo(bool attached)
     state_.notify();
 }
 
-void PlaybackSession::setVideoSize(QSize size)
+void PlaybackSession::setVideoSize(PictureSize size)
 {
     {
         std::lock_guard lock(state_.mutex);

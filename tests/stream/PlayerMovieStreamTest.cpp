@@ -64,7 +64,7 @@ protected:
     }
 
     QtTimerService timers;
-    MovieEnvironment environment{timers, [] { return stream::createFlvNetStream(); }};
+    MovieEnvironment environment{timers, flvStreams(timers)};
     CShockwaveFlash control;
     PlayerMovie* movie = nullptr;
     std::vector<std::string> commands;

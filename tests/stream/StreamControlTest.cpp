@@ -232,8 +232,8 @@ TEST(StreamPicture, FollowsTheDisplaySize)
     r.stream->pause();
     r.stream->seek(1.0);
     ASSERT_TRUE(waitForFrameNumber(r, 10));
-    r.stream->setVideoSize(QSize(333, 201));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return r.frames.back().size() == QSize(333, 201); }, 2000));
+    r.stream->setVideoSize({333, 201});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return r.frames.back().size() == stream::PictureSize{333, 201}; }, 2000));
     EXPECT_EQ(StreamRecorder::frameNumber(r.frames.back()), 10);
 }
 

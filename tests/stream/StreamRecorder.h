@@ -1,13 +1,13 @@
 #pragma once
 
-#include "stream/FlvNetStreamFactory.h"
+#include "movies/FlvStreams.h"
 #include "stream/IndexBuilder.h"
 #include "stream/NetStream.h"
+#include "tests/support/Pictures.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QImage>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
@@ -72,7 +72,7 @@ inline double lastTimestamp(const std::string& path)
 class StreamRecorder : public stream::VideoSink {
 public:
     explicit StreamRecorder(bool withPicture = true, bool withSound = true)
-        : stream(stream::createFlvNetStream())
+        : stream(flvStreams(uiThread)())
     {
         stream->onStatus([this](const std::string& code) {
             statuses.push_back(code);
@@ -87,7 +87,7 @@ public:
         clock.start();
     }
 
-    void showFrame(const QImage& frame) override
+    void showFrame(const stream::Picture& frame) override
     {
         frames.push_back(frame);
         frameTimes.push_back(stream->time());
@@ -109,19 +109,20 @@ public:
     static void settle(int milliseconds) { QTest::qWait(milliseconds); }
 
     // The frame number a fixture picture shows: its luma is 16 + 6 * frame number.
-    static int frameNumber(const QImage& image)
+    static int frameNumber(const stream::Picture& picture)
     {
-        const QRgb c = image.pixel(image.width() / 2, image.height() / 2);
+        const QRgb c = pixelAt(picture, picture.size().width / 2, picture.size().height / 2);
         const double luma = 0.299 * qRed(c) + 0.587 * qGreen(c) + 0.114 * qBlue(c);
         return int(std::lround(luma * 219.0 / 255.0 / 6.0));
     }
 
+    QtTimerService uiThread;  // carries the stream's news over; outlives the stream
     std::unique_ptr<stream::NetStream> stream;
     std::vector<std::string> statuses;
     std::vector<qint64> statusTimes;
     std::vector<double> timeAtStatus;
     std::vector<stream::AmfValue> metadata;
-    std::vector<QImage> frames;
+    std::vector<stream::Picture> frames;
     std::vector<double> frameTimes;
     QElapsedTimer clock;
 };

@@ -29,7 +29,7 @@ public:
     int volume = 100;
     bool audioAttached = true;
     stream::VideoSink* videoSink = nullptr;
-    QSize videoSize;
+    stream::PictureSize videoSize;
     double bufferTime = 0;
 
     // --- NetStream
@@ -44,7 +44,7 @@ public:
     void setVolume(int v) override { volume = v; }
     void attachAudio(bool attached) override { audioAttached = attached; }
     void attachVideo(stream::VideoSink* sink) override { videoSink = sink; }
-    void setVideoSize(QSize size) override { videoSize = size; }
+    void setVideoSize(stream::PictureSize size) override { videoSize = size; }
 
 private:
     double time_ = 0;
