@@ -6,6 +6,8 @@
 #include "movies/TimeText.h"
 #include "movies/VideoLayout.h"
 #include "movies/ZepoLogo.h"
+#include "platform/Log.h"
+#include "platform/PathText.h"
 
 #include <QPainter>
 #include <QWidget>
@@ -39,6 +41,7 @@ PlayerMovie::~PlayerMovie()
 {
     if (stream_) {
         stream_->onStatus(nullptr);
+        stream_->onError(nullptr);
         stream_->attachVideo(nullptr);
     }
 }
@@ -75,8 +78,10 @@ void PlayerMovie::onLoad()
         repaint();
         sendCommand("ok", text("c_height"));
     }
-    if (stream_)
+    if (stream_) {
         stream_->onStatus([this](const std::string& code) { onStreamStatus(code); });
+        stream_->onError([this](const stream::StreamError& error) { onStreamError(error); });
+    }
     playFrames();
 }
 
@@ -131,6 +136,7 @@ void PlayerMovie::loadNewFlv()
 {
     initEnd();
     initStart();
+    toldErrors_.clear();
     frame_ = QImage();
     repaint(videoArea_);
     if (!stream_)
@@ -187,6 +193,15 @@ void PlayerMovie::onStreamStatus(const std::string& code)
         endStop();
         showSeekBar();
     }
+}
+
+// A failure has no place on the stage: the file stays in the loading state, or plays
+// without the track. It is told on stderr, once per file opened.
+void PlayerMovie::onStreamError(const stream::StreamError& error)
+{
+    const std::string text = error.describe();
+    if (toldErrors_.insert(text).second)
+        qCWarning(lcMovies).noquote() << toQt(error.file) + QStringLiteral(": ") + QString::fromStdString(text);
 }
 
 // --- Transport

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <memory>
 #include <optional>
+#include <set>
 
 namespace zepo {
 
@@ -61,6 +62,7 @@ private:
     void initStart();
     void loadRetryTick();
     void onStreamStatus(const std::string& code);
+    void onStreamError(const stream::StreamError& error);
     void play();
     void stop();
     void pause();
@@ -106,6 +108,8 @@ private:
     std::unique_ptr<stream::NetStream> stream_;
     IntervalTimer loadRetry_;
     IntervalTimer endWatch_;
+    // What was told of the current file's failures: its load retries fail alike.
+    std::set<std::string> toldErrors_;
 
     ControlPanel panel_;
     RatioPanel ratio_;

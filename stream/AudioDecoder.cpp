@@ -1,5 +1,7 @@
 #include "stream/AudioDecoder.h"
 
+#include "stream/StreamLog.h"
+
 extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
@@ -24,28 +26,30 @@ void AudioDecoder::restart()
     resampler_.reset();  // its delay line holds sound from before the seek
 }
 
-bool AudioDecoder::prepareResampler(const AVFrame& frame)
+int AudioDecoder::prepareResampler(const AVFrame& frame)
 {
     if (resampler_ && frame.sample_rate == resamplerRate_ && frame.format == resamplerFormat_
         && av_channel_layout_compare(&frame.ch_layout, &resamplerLayout_) == 0)
-        return true;
+        return 0;
     AVChannelLayout outLayout{};
     av_channel_layout_default(&outLayout, output_->channels());
     SwrContext* swr = nullptr;
-    const int rc = swr_alloc_set_opts2(&swr, &outLayout, AV_SAMPLE_FMT_FLT, output_->rate(),
-                                       const_cast<AVChannelLayout*>(&frame.ch_layout), static_cast<AVSampleFormat>(frame.format),
-                                       frame.sample_rate, 0, nullptr);
+    int rc = swr_alloc_set_opts2(&swr, &outLayout, AV_SAMPLE_FMT_FLT, output_->rate(),
+                                 const_cast<AVChannelLayout*>(&frame.ch_layout), static_cast<AVSampleFormat>(frame.format),
+                                 frame.sample_rate, 0, nullptr);
     av_channel_layout_uninit(&outLayout);
     resampler_.reset(swr);
-    if (rc < 0 || !swr || swr_init(swr) < 0) {
+    if (rc >= 0)
+        rc = swr ? swr_init(swr) : AVERROR(ENOMEM);
+    if (rc < 0) {
         resampler_.reset();
-        return false;
+        return rc;
     }
     resamplerRate_ = frame.sample_rate;
     resamplerFormat_ = frame.format;
     av_channel_layout_uninit(&resamplerLayout_);
     av_channel_layout_copy(&resamplerLayout_, &frame.ch_layout);
-    return true;
+    return 0;
 }
 
 bool AudioDecoder::decoded(FramePtr& decodedFrame)
@@ -54,15 +58,21 @@ bool AudioDecoder::decoded(FramePtr& decodedFrame)
     if (frame.sample_rate <= 0 || frame.nb_samples <= 0 || frame.ch_layout.nb_channels <= 0)
         return true;
     if (!output_) {
+        std::string whyNot;
         output_ = AudioOutput::open(frame.sample_rate, frame.ch_layout.nb_channels,
-                                    {s_.sound, s_.clock, s_.volume, s_.serial});
+                                    {s_.sound, s_.clock, s_.volume, s_.serial}, whyNot);
         if (!output_) {
-            giveUp();
+            // Nothing the movie could show; the file plays on without sound.
+            logMessage(LogLevel::Warning, s_.path, "no sound: no audio device: " + whyNot);
+            abandon();
             return true;
         }
+        if (logEnabled(LogLevel::Debug))
+            logMessage(LogLevel::Debug, s_.path, "sound at " + std::to_string(output_->rate()) + " Hz, "
+                                                     + std::to_string(output_->channels()) + " channels");
     }
-    if (!prepareResampler(frame)) {
-        giveUp();
+    if (const int rc = prepareResampler(frame); rc < 0) {
+        fail({FlvErrorKind::Unsupported, "no conversion to the device's format: " + ffmpegErrorText(rc)});
         return true;
     }
     double pts = frame.best_effort_timestamp != AV_NOPTS_VALUE ? double(frame.best_effort_timestamp) / 1000.0

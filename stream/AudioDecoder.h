@@ -14,13 +14,15 @@ namespace zepo::stream {
 class AudioDecoder final : public DecoderLoop {
 public:
     explicit AudioDecoder(SessionState& state)
-        : DecoderLoop(state, {state.audioPackets, state.audioIdle, state.audioUsable, state.audioEndSerial}) {}
+        : DecoderLoop(state, {StreamError::Part::Sound, state.audioPackets, state.audioIdle, state.audioUsable,
+                              state.audioEndSerial}) {}
     ~AudioDecoder() override;
 
 private:
     void restart() override;
     bool decoded(FramePtr& frame) override;
-    bool prepareResampler(const AVFrame& frame);
+    // 0, or FFmpeg's error code when the sound cannot be converted to the device's format.
+    int prepareResampler(const AVFrame& frame);
 
     std::unique_ptr<AudioOutput> output_;
     ResamplerPtr resampler_;

@@ -20,7 +20,7 @@ void DecoderLoop::run()
                 break;
             if (packet->info.kind == FlvPayload::Kind::SequenceHeader) {
                 if (!codec_.configure(packet->info, packet->payload))
-                    giveUp();
+                    fail(codec_.failure());
             } else if (packet->info.kind == FlvPayload::Kind::Frame && packet->serial == s_.serial.load()) {
                 decode(*packet);
             }
@@ -29,7 +29,15 @@ void DecoderLoop::run()
     }
 }
 
-void DecoderLoop::giveUp()
+void DecoderLoop::fail(StreamError error)
+{
+    error.part = track_.part;
+    error.file = s_.path;
+    s_.events.error(std::move(error));
+    abandon();
+}
+
+void DecoderLoop::abandon()
 {
     track_.usable = false;
     s_.notify();
@@ -60,7 +68,7 @@ void DecoderLoop::decode(const MediaPacket& packet)
     case TrackCodec::Readiness::AwaitsConfiguration:
         return;  // nothing to decode with until the sequence header
     case TrackCodec::Readiness::Failed:
-        giveUp();
+        fail(codec_.failure());
         return;
     case TrackCodec::Readiness::Ready:
         break;

@@ -13,6 +13,7 @@ class DecoderLoop {
 public:
     // The session's fields that belong to one track.
     struct Track {
+        StreamError::Part part;
         PacketQueue& packets;
         std::atomic<bool>& idle;       // waiting for packets
         std::atomic<bool>& usable;     // false once the track is given up
@@ -22,7 +23,7 @@ public:
     void run();
 
 protected:
-    DecoderLoop(SessionState& state, Track track) : s_(state), track_(track) {}
+    DecoderLoop(SessionState& state, Track track) : s_(state), track_(track), codec_(&state.path) {}
     virtual ~DecoderLoop() = default;
 
     // A seek: the track's own state from before it goes.
@@ -35,8 +36,11 @@ protected:
     // The end of the file, after the decoder's last frame.
     virtual void drained() {}
 
-    // The track cannot be decoded or played: it stops, and the session goes on without it.
-    void giveUp();
+    // The track cannot be decoded or played: its owner hears why, and the session goes on
+    // without it.
+    void fail(StreamError error);
+    // The track stops without an error to tell (the reason is logged where it arose).
+    void abandon();
 
     SessionState& s_;
     int serial_ = 0;      // the generation being decoded

@@ -20,6 +20,10 @@ public:
     {
         post([g = generation_, code](FlvNetStream& s) { s.deliverStatus(g, code); });
     }
+    void error(StreamError error) override
+    {
+        post([g = generation_, e = std::move(error)](FlvNetStream& s) { s.deliverError(g, e); });
+    }
     void metaData(AmfValue metadata) override
     {
         post([g = generation_, m = std::move(metadata)](FlvNetStream& s) { s.deliverMetaData(g, m); });
@@ -171,6 +175,12 @@ void FlvNetStream::deliverStatus(int generation, const char* code)
 {
     if (generation == generation_)
         emitStatus(code);
+}
+
+void FlvNetStream::deliverError(int generation, const StreamError& error)
+{
+    if (generation == generation_)
+        emitError(error);
 }
 
 void FlvNetStream::deliverMetaData(int generation, const AmfValue& metadata)

@@ -34,6 +34,7 @@ public:
 private:
     friend class OwnerEvents;
     void deliverStatus(int generation, const char* code);
+    void deliverError(int generation, const StreamError& error);
     void deliverMetaData(int generation, const AmfValue& metadata);
     void deliverFrame(int generation, const Picture& frame);
     void setPaused(bool paused);

@@ -2,6 +2,7 @@
 
 #include "stream/AmfValue.h"
 #include "stream/Picture.h"
+#include "stream/StreamError.h"
 
 #include <functional>
 #include <memory>
@@ -33,6 +34,9 @@ class NetStream {
 public:
     using StatusHandler = std::function<void(const std::string& code)>;
     using MetaDataHandler = std::function<void(const AmfValue& metadata)>;
+    // Why the file cannot be played ("NetStream.Play.StreamNotFound" follows), or why
+    // the stream goes on without one of its tracks.
+    using ErrorHandler = std::function<void(const StreamError& error)>;
 
     virtual ~NetStream() = default;
 
@@ -63,6 +67,7 @@ public:
 
     void onStatus(StatusHandler handler) { statusHandler_ = std::move(handler); }
     void onMetaData(MetaDataHandler handler) { metaDataHandler_ = std::move(handler); }
+    void onError(ErrorHandler handler) { errorHandler_ = std::move(handler); }
 
 protected:
     void emitStatus(const std::string& code)
@@ -75,10 +80,16 @@ protected:
         if (metaDataHandler_)
             metaDataHandler_(metadata);
     }
+    void emitError(const StreamError& error)
+    {
+        if (errorHandler_)
+            errorHandler_(error);
+    }
 
 private:
     StatusHandler statusHandler_;
     MetaDataHandler metaDataHandler_;
+    ErrorHandler errorHandler_;
 };
 
 using StreamFactory = std::function<std::unique_ptr<NetStream>()>;

@@ -37,6 +37,8 @@ public:
     void setVideoSize(PictureSize size);
 
 private:
+    template <typename Work>
+    std::thread start(Work work);
     void buildIndex();
 
     SessionState state_;

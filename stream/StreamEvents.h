@@ -2,6 +2,7 @@
 
 #include "stream/AmfValue.h"
 #include "stream/Picture.h"
+#include "stream/StreamError.h"
 
 #include <string>
 
@@ -13,6 +14,8 @@ class StreamEvents {
 public:
     virtual ~StreamEvents() = default;
     virtual void status(const char* code) = 0;
+    // Comes before the status it explains, if any.
+    virtual void error(StreamError error) = 0;
     virtual void metaData(AmfValue metadata) = 0;
     virtual void frame(Picture picture) = 0;
 };

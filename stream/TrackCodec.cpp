@@ -1,5 +1,7 @@
 #include "stream/TrackCodec.h"
 
+#include "stream/StreamLog.h"
+
 namespace zepo::stream {
 
 bool TrackCodec::configure(const FlvPayload& info, std::span<const std::uint8_t> payload)
@@ -37,7 +39,11 @@ bool TrackCodec::fits(const DecoderParams& params) const
 bool TrackCodec::open(DecoderParams params)
 {
     params_ = std::move(params);
-    codec_ = openDecoder(params_);
+    OpenedDecoder opened = openDecoder(params_, logFile_);
+    codec_ = std::move(opened.codec);
+    failure_ = std::move(opened.failure);
+    if (codec_ && logEnabled(LogLevel::Debug))
+        debug(std::string("decoding with ") + codec_->codec->name);
     return codec_ != nullptr;
 }
 
@@ -47,7 +53,11 @@ bool TrackCodec::send(const MediaPacket& packet, AVDiscard skip)
     if (!codec_ || !pkt)
         return false;
     codec_->skip_frame = skip;
-    return avcodec_send_packet(codec_.get(), pkt.get()) >= 0;
+    const int rc = avcodec_send_packet(codec_.get(), pkt.get());
+    if (rc < 0 && logEnabled(LogLevel::Debug))
+        debug(std::string(codec_->codec->name) + " decoder refused the frame at " + std::to_string(pkt->pts)
+              + " ms: " + ffmpegErrorText(rc));
+    return rc >= 0;
 }
 
 bool TrackCodec::sendEnd()
@@ -58,6 +68,11 @@ bool TrackCodec::sendEnd()
 bool TrackCodec::receive(AVFrame& frame)
 {
     return codec_ && avcodec_receive_frame(codec_.get(), &frame) >= 0;
+}
+
+void TrackCodec::debug(const std::string& message) const
+{
+    logMessage(LogLevel::Debug, logFile_ ? *logFile_ : std::string(), message);
 }
 
 void TrackCodec::flush()

@@ -12,8 +12,11 @@ namespace zepo::stream {
 // threads and the benchmarks feed their tags through this one.
 class TrackCodec {
 public:
+    // The decoder's messages are about `logFile`, when given; it must outlive this.
+    explicit TrackCodec(const std::string* logFile = nullptr) : logFile_(logFile) {}
+
     // A sequence header: opens the decoder it configures, unless that one is open already.
-    // False when it cannot be opened.
+    // False when it cannot be opened (failure() says why).
     bool configure(const FlvPayload& info, std::span<const std::uint8_t> payload);
 
     enum class Readiness {
@@ -35,12 +38,18 @@ public:
     // Forgets everything sent (a seek); the decoder stays open.
     void flush();
 
+    // Why the last decoder could not be opened: its kind and detail.
+    const StreamError& failure() const { return failure_; }
+
 private:
     bool fits(const DecoderParams& params) const;
     bool open(DecoderParams params);
+    void debug(const std::string& message) const;
 
+    const std::string* const logFile_;
     CodecContextPtr codec_;
     DecoderParams params_;  // what codec_ was opened with
+    StreamError failure_;
 };
 
 } // namespace zepo::stream

@@ -12,7 +12,8 @@ namespace zepo::stream {
 class VideoDecoder final : public DecoderLoop {
 public:
     explicit VideoDecoder(SessionState& state)
-        : DecoderLoop(state, {state.videoPackets, state.videoIdle, state.videoUsable, state.videoEndSerial}) {}
+        : DecoderLoop(state, {StreamError::Part::Video, state.videoPackets, state.videoIdle, state.videoUsable,
+                              state.videoEndSerial}) {}
 
 private:
     void restart() override;

@@ -59,6 +59,34 @@ private:
     QTemporaryDir dir_;
 };
 
+// A copy of a fixture whose AAC sequence header names a reserved sampling rate: a sound
+// configuration its decoder refuses. The copy lies in `dir`.
+inline std::string withBrokenSoundConfiguration(const std::string& name, const QTemporaryDir& dir)
+{
+    QFile in(QString::fromStdString(fixture(name)));
+    if (!in.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = in.readAll();
+    const auto at = [&](qsizetype i) { return std::uint8_t(bytes[i]); };
+    constexpr qsizetype kFirstTag = 13, kTagHeader = 11, kPreviousSize = 4;
+    constexpr std::uint8_t kAudio = 8, kAac = 10, kSequenceHeader = 0;
+    for (qsizetype tag = kFirstTag; tag + kTagHeader + 4 <= bytes.size();) {
+        const qsizetype size = (qsizetype(at(tag + 1)) << 16) | (qsizetype(at(tag + 2)) << 8) | at(tag + 3);
+        const qsizetype payload = tag + kTagHeader;
+        if (at(tag) == kAudio && at(payload) >> 4 == kAac && at(payload + 1) == kSequenceHeader) {
+            bytes[payload + 2] = char(0x16);  // AAC LC at sampling rate index 13 (reserved),
+            bytes[payload + 3] = char(0x90);  // two channels
+            break;
+        }
+        tag = payload + size + kPreviousSize;
+    }
+    const QString path = dir.filePath(QStringLiteral("broken_sound.flv"));
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
+        return {};
+    return path.toStdString();
+}
+
 // The file's last audio or video timestamp in seconds, from a scan of its tags.
 inline double lastTimestamp(const std::string& path)
 {
@@ -82,6 +110,7 @@ public:
         stream->onMetaData([this](const stream::AmfValue& m) {
             metadata.push_back(m);
         });
+        stream->onError([this](const stream::StreamError& e) { errors.push_back(e); });
         stream->attachAudio(withSound);
         stream->attachVideo(withPicture ? this : nullptr);
         clock.start();
@@ -122,6 +151,7 @@ public:
     std::vector<qint64> statusTimes;
     std::vector<double> timeAtStatus;
     std::vector<stream::AmfValue> metadata;
+    std::vector<stream::StreamError> errors;
     std::vector<stream::Picture> frames;
     std::vector<double> frameTimes;
     QElapsedTimer clock;

@@ -15,6 +15,7 @@ public:
     void setTime(double seconds) { time_ = seconds; }
     void status(const std::string& code) { emitStatus(code); }
     void metaData(const stream::AmfValue& metadata) { emitMetaData(metadata); }
+    void error(const stream::StreamError& error) { emitError(error); }
     // Seeks move the time to the target, clamped to [0, end] when an end is set.
     void setEnd(double seconds) { end_ = seconds; }
     // With an end set: a seek beyond it leaves the time where it was, instead of landing
