@@ -1,4 +1,5 @@
 #include "app/CPlayerApp.h"
+#include "movies/FlvStreams.h"
 #include "movies/MovieEnvironment.h"
 #include "platform/DesktopWindows.h"
 #include "platform/DisplayModes.h"
@@ -8,7 +9,6 @@
 #include "platform/QtTranslations.h"
 #include "platform/QtTimerService.h"
 #include "platform/X11Platform.h"
-#include "stream/FlvNetStreamFactory.h"
 #include "player/CPlayerDlg.h"
 
 #include <QApplication>
@@ -46,7 +46,7 @@ int main(int argc, char** argv)
 
     zepo::QtTimerService timers;
     zepo::QtMessageBox messages;
-    zepo::MovieEnvironment movies{timers, zepo::stream::createFlvNetStream};
+    zepo::MovieEnvironment movies{timers, zepo::flvStreams(timers)};
     zepo::X11Platform x11 = zepo::openX11Platform();
     NoDisplayModes noModes;
     NoDesktop noDesktop;

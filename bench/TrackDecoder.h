@@ -1,8 +1,8 @@
 #pragma once
 
-#include "stream/DecoderSetup.h"
 #include "stream/FlvCodecs.h"
 #include "stream/MediaPacket.h"
+#include "stream/TrackCodec.h"
 
 #include <functional>
 #include <vector>
@@ -19,30 +19,23 @@ public:
     void feed(const stream::FlvPayload& info, const std::vector<std::uint8_t>& payload, std::uint32_t timestampMs)
     {
         if (info.kind == stream::FlvPayload::Kind::SequenceHeader) {
-            stream::DecoderParams params = stream::paramsFor(info);
-            params.extradata.assign(payload.begin() + std::ptrdiff_t(info.offset), payload.end());
-            codec_ = stream::openDecoder(params);
+            codec_.configure(info, payload);
             return;
         }
-        if (info.kind != stream::FlvPayload::Kind::Frame)
-            return;
-        if (!codec_ && !stream::needsSequenceHeader(info.codec))
-            codec_ = stream::openDecoder(stream::paramsFor(info));
-        if (!codec_)
+        if (info.kind != stream::FlvPayload::Kind::Frame || codec_.prepare(info) != stream::TrackCodec::Readiness::Ready)
             return;
         stream::MediaPacket packet;
         packet.info = info;
         packet.payload = payload;
         packet.dtsMs = timestampMs;
-        auto pkt = stream::toAvPacket(packet);
-        if (pkt && avcodec_send_packet(codec_.get(), pkt.get()) >= 0)
+        if (codec_.send(packet))
             drain();
     }
 
     // What the decoder still holds at the end of the file.
     void finish()
     {
-        if (codec_ && avcodec_send_packet(codec_.get(), nullptr) >= 0)
+        if (codec_.sendEnd())
             drain();
     }
 
@@ -50,7 +43,7 @@ private:
     void drain()
     {
         stream::FramePtr frame(av_frame_alloc());
-        while (avcodec_receive_frame(codec_.get(), frame.get()) >= 0) {
+        while (codec_.receive(*frame)) {
             ++frames;
             if (onFrame)
                 onFrame(*frame);
@@ -58,7 +51,7 @@ private:
         }
     }
 
-    stream::CodecContextPtr codec_;
+    stream::TrackCodec codec_;
 };
 
 } // namespace zepo::bench

@@ -19,7 +19,8 @@
 // frame's box gives its timestamp.
 #include "bench/BenchSupport.h"
 #include "bench/TrackDecoder.h"
-#include "stream/FlvNetStreamFactory.h"
+#include "movies/FlvStreams.h"
+#include "movies/PictureImage.h"
 #include "stream/FlvReader.h"
 
 #include <QGuiApplication>
@@ -231,10 +232,10 @@ struct Painted {
 // Paints each picture the stream hands over 1:1, centred, as the player's movie does.
 class PictureWindow : public QRasterWindow, public stream::VideoSink {
 public:
-    void showFrame(const QImage& frame) override
+    void showFrame(const stream::Picture& frame) override
     {
-        image_ = frame;
-        counter_ = counterOf(frame);
+        image_ = pictureImage(frame);
+        counter_ = counterOf(image_);
         fresh_ = true;
         update();
     }
@@ -361,9 +362,10 @@ int play(QGuiApplication& app, const char* file, double seconds, QSize size)
     const Timeline timeline = readTimeline(file);
     PictureWindow window;
     showWindow(app, window, size);
-    auto s = stream::createFlvNetStream();
+    QtTimerService uiThread;
+    auto s = flvStreams(uiThread)();
     s->attachVideo(&window);
-    s->setVideoSize(size);
+    s->setVideoSize({size.width(), size.height()});
     s->onStatus([&](const std::string& code) {
         if (code == stream::kPlayStop || code == stream::kStreamNotFound)
             app.quit();
@@ -402,9 +404,10 @@ int seeks(QGuiApplication& app, const char* file, QSize size, const std::vector<
 {
     PictureWindow window;
     showWindow(app, window, size);
-    auto s = stream::createFlvNetStream();
+    QtTimerService uiThread;
+    auto s = flvStreams(uiThread)();
     s->attachVideo(&window);
-    s->setVideoSize(size);
+    s->setVideoSize({size.width(), size.height()});
     bool ready = false;
     s->onStatus([&](const std::string& code) {
         if (code == stream::kBufferFull)

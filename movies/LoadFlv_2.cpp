@@ -2,6 +2,7 @@
 
 #include "bridge/ActionScript.h"
 #include "movies/KnobMath.h"
+#include "movies/PictureImage.h"
 #include "movies/TimeText.h"
 #include "movies/VideoLayout.h"
 #include "movies/ZepoLogo.h"
@@ -49,6 +50,7 @@ PlayerMovie::~PlayerMovie()
 {
     if (stream_) {
         stream_->onStatus(nullptr);
+        stream_->onError(nullptr);
         stream_->attachVideo(nullptr);
     }
 }
@@ -85,8 +87,10 @@ void PlayerMovie::onLoad()
         repaint();
         sendCommand("ok", text("c_height"));
     }
-    if (stream_)
+    if (stream_) {
         stream_->onStatus([this](const std::string& code) { onStreamStatus(code); });
+        stream_->onError([this](const stream::StreamError& error) { onStreamError(error); });
+    }
     playFrames();
 }
 
@@ -141,6 +145,7 @@ void PlayerMovie::loadNewFlv()
 {
     initEnd();
     initStart();
+    toldErrors_.clear();
     frame_ = QImage();
     repaint(videoArea_);
     if (!stream_)
@@ -218,6 +223,15 @@ void PlayerMovie::onStreamStatus(const std::string& code)
         endStop();
         showSeekBar();
     }
+}
+
+// A failure has no place on the stage: the file stays in the loading state, or plays
+// without the track. It is told on stderr, once per file opened.
+void PlayerMovie::onStreamError(const stream::StreamError& error)
+{
+    const std::string text = error.describe();
+    if (toldErrors_.insert(text).second)
+        qCWarning(lcMovies).noquote() << toQt(error.file) + QStringLiteral(": ") + QString::fromStdString(text);
 }
 
 // --- Transport
@@ -403,7 +417,7 @@ void PlayerMovie::layout()
     }
     if (stream_) {
         const double ratio = host() && host()->widget() ? host()->widget()->devicePixelRatioF() : 1.0;
-        stream_->setVideoSize(QSize(qRound(video.width() * ratio), qRound(video.height() * ratio)));
+        stream_->setVideoSize({qRound(video.width() * ratio), qRound(video.height() * ratio)});
     }
     placePanel();
 }
@@ -422,9 +436,9 @@ void PlayerMovie::onEnterFrame()
     repaintPanelIfChanged();
 }
 
-void PlayerMovie::showFrame(const QImage& frame)
+void PlayerMovie::showFrame(const stream::Picture& frame)
 {
-    frame_ = frame;
+    frame_ = pictureImage(frame);
     if (movieVisible_)
         repaint(videoArea_);
 }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <set>
 
 namespace zepo {
 
@@ -63,6 +64,7 @@ private:
     void loadRetryTick();
     void giveUpLoading();
     void onStreamStatus(const std::string& code);
+    void onStreamError(const stream::StreamError& error);
     void play();
     void stop();
     void pause();
@@ -78,7 +80,7 @@ private:
     // A stream has started (file_flag) / and is not stopped.
     bool started() const;
     bool playing() const;
-    void showFrame(const QImage& frame) override;
+    void showFrame(const stream::Picture& frame) override;
 
     // --- The control panel (PlayerMoviePanel.cpp)
     void buttonState();
@@ -111,6 +113,8 @@ private:
     // it a while after. Movie state, UI thread only.
     std::int64_t loadStartedMs_ = 0;
     IntervalTimer endWatch_;
+    // What was told of the current file's failures: its load retries fail alike.
+    std::set<std::string> toldErrors_;
 
     ControlPanel panel_;
     RatioPanel ratio_;

@@ -23,6 +23,11 @@ TimerService::TimerId QtTimerService::startTimer(int intervalMs, Tick tick)
     return id;
 }
 
+void QtTimerService::post(std::function<void()> call)
+{
+    QMetaObject::invokeMethod(&uiContext_, std::move(call), Qt::QueuedConnection);
+}
+
 void QtTimerService::stopTimer(TimerId id)
 {
     auto it = timers_.find(id);

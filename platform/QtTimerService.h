@@ -3,6 +3,7 @@
 #include "platform/TimerService.h"
 
 #include <QElapsedTimer>
+#include <QObject>
 #include <map>
 #include <memory>
 
@@ -10,7 +11,8 @@ class QTimer;
 
 namespace zepo {
 
-// The program's timer service: one precise QTimer per started timer.
+// The program's timer service: one precise QTimer per started timer. It also carries
+// calls from other threads (a stream's) over to the UI thread.
 class QtTimerService : public TimerService {
 public:
     QtTimerService();
@@ -20,7 +22,12 @@ public:
     void stopTimer(TimerId id) override;
     std::int64_t nowMs() const override { return elapsed_.elapsed(); }
 
+    // Runs `call` on the UI thread at the event loop's next turn. Callable from any
+    // thread; calls still waiting when the service goes are dropped.
+    void post(std::function<void()> call);
+
 private:
+    QObject uiContext_;  // lives on the UI thread and receives the posted calls
     std::map<TimerId, std::unique_ptr<QTimer>> timers_;
     QElapsedTimer elapsed_;
     TimerId nextId_ = 1;

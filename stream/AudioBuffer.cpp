@@ -15,31 +15,17 @@ void AudioBuffer::configure(int rate, int channels)
 std::size_t AudioBuffer::bufferedFrames() const
 {
     std::size_t n = 0;
-    for (const auto& c : chunks_)
+    for (const auto& c : items_)
         n += c.samples.size() / std::size_t(channels_) - c.readFrames;
     return n;
 }
 
 bool AudioBuffer::push(AudioChunk chunk, const std::atomic<int>& currentSerial)
 {
-    std::unique_lock lock(mutex_);
     // Sound of an earlier seek is never played: make room for the new.
-    std::erase_if(chunks_, [&](const AudioChunk& c) { return c.serial != chunk.serial; });
-    space_.wait(lock, [&] {
-        return closed_ || chunk.serial != currentSerial.load()
-            || bufferedFrames() < std::size_t(kBufferedSeconds * rate_);
-    });
-    if (closed_)
-        return false;
-    if (chunk.serial == currentSerial.load())
-        chunks_.push_back(std::move(chunk));
-    return true;
-}
-
-void AudioBuffer::wake()
-{
-    { std::lock_guard lock(mutex_); }
-    space_.notify_all();
+    dropOtherSerials(chunk.serial);
+    return pushWhen(std::move(chunk), currentSerial,
+                    [this] { return bufferedFrames() < std::size_t(kBufferedSeconds * rate_); });
 }
 
 AudioBuffer::Pulled AudioBuffer::pull(float* out, std::size_t frames, int serial, double clock, float gain)
@@ -48,13 +34,13 @@ AudioBuffer::Pulled AudioBuffer::pull(float* out, std::size_t frames, int serial
     {
         std::lock_guard lock(mutex_);
         const auto ch = std::size_t(channels_);
-        while (pulled.frames < frames && !chunks_.empty()) {
-            AudioChunk& c = chunks_.front();
+        while (pulled.frames < frames && !items_.empty()) {
+            AudioChunk& c = items_.front();
             const std::size_t total = c.samples.size() / ch;
             const double at = c.pts + double(c.readFrames) / rate_;
             if (c.serial != serial || c.readFrames >= total
                 || (pulled.frames == 0 && c.pts + double(total) / rate_ < clock - kLateSeconds)) {
-                chunks_.pop_front();
+                items_.pop_front();
                 continue;
             }
             if (pulled.frames == 0) {
@@ -73,27 +59,11 @@ AudioBuffer::Pulled AudioBuffer::pull(float* out, std::size_t frames, int serial
             playedSerial_ = serial;
             playedEnd_ = c.pts + double(c.readFrames) / rate_;
             if (c.readFrames >= total)
-                chunks_.pop_front();
+                items_.pop_front();
         }
     }
     space_.notify_all();
     return pulled;
-}
-
-bool AudioBuffer::hasSerial(int serial) const
-{
-    std::lock_guard lock(mutex_);
-    return std::any_of(chunks_.begin(), chunks_.end(), [serial](const AudioChunk& c) { return c.serial == serial; });
-}
-
-void AudioBuffer::close()
-{
-    {
-        std::lock_guard lock(mutex_);
-        closed_ = true;
-        chunks_.clear();
-    }
-    space_.notify_all();
 }
 
 } // namespace zepo::stream

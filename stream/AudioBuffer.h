@@ -1,10 +1,8 @@
 #pragma once
 
-#include <atomic>
-#include <condition_variable>
+#include "stream/GenerationQueue.h"
+
 #include <cstddef>
-#include <deque>
-#include <mutex>
 #include <vector>
 
 namespace zepo::stream {
@@ -20,7 +18,7 @@ struct AudioChunk {
 
 // Sound from the audio decoder thread to the device callback. The decoder waits while a
 // short stretch is buffered; the callback never waits.
-class AudioBuffer {
+class AudioBuffer : public GenerationQueue<AudioChunk> {
 public:
     void configure(int rate, int channels);
     int rate() const { return rate_; }
@@ -29,8 +27,6 @@ public:
     // Waits while full; false once closed. A chunk whose generation is no longer current
     // is dropped (it would never play, and waiting for room could wait for ever).
     bool push(AudioChunk chunk, const std::atomic<int>& currentSerial);
-    // Wakes a waiting push to look at the current generation again.
-    void wake();
 
     struct Pulled {
         std::size_t frames = 0;
@@ -41,9 +37,6 @@ public:
     // (a gap in the track) is left for later; sound long past is dropped so the track
     // catches up.
     Pulled pull(float* out, std::size_t frames, int serial, double clock, float gain);
-
-    bool hasSerial(int serial) const;
-    void close();
 
 private:
     // Enough to ride out a scheduling hiccup of the decoder thread, short enough that a
@@ -56,10 +49,6 @@ private:
 
     std::size_t bufferedFrames() const;  // mutex held
 
-    mutable std::mutex mutex_;
-    std::condition_variable space_;
-    std::deque<AudioChunk> chunks_;  // guarded by mutex_
-    bool closed_ = false;            // guarded by mutex_
     int playedSerial_ = -1;          // guarded by mutex_: generation of the sound last pulled
     double playedEnd_ = 0;           // guarded by mutex_: time just after that sound
     int rate_ = 0;                   // set before the device starts, then read-only

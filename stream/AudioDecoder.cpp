@@ -1,5 +1,7 @@
 #include "stream/AudioDecoder.h"
 
+#include "stream/StreamLog.h"
+
 extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/opt.h>
@@ -9,150 +11,68 @@ extern "C" {
 
 namespace zepo::stream {
 
+// The decoder thread ends here: the device goes before the buffer it reads from is torn
+// down with the session, and SDL's state for this thread with it.
 AudioDecoder::~AudioDecoder()
 {
+    output_.reset();
+    AudioOutput::releaseThreadState();
     av_channel_layout_uninit(&resamplerLayout_);
 }
 
-void AudioDecoder::run()
+void AudioDecoder::restart()
 {
-    while (auto packet = s_.audioPackets.pop(s_.audioIdle)) {
-        switch (packet->kind) {
-        case MediaPacket::Kind::Flush:
-            flush(*packet);
-            break;
-        case MediaPacket::Kind::EndOfStream:
-            if (packet->serial == s_.serial.load())
-                finish();
-            break;
-        case MediaPacket::Kind::Data:
-            // A configuration applies whenever it was read; a frame read before a later
-            // seek is dropped.
-            if (!s_.audioUsable)
-                break;
-            if (packet->info.kind == FlvPayload::Kind::SequenceHeader)
-                configure(*packet);
-            else if (packet->info.kind == FlvPayload::Kind::Frame && packet->serial == s_.serial.load())
-                decode(*packet);
-            break;
-        }
-    }
-    // The device goes before the buffer it reads from is torn down with the session.
-    output_.reset();
-    AudioOutput::releaseThreadState();
-}
-
-void AudioDecoder::giveUp()
-{
-    s_.audioUsable = false;
-    s_.notify();
-}
-
-void AudioDecoder::flush(const MediaPacket& packet)
-{
-    serial_ = packet.serial;
-    target_ = packet.flushTarget;
     nextPts_ = -1;
-    if (codec_)
-        avcodec_flush_buffers(codec_.get());
     resampler_.reset();  // its delay line holds sound from before the seek
 }
 
-void AudioDecoder::finish()
-{
-    if (codec_ && avcodec_send_packet(codec_.get(), nullptr) >= 0)
-        receiveFrames();
-    if (codec_)
-        avcodec_flush_buffers(codec_.get());
-    s_.audioEndSerial = serial_;
-    s_.notify();
-}
-
-void AudioDecoder::configure(const MediaPacket& packet)
-{
-    DecoderParams params = paramsFor(packet.info);
-    params.extradata.assign(packet.payload.begin() + std::ptrdiff_t(packet.info.offset), packet.payload.end());
-    if (codec_ && params == params_)
-        return;
-    params_ = params;
-    codec_ = openDecoder(params_);
-    if (!codec_)
-        giveUp();
-}
-
-void AudioDecoder::decode(const MediaPacket& packet)
-{
-    if (needsSequenceHeader(packet.info.codec)) {
-        if (!codec_ || params_.codec != packet.info.codec)
-            return;
-    } else {
-        DecoderParams params = paramsFor(packet.info);
-        // MP3 carries its own rate and layout in every frame; the others need the tag's.
-        const bool sameStream = codec_ && params.codec == params_.codec
-            && (params.codec == FlvCodec::Mp3 || params == params_);
-        if (!sameStream) {
-            params_ = params;
-            codec_ = openDecoder(params_);
-            if (!codec_) {
-                giveUp();
-                return;
-            }
-        }
-    }
-    auto pkt = toAvPacket(packet);
-    if (!pkt || avcodec_send_packet(codec_.get(), pkt.get()) < 0)
-        return;
-    receiveFrames();
-}
-
-void AudioDecoder::receiveFrames()
-{
-    FramePtr frame(av_frame_alloc());
-    while (frame && s_.audioUsable && avcodec_receive_frame(codec_.get(), frame.get()) >= 0) {
-        if (!deliver(*frame))
-            return;
-        av_frame_unref(frame.get());
-    }
-}
-
-bool AudioDecoder::prepareResampler(const AVFrame& frame)
+int AudioDecoder::prepareResampler(const AVFrame& frame)
 {
     if (resampler_ && frame.sample_rate == resamplerRate_ && frame.format == resamplerFormat_
         && av_channel_layout_compare(&frame.ch_layout, &resamplerLayout_) == 0)
-        return true;
+        return 0;
     AVChannelLayout outLayout{};
     av_channel_layout_default(&outLayout, output_->channels());
     SwrContext* swr = nullptr;
-    const int rc = swr_alloc_set_opts2(&swr, &outLayout, AV_SAMPLE_FMT_FLT, output_->rate(),
-                                       const_cast<AVChannelLayout*>(&frame.ch_layout), static_cast<AVSampleFormat>(frame.format),
-                                       frame.sample_rate, 0, nullptr);
+    int rc = swr_alloc_set_opts2(&swr, &outLayout, AV_SAMPLE_FMT_FLT, output_->rate(),
+                                 const_cast<AVChannelLayout*>(&frame.ch_layout), static_cast<AVSampleFormat>(frame.format),
+                                 frame.sample_rate, 0, nullptr);
     av_channel_layout_uninit(&outLayout);
     resampler_.reset(swr);
-    if (rc < 0 || !swr || swr_init(swr) < 0) {
+    if (rc >= 0)
+        rc = swr ? swr_init(swr) : AVERROR(ENOMEM);
+    if (rc < 0) {
         resampler_.reset();
-        return false;
+        return rc;
     }
     resamplerRate_ = frame.sample_rate;
     resamplerFormat_ = frame.format;
     av_channel_layout_uninit(&resamplerLayout_);
     av_channel_layout_copy(&resamplerLayout_, &frame.ch_layout);
-    return true;
+    return 0;
 }
 
-bool AudioDecoder::deliver(const AVFrame& frame)
+bool AudioDecoder::decoded(FramePtr& decodedFrame)
 {
+    const AVFrame& frame = *decodedFrame;
     if (frame.sample_rate <= 0 || frame.nb_samples <= 0 || frame.ch_layout.nb_channels <= 0)
         return true;
     if (!output_) {
+        std::string whyNot;
         output_ = AudioOutput::open(frame.sample_rate, frame.ch_layout.nb_channels,
-                                    {s_.sound, s_.clock, s_.volume, s_.serial});
+                                    {s_.sound, s_.clock, s_.volume, s_.serial}, whyNot);
         if (!output_) {
-            giveUp();
+            // Nothing the movie could show; the file plays on without sound.
+            logMessage(LogLevel::Warning, s_.path, "no sound: no audio device: " + whyNot);
+            abandon();
             return true;
         }
+        if (logEnabled(LogLevel::Debug))
+            logMessage(LogLevel::Debug, s_.path, "sound at " + std::to_string(output_->rate()) + " Hz, "
+                                                     + std::to_string(output_->channels()) + " channels");
     }
-    if (!prepareResampler(frame)) {
-        giveUp();
+    if (const int rc = prepareResampler(frame); rc < 0) {
+        fail({FlvErrorKind::Unsupported, "no conversion to the device's format: " + ffmpegErrorText(rc)});
         return true;
     }
     double pts = frame.best_effort_timestamp != AV_NOPTS_VALUE ? double(frame.best_effort_timestamp) / 1000.0

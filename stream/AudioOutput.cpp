@@ -31,12 +31,14 @@ Uint16 bufferSamples(int rate)
 
 } // namespace
 
-std::unique_ptr<AudioOutput> AudioOutput::open(int rateHint, int channelsHint, Feed feed)
+std::unique_ptr<AudioOutput> AudioOutput::open(int rateHint, int channelsHint, Feed feed, std::string& whyNot)
 {
     std::unique_ptr<AudioOutput> out(new AudioOutput(feed));
     std::lock_guard lock(sdlMutex());
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        whyNot = SDL_GetError();
         return nullptr;
+    }
     SDL_AudioSpec want{};
     want.freq = rateHint > 0 ? rateHint : 44100;
     want.format = AUDIO_F32SYS;
@@ -47,6 +49,7 @@ std::unique_ptr<AudioOutput> AudioOutput::open(int rateHint, int channelsHint, F
     const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &out->spec_,
                                                          SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
     if (device == 0) {
+        whyNot = SDL_GetError();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return nullptr;
     }

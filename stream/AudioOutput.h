@@ -6,6 +6,7 @@
 #include <SDL2/SDL_audio.h>
 #include <atomic>
 #include <memory>
+#include <string>
 
 namespace zepo::stream {
 
@@ -22,8 +23,9 @@ public:
     };
 
     // Asks for the track's own rate and layout (at most stereo); SDL may choose another,
-    // which rate()/channels() report and the buffer is configured with.
-    static std::unique_ptr<AudioOutput> open(int rateHint, int channelsHint, Feed feed);
+    // which rate()/channels() report and the buffer is configured with. Without a device,
+    // nothing, and `whyNot` holds SDL's reason.
+    static std::unique_ptr<AudioOutput> open(int rateHint, int channelsHint, Feed feed, std::string& whyNot);
     ~AudioOutput();
     AudioOutput(const AudioOutput&) = delete;
     AudioOutput& operator=(const AudioOutput&) = delete;

@@ -54,15 +54,22 @@ DecoderParams paramsFor(const FlvPayload& info)
     return p;
 }
 
-CodecContextPtr openDecoder(const DecoderParams& params)
+OpenedDecoder openDecoder(const DecoderParams& params, const std::string* logFile)
 {
     const AVCodecID id = avCodecId(params.codec, params.bitsPerSample);
     const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
+    const std::string name = avcodec_get_name(id);
+    const auto refused = [&](int code) {
+        const FlvErrorKind kind = code == AVERROR_INVALIDDATA ? FlvErrorKind::Corrupt : FlvErrorKind::Unsupported;
+        return OpenedDecoder{nullptr, {kind, name + " decoder refused its configuration: " + ffmpegErrorText(code)}};
+    };
     if (!codec)
-        return nullptr;
+        return {nullptr, {FlvErrorKind::Unsupported, "no " + name + " decoder here"}};
     CodecContextPtr ctx(avcodec_alloc_context3(codec));
     if (!ctx)
-        return nullptr;
+        return refused(AVERROR(ENOMEM));
+    // Its messages, from its own frame threads too, name the file (FFmpeg copies this).
+    ctx->opaque = const_cast<std::string*>(logFile);
     ctx->pkt_timebase = AVRational{1, 1000};
     if (codec->type == AVMEDIA_TYPE_VIDEO)
         ctx->thread_count = 0;  // as many as there are cores: large pictures need them
@@ -73,13 +80,13 @@ CodecContextPtr openDecoder(const DecoderParams& params)
     if (!params.extradata.empty()) {
         ctx->extradata = static_cast<std::uint8_t*>(av_mallocz(params.extradata.size() + AV_INPUT_BUFFER_PADDING_SIZE));
         if (!ctx->extradata)
-            return nullptr;
+            return refused(AVERROR(ENOMEM));
         std::memcpy(ctx->extradata, params.extradata.data(), params.extradata.size());
         ctx->extradata_size = static_cast<int>(params.extradata.size());
     }
-    if (avcodec_open2(ctx.get(), codec, nullptr) < 0)
-        return nullptr;
-    return ctx;
+    if (const int rc = avcodec_open2(ctx.get(), codec, nullptr); rc < 0)
+        return refused(rc);
+    return {std::move(ctx), {}};
 }
 
 PacketPtr toAvPacket(const MediaPacket& packet)

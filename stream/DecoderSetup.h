@@ -3,6 +3,7 @@
 #include "stream/AvHandles.h"
 #include "stream/FlvCodecs.h"
 #include "stream/MediaPacket.h"
+#include "stream/StreamError.h"
 
 #include <cstdint>
 #include <vector>
@@ -28,8 +29,14 @@ bool needsSequenceHeader(FlvCodec codec);
 // The decoder parameters a tag implies (extradata left empty).
 DecoderParams paramsFor(const FlvPayload& info);
 
-// Null when the codec has no decoder here or it refuses the parameters.
-CodecContextPtr openDecoder(const DecoderParams& params);
+// A decoder for the parameters, or why there is none: the codec has no decoder here, or
+// the decoder refuses the parameters (a broken configuration record).
+struct OpenedDecoder {
+    CodecContextPtr codec;
+    StreamError failure;  // its kind and detail, when codec is null
+};
+// The decoder's own messages are about `logFile` (see StreamLog.h); null when none.
+OpenedDecoder openDecoder(const DecoderParams& params, const std::string* logFile = nullptr);
 
 // The coded bytes of a data packet as an FFmpeg packet with timestamps in milliseconds.
 PacketPtr toAvPacket(const MediaPacket& packet);

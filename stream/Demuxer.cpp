@@ -31,18 +31,18 @@ MediaPacket Demuxer::marker(MediaPacket::Kind kind, double target) const
     return p;
 }
 
-bool Demuxer::open()
+std::optional<StreamError> Demuxer::open()
 {
     auto source = FileSource::open(s_.path);
     if (!source)
-        return false;
+        return StreamError::cannotOpen(s_.path);
     auto reader = FlvReader::open(std::move(source));
     if (!reader)
-        return false;
+        return StreamError::unreadable(s_.path, reader.error());
     reader_.emplace(std::move(*reader));
     reader_->setCancelFlag(&s_.abort);
     readLeadingConfigurations();
-    return true;
+    return std::nullopt;
 }
 
 // The decoder configurations at the top of the file, so that even a seek made before the
@@ -87,7 +87,8 @@ void Demuxer::resendConfigurations()
 
 void Demuxer::run()
 {
-    if (!open()) {
+    if (auto failure = open()) {
+        s_.events.error(std::move(*failure));
         s_.events.status(kStreamNotFound);
         s_.endOfFileSerial = 0;
         return;

@@ -17,7 +17,8 @@ public:
     void run();
 
 private:
-    bool open();
+    // Why the file cannot be played, if it cannot.
+    std::optional<StreamError> open();
     void readLeadingConfigurations();
     void resendConfigurations();
     void seek(const SessionState::SeekRequest& request);

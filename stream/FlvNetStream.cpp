@@ -4,80 +4,89 @@
 #include "stream/PercentDecoding.h"
 #include "stream/PlaybackSession.h"
 
-#include <QMetaObject>
 #include <algorithm>
 #include <mutex>
 
 namespace zepo::stream {
 
-// Carries a session's news to the UI thread. Pictures are coalesced: while one waits to
-// be shown, a newer one replaces it instead of queueing behind it.
-class UiEvents final : public StreamEvents {
+// Carries a session's news over to the stream's owner thread. Pictures are coalesced:
+// while one waits to be shown, a newer one replaces it instead of queueing behind it.
+class OwnerEvents final : public StreamEvents {
 public:
-    UiEvents(FlvNetStream& owner, QObject& context, int generation)
-        : owner_(owner), context_(context), generation_(generation), slot_(std::make_shared<FrameSlot>()) {}
+    OwnerEvents(const PostToOwner& post, std::weak_ptr<FlvNetStream*> stream, int generation)
+        : post_(post), stream_(std::move(stream)), generation_(generation), slot_(std::make_shared<FrameSlot>()) {}
 
     void status(const char* code) override
     {
-        post([&owner = owner_, g = generation_, code] { owner.deliverStatus(g, code); });
+        post([g = generation_, code](FlvNetStream& s) { s.deliverStatus(g, code); });
+    }
+    void error(StreamError error) override
+    {
+        post([g = generation_, e = std::move(error)](FlvNetStream& s) { s.deliverError(g, e); });
     }
     void metaData(AmfValue metadata) override
     {
-        post([&owner = owner_, g = generation_, m = std::move(metadata)] { owner.deliverMetaData(g, m); });
+        post([g = generation_, m = std::move(metadata)](FlvNetStream& s) { s.deliverMetaData(g, m); });
     }
-    void frame(QImage image) override
+    void frame(Picture picture) override
     {
         {
             std::lock_guard lock(slot_->mutex);
-            slot_->image = std::move(image);
+            slot_->picture = std::move(picture);
             if (slot_->posted)
                 return;
             slot_->posted = true;
         }
-        post([&owner = owner_, g = generation_, slot = slot_] {
-            QImage latest;
+        post([g = generation_, slot = slot_](FlvNetStream& s) {
+            Picture latest;
             {
                 std::lock_guard lock(slot->mutex);
-                latest.swap(slot->image);
+                std::swap(latest, slot->picture);
                 slot->posted = false;
             }
-            owner.deliverFrame(g, latest);
+            s.deliverFrame(g, latest);
         });
     }
 
 private:
     struct FrameSlot {
         std::mutex mutex;
-        QImage image;         // the newest picture not yet shown
+        Picture picture;      // the newest picture not yet shown
         bool posted = false;  // a call to show it is on its way
     };
 
     template <typename F>
-    void post(F&& f)
+    void post(F deliver)
     {
-        QMetaObject::invokeMethod(&context_, std::forward<F>(f), Qt::QueuedConnection);
+        post_([stream = stream_, deliver = std::move(deliver)] {
+            if (auto s = stream.lock())
+                deliver(**s);
+        });
     }
 
-    FlvNetStream& owner_;
-    QObject& context_;
+    const PostToOwner& post_;
+    const std::weak_ptr<FlvNetStream*> stream_;
     const int generation_;
-    std::shared_ptr<FrameSlot> slot_;  // shared with calls still queued after a close
+    std::shared_ptr<FrameSlot> slot_;  // shared with calls still on their way after a close
 };
 
-FlvNetStream::FlvNetStream() : uiContext_(std::make_unique<QObject>()) {}
+FlvNetStream::FlvNetStream(PostToOwner post)
+    : post_(std::move(post)), self_(std::make_shared<FlvNetStream*>(this))
+{
+}
 
 FlvNetStream::~FlvNetStream()
 {
     session_.reset();
     events_.reset();
-    uiContext_.reset();  // drops every call still queued for this stream
+    self_.reset();  // drops every call still on its way to this stream
 }
 
 void FlvNetStream::play(const std::string& path)
 {
     close();
     paused_ = false;
-    events_ = std::make_unique<UiEvents>(*this, *uiContext_, generation_);
+    events_ = std::make_unique<OwnerEvents>(post_, self_, generation_);
     PlaybackSession::Settings settings;
     settings.bufferSeconds = bufferTime_;
     settings.volume = volume_;
@@ -155,7 +164,7 @@ void FlvNetStream::attachVideo(VideoSink* sink)
         session_->setVideo(sink != nullptr);
 }
 
-void FlvNetStream::setVideoSize(QSize size)
+void FlvNetStream::setVideoSize(PictureSize size)
 {
     videoSize_ = size;
     if (session_)
@@ -168,21 +177,27 @@ void FlvNetStream::deliverStatus(int generation, const char* code)
         emitStatus(code);
 }
 
+void FlvNetStream::deliverError(int generation, const StreamError& error)
+{
+    if (generation == generation_)
+        emitError(error);
+}
+
 void FlvNetStream::deliverMetaData(int generation, const AmfValue& metadata)
 {
     if (generation == generation_)
         emitMetaData(metadata);
 }
 
-void FlvNetStream::deliverFrame(int generation, const QImage& frame)
+void FlvNetStream::deliverFrame(int generation, const Picture& frame)
 {
     if (generation == generation_ && sink_ && !frame.isNull())
         sink_->showFrame(frame);
 }
 
-std::unique_ptr<NetStream> createFlvNetStream()
+std::unique_ptr<NetStream> createFlvNetStream(PostToOwner post)
 {
-    return std::make_unique<FlvNetStream>();
+    return std::make_unique<FlvNetStream>(std::move(post));
 }
 
 } // namespace zepo::stream

@@ -6,7 +6,8 @@
 
 namespace zepo::stream {
 
-// A stream that plays local FLV files for real (the app's StreamFactory).
-std::unique_ptr<NetStream> createFlvNetStream();
+// A stream that plays local FLV files for real; its news reaches the owner's thread
+// through `post`.
+std::unique_ptr<NetStream> createFlvNetStream(PostToOwner post);
 
 } // namespace zepo::stream

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "stream/AmfValue.h"
+#include "stream/Picture.h"
+#include "stream/StreamError.h"
 
-#include <QImage>
-#include <QSize>
 #include <functional>
 #include <memory>
 #include <string>
@@ -17,22 +17,26 @@ inline constexpr char kBufferEmpty[] = "NetStream.Buffer.Empty";
 inline constexpr char kPlayStop[] = "NetStream.Play.Stop";
 inline constexpr char kStreamNotFound[] = "NetStream.Play.StreamNotFound";
 
-// Where a stream's pictures go. Called on the UI thread.
+// Where a stream's pictures go. Called on the owner's thread.
 class VideoSink {
 public:
     virtual ~VideoSink() = default;
     // A frame ready to paint 1:1, already converted to the size last given to
     // NetStream::setVideoSize().
-    virtual void showFrame(const QImage& frame) = 0;
+    virtual void showFrame(const Picture& frame) = 0;
 };
 
-// A progressive local stream, as the movies use it. Every method is called on the UI
-// thread and returns promptly; the stream's own threads never leave it. Status and
-// metadata events arrive on the UI thread as queued calls, never from inside a method.
+// A progressive local stream, as the movies use it. Every method is called on the thread
+// that owns it (the UI thread) and returns promptly; the stream's own threads never leave
+// it. Status and metadata events and pictures arrive on the owner's thread, carried there
+// by the stream's hand-over (PostToOwner), never from inside a method.
 class NetStream {
 public:
     using StatusHandler = std::function<void(const std::string& code)>;
     using MetaDataHandler = std::function<void(const AmfValue& metadata)>;
+    // Why the file cannot be played ("NetStream.Play.StreamNotFound" follows), or why
+    // the stream goes on without one of its tracks.
+    using ErrorHandler = std::function<void(const StreamError& error)>;
 
     virtual ~NetStream() = default;
 
@@ -59,10 +63,11 @@ public:
     // Null detaches the display.
     virtual void attachVideo(VideoSink* sink) = 0;
     // The size frames are converted to (the size they are shown at).
-    virtual void setVideoSize(QSize size) = 0;
+    virtual void setVideoSize(PictureSize size) = 0;
 
     void onStatus(StatusHandler handler) { statusHandler_ = std::move(handler); }
     void onMetaData(MetaDataHandler handler) { metaDataHandler_ = std::move(handler); }
+    void onError(ErrorHandler handler) { errorHandler_ = std::move(handler); }
 
 protected:
     void emitStatus(const std::string& code)
@@ -75,12 +80,23 @@ protected:
         if (metaDataHandler_)
             metaDataHandler_(metadata);
     }
+    void emitError(const StreamError& error)
+    {
+        if (errorHandler_)
+            errorHandler_(error);
+    }
 
 private:
     StatusHandler statusHandler_;
     MetaDataHandler metaDataHandler_;
+    ErrorHandler errorHandler_;
 };
 
 using StreamFactory = std::function<std::unique_ptr<NetStream>()>;
+
+// Carries a call over to the thread that owns a stream and runs it there later, never
+// from inside the call; callable from any thread. The layer that runs the UI thread's
+// event loop provides it.
+using PostToOwner = std::function<void(std::function<void()>)>;
 
 } // namespace zepo::stream

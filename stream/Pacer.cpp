@@ -56,23 +56,27 @@ void Pacer::startWhenReady(int serial)
         s_.clock.release();
 }
 
+bool Pacer::takeDisplaySize()
+{
+    std::lock_guard lock(s_.mutex);
+    if (s_.videoSizeVersion == sizeVersion_)
+        return false;
+    sizeVersion_ = s_.videoSizeVersion;
+    size_ = s_.videoSize;
+    return true;
+}
+
 double Pacer::present(int serial)
 {
-    {
-        std::lock_guard lock(s_.mutex);
-        if (s_.videoSizeVersion != sizeVersion_) {
-            sizeVersion_ = s_.videoSizeVersion;
-            size_ = s_.videoSize;
-            if (shown_)
-                show(converter_.convert(*shown_, size_));
-        }
-    }
+    // Converted outside the session's lock: the UI thread takes it to seek and to resize.
+    if (takeDisplaySize() && shown_)
+        show(converter_.convert(*shown_, size_));
     for (;;) {
         if (next_ && next_->serial != serial)
             next_.reset();
         if (!next_) {
             next_ = s_.frames.pop();
-            nextImage_ = QImage();
+            nextImage_ = Picture();
             if (!next_)
                 return kMaxSleepSeconds;
             continue;
@@ -111,10 +115,10 @@ bool Pacer::holdsFrame(int serial) const
     return (next_ && next_->serial == serial) || s_.frames.hasSerial(serial);
 }
 
-void Pacer::show(QImage image)
+void Pacer::show(Picture picture)
 {
-    if (!image.isNull())
-        s_.events.frame(std::move(image));
+    if (!picture.isNull())
+        s_.events.frame(std::move(picture));
 }
 
 void Pacer::detectEnd(int serial)

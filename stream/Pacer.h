@@ -24,18 +24,20 @@ private:
     void startWhenReady(int serial);
     // Shows what is due; returns the time until the next picture is due.
     double present(int serial);
-    void show(QImage image);
+    // Takes a new display size from the session state; true when it changed.
+    bool takeDisplaySize();
+    void show(Picture picture);
     bool holdsFrame(int serial) const;
     void detectEnd(int serial);
 
     SessionState& s_;
     VideoConverter converter_;
     std::optional<DecodedFrame> next_; // the next picture to show, taken from the queue
-    QImage nextImage_;                // it, converted ahead of its time
-    QSize nextImageSize_;
+    Picture nextImage_;               // it, converted ahead of its time
+    PictureSize nextImageSize_;
     FramePtr shown_;                  // the picture on screen, kept to redraw it at a new size
     int shownSerial_ = -1;            // the generation it belongs to
-    QSize size_;
+    PictureSize size_;
     int sizeVersion_ = -1;           // the size last taken from the session state
     int heldSerial_ = -1;             // the generation whose start we are waiting for
     std::chrono::steady_clock::time_point heldSince_{};

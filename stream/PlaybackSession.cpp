@@ -4,12 +4,23 @@
 #include "stream/Demuxer.h"
 #include "stream/IndexBuilder.h"
 #include "stream/Pacer.h"
+#include "stream/StreamLog.h"
 #include "stream/VideoDecoder.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace zepo::stream {
+
+// What a thread of this session logs without naming a file is about this session's file.
+template <typename Work>
+std::thread PlaybackSession::start(Work work)
+{
+    return std::thread([this, work] {
+        LogFileScope scope(state_.path);
+        work();
+    });
+}
 
 PlaybackSession::PlaybackSession(std::string path, StreamEvents& events, const Settings& settings)
     : state_(std::move(path), events)
@@ -20,11 +31,12 @@ PlaybackSession::PlaybackSession(std::string path, StreamEvents& events, const S
     state_.videoWanted = settings.video;
     state_.videoSize = settings.videoSize;
     state_.clock.setPaused(settings.paused);
-    indexer_ = std::thread([this] { buildIndex(); });
-    reader_ = std::thread([this] { Demuxer(state_).run(); });
-    videoDecoder_ = std::thread([this] { VideoDecoder(state_).run(); });
-    audioDecoder_ = std::thread([this] { AudioDecoder(state_).run(); });
-    pacer_ = std::thread([this] { Pacer(state_).run(); });
+    routeFfmpegLog();
+    indexer_ = start([this] { buildIndex(); });
+    reader_ = start([this] { Demuxer(state_).run(); });
+    videoDecoder_ = start([this] { VideoDecoder(state_).run(); });
+    audioDecoder_ = start([this] { AudioDecoder(state_).run(); });
+    pacer_ = start([this] { Pacer(state_).run(); });
 }
 
 PlaybackSession::~PlaybackSession()
@@ -92,7 +104,7 @@ void PlaybackSession::setVideo(bool attached)
     state_.notify();
 }
 
-void PlaybackSession::setVideoSize(QSize size)
+void PlaybackSession::setVideoSize(PictureSize size)
 {
     {
         std::lock_guard lock(state_.mutex);

@@ -2,7 +2,6 @@
 
 #include "stream/SessionState.h"
 
-#include <QSize>
 #include <memory>
 #include <string>
 #include <thread>
@@ -19,7 +18,7 @@ public:
         int volume = 100;
         bool audio = true;   // sound attached to an output
         bool video = false;  // a display attached
-        QSize videoSize;
+        PictureSize videoSize;
         bool paused = false;
     };
 
@@ -35,9 +34,11 @@ public:
     void setVolume(int volume) { state_.volume = volume; }
     void setAudio(bool attached);
     void setVideo(bool attached);
-    void setVideoSize(QSize size);
+    void setVideoSize(PictureSize size);
 
 private:
+    template <typename Work>
+    std::thread start(Work work);
     void buildIndex();
 
     SessionState state_;

@@ -7,7 +7,6 @@
 #include "stream/PacketQueue.h"
 #include "stream/StreamEvents.h"
 
-#include <QSize>
 #include <atomic>
 #include <condition_variable>
 #include <memory>
@@ -64,7 +63,7 @@ struct SessionState {
     std::optional<SeekRequest> pendingSeek;   // UI thread sets, reader takes
     bool indexDone = false;                   // indexer sets
     std::shared_ptr<const KeyframeIndex> index;  // indexer sets; null when the scan failed
-    QSize videoSize;                          // UI thread sets, pacer reads
+    PictureSize videoSize;                    // UI thread sets, pacer reads
     int videoSizeVersion = 0;                 // bumped with each new size
 
     bool stopping() const { return abort.load(std::memory_order_relaxed); }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "stream/DecoderSetup.h"
-#include "stream/SessionState.h"
+#include "stream/DecoderLoop.h"
 
 #include <optional>
 
@@ -10,24 +9,19 @@ namespace zepo::stream {
 // The video decoder thread of a session. After a seek it decodes from the keyframe the
 // reader went back to, but queues only the picture at the target (the last one not after
 // it) and what follows, so playback shows exactly the target.
-class VideoDecoder {
+class VideoDecoder final : public DecoderLoop {
 public:
-    explicit VideoDecoder(SessionState& state) : s_(state) {}
-    void run();
+    explicit VideoDecoder(SessionState& state)
+        : DecoderLoop(state, {StreamError::Part::Video, state.videoPackets, state.videoIdle, state.videoUsable,
+                              state.videoEndSerial}) {}
 
 private:
-    void flush(const MediaPacket& packet);
-    void finish();
-    void configure(const MediaPacket& packet);
-    void decode(const MediaPacket& packet);
-    void receiveFrames();
+    void restart() override;
+    AVDiscard skipFor(const MediaPacket& packet) override;
+    bool decoded(FramePtr& frame) override;
+    void drained() override;
     bool deliver(DecodedFrame frame);
 
-    SessionState& s_;
-    CodecContextPtr codec_;
-    DecoderParams params_;
-    int serial_ = 0;
-    double target_ = 0;
     bool seeking_ = true;                 // frames up to target_ are held, not queued
     std::optional<DecodedFrame> atTarget_;
 };

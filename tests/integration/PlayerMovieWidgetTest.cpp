@@ -1,6 +1,7 @@
 #include "bridge/CShockwaveFlash.h"
 #include "movies/LoadFlv_2.h"
 #include "platform/ManualClock.h"
+#include "tests/support/Pictures.h"
 #include "tests/support/ScriptedStream.h"
 
 #include <QApplication>
@@ -109,10 +110,7 @@ TEST_F(PlayerMovieWidget, PaintsAVisiblePanelAndTheVideoFrames)
     EXPECT_GT(litShare(start, 207, 245), 0.5) << "the panel is drawn at the bottom";
 
     startPlaying();
-    QImage frame(stream->videoSize, QImage::Format_RGB32);
-    frame.fill(QColor(200, 30, 30));
-    ASSERT_FALSE(frame.isNull());
-    stream->videoSink->showFrame(frame);
+    stream->videoSink->showFrame(solidPicture(stream->videoSize, 0xffc81e1e));
     const QImage shown = picture();
     EXPECT_EQ(shown.pixelColor(160, 100), QColor(200, 30, 30));
     // Times are drawn into the panel, and change as time goes on.
@@ -136,14 +134,10 @@ TEST_F(PlayerMovieWidget, TheStageShowsAroundAndThroughThePicture)
     startPlaying();
     const QColor stage = paintedOverMarker().pixelColor(2, 2);
     ASSERT_NE(stage, QColor(Qt::magenta));
-    QImage clear(stream->videoSize, QImage::Format_ARGB32_Premultiplied);
-    clear.fill(Qt::transparent);
-    stream->videoSink->showFrame(clear);
+    stream->videoSink->showFrame(solidPicture(stream->videoSize, 0x00000000, true));
     EXPECT_EQ(paintedOverMarker().pixelColor(160, 100), stage);
 
-    QImage solid(stream->videoSize, QImage::Format_RGB32);
-    solid.fill(QColor(30, 200, 30));
-    stream->videoSink->showFrame(solid);
+    stream->videoSink->showFrame(solidPicture(stream->videoSize, 0xff1ec81e));
     const QImage shown = paintedOverMarker();
     EXPECT_EQ(shown.pixelColor(160, 100), QColor(30, 200, 30));
     EXPECT_EQ(shown.pixelColor(2, 2), stage);
@@ -164,7 +158,7 @@ TEST_F(PlayerMovieWidget, TheRatioPanelsFieldsAreRealLineEdits)
     QTest::keyClick(fields[1], Qt::Key_Return);
     EXPECT_EQ(control.GetVariable("m_width_c"), "16");
     EXPECT_EQ(control.GetVariable("m_height"), "9");
-    EXPECT_EQ(stream->videoSize, QSize(320, 180));
+    EXPECT_EQ(stream->videoSize, (stream::PictureSize{320, 180}));
 
     // The fields go with the control panel when it hides, and with the ratio panel.
     QTest::mouseMove(&control, QPoint(20, 20));

@@ -39,7 +39,7 @@ TEST_P(PlaysToTheEnd, ShowsHearsAndStopsOnce)
         EXPECT_NEAR(r.stream->time(), length, 0.001) << f.file;
         if (f.picture) {
             ASSERT_GE(r.frames.size(), 3u) << f.file;
-            EXPECT_EQ(r.frames.front().size(), QSize(160, 120));
+            EXPECT_EQ(r.frames.front().size(), (stream::PictureSize{160, 120}));
             EXPECT_EQ(StreamRecorder::frameNumber(r.frames.front()), 0) << f.file;
             for (std::size_t i = 1; i < r.frames.size(); ++i)
                 EXPECT_GE(StreamRecorder::frameNumber(r.frames[i]), StreamRecorder::frameNumber(r.frames[i - 1]));

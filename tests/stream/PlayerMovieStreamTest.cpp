@@ -4,6 +4,7 @@
 #include "playlist/CPlayListDlg.h"
 #include "tests/stream/RealPlayerWindow.h"
 #include "tests/stream/StreamRecorder.h"
+#include "tests/support/LogCapture.h"
 
 #include <QApplication>
 #include <QTest>
@@ -64,7 +65,7 @@ protected:
     }
 
     QtTimerService timers;
-    MovieEnvironment environment{timers, [] { return stream::createFlvNetStream(); }};
+    MovieEnvironment environment{timers, flvStreams(timers)};
     CShockwaveFlash control;
     PlayerMovie* movie = nullptr;
     std::vector<std::string> commands;
@@ -164,6 +165,41 @@ TEST_F(PlayerMovieOnRealStream, PanelButtonsDriveTheStream)
 // Files whose length on screen is not where their data ends still end where the data
 // does and move on: one cut short at 1.9 s whose metadata says 46.9 s, then one that is
 // only a header (length 0), then a whole clip.
+// Each failure gives one line on stderr that names the file: a file that cannot be opened
+// (however often the load retry tries it again), a track that cannot be decoded, no audio
+// device. The movie tells what the stream reports; the device is the stream's to tell.
+TEST_F(PlayerMovieOnRealStream, EachFailureIsToldInOneLineNamingTheFile)
+{
+    LogCapture log;
+    const std::string missing = fixture("no such file.flv");
+    control.SetVariable("flv_file", missing);
+    control.TGotoLabel("FromMFC_mc", "sendFlv");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !log.lines("zepo.movies").empty(); }, 3000));
+    QTest::qWait(1200);  // two load retries
+    EXPECT_EQ(log.lines("zepo.movies").size(), 1u);
+    EXPECT_EQ(log.lines("zepo.movies", missing + ": the file cannot be read: No such file or directory").size(), 1u);
+
+    QTemporaryDir dir;
+    const std::string broken = withBrokenSoundConfiguration("h264_aac.flv", dir);
+    open(broken, lastTimestamp(broken));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.lines("zepo.movies").size() == 2; }, 3000));
+    EXPECT_EQ(log.lines("zepo.movies", broken + ": the sound is damaged: aac decoder refused its configuration").size(),
+              1u);
+    EXPECT_TRUE(waitForTime([](double t) { return t > 0.5; }, 3000)) << "the picture plays on";
+
+    qputenv("SDL_AUDIODRIVER", "no-such-driver");
+    const std::string clip = fixture("flv1_mp3.flv");
+    open(clip, lastTimestamp(clip));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !log.lines("zepo.stream", clip).empty(); }, 3000));
+    qputenv("SDL_AUDIODRIVER", "dummy");
+    EXPECT_TRUE(waitForTime([](double t) { return t > 0.5; }, 3000)) << "the picture plays on";
+    const auto device = log.lines("zepo.stream", clip);
+    ASSERT_EQ(device.size(), 1u);
+    EXPECT_EQ(device[0].type, QtWarningMsg);
+    EXPECT_EQ(device[0].text.rfind(clip + ": no sound: no audio device: ", 0), 0u) << device[0].text;
+    EXPECT_EQ(log.lines("zepo.movies").size(), 2u);
+}
+
 TEST(PlayerWindowOnRealStream, EndsFilesAtTheirRealEndAndMovesOn)
 {
     RealPlayerWindow w;

@@ -4,7 +4,7 @@
 #include "platform/QtTimerService.h"
 #include "player/CPlayerDlg.h"
 #include "playlist/CPlayListDlg.h"
-#include "stream/FlvNetStreamFactory.h"
+#include "movies/FlvStreams.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/RecordingMessageBox.h"
 
@@ -31,7 +31,7 @@ TEST(PlaylistPlaythrough, EachFileEndPlaysTheNextPendingEntry)
     test::RecordingMessageBox messages;
     test::FakeDisplayModes modes;
     test::FakeDesktopWindows desktop;
-    MovieEnvironment movies{timers, [] { return stream::createFlvNetStream(); }};
+    MovieEnvironment movies{timers, flvStreams(timers)};
     CPlayerDlg player({movies, messages, modes, desktop, folder + "/zepo", {}, [] { return QPoint(); }});
     player.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&player));

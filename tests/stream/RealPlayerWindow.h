@@ -6,7 +6,7 @@
 #include "platform/PathText.h"
 #include "platform/QtTimerService.h"
 #include "player/CPlayerDlg.h"
-#include "stream/FlvNetStreamFactory.h"
+#include "movies/FlvStreams.h"
 #include "tests/support/FakePlatform.h"
 #include "tests/support/RecordingMessageBox.h"
 
@@ -43,7 +43,7 @@ public:
     RecordingMessageBox messages;
     FakeDisplayModes modes;
     FakeDesktopWindows desktop;
-    MovieEnvironment movies{timers, [] { return stream::createFlvNetStream(); }};
+    MovieEnvironment movies{timers, flvStreams(timers)};
     CPlayerDlg player{{movies, messages, modes, desktop, fromQt(dir.path()) + "/zepo", {}, [] { return QPoint(); }}};
     std::vector<std::string> probeCommands;
     bool exposed = false;

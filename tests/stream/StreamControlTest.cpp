@@ -167,16 +167,48 @@ TEST(StreamOpening, DecodesThePercentEscapes)
     EXPECT_EQ(r.count(kStreamNotFound), 0);
 }
 
-TEST(StreamOpening, ReportsFilesThatAreNoFlv)
+// A file that cannot be played is reported with the reason, once.
+TEST(StreamOpening, ReportsFilesThatAreNoFlvAndWhy)
 {
-    for (const std::string& path : {fixture("not_flv.flv"), fixture("no such file.flv"), std::string()}) {
+    struct Case {
+        std::string path;
+        FlvErrorKind kind;
+        const char* reason;
+    };
+    for (const Case& c : {Case{fixture("not_flv.flv"), FlvErrorKind::Corrupt, "not an FLV file"},
+                          Case{fixture("no such file.flv"), FlvErrorKind::Io, "No such file or directory"},
+                          Case{std::string(), FlvErrorKind::Io, "No such file or directory"},
+                          Case{fixture(""), FlvErrorKind::Io, "not a regular file"}}) {
+        SCOPED_TRACE(c.path);
         StreamRecorder r;
-        r.stream->play(path);
-        EXPECT_TRUE(r.waitFor(kStreamNotFound, 3000)) << path;
+        r.stream->play(c.path);
+        EXPECT_TRUE(r.waitFor(kStreamNotFound, 3000));
         StreamRecorder::settle(200);
-        EXPECT_EQ(r.statuses, std::vector<std::string>{kStreamNotFound}) << path;
+        EXPECT_EQ(r.statuses, std::vector<std::string>{kStreamNotFound});
         EXPECT_EQ(r.stream->time(), 0);
+        ASSERT_EQ(r.errors.size(), 1u);
+        EXPECT_EQ(r.errors[0].kind, c.kind);
+        EXPECT_EQ(r.errors[0].part, StreamError::Part::File);
+        EXPECT_EQ(r.errors[0].file, c.path);
+        EXPECT_EQ(r.errors[0].detail, c.reason);
     }
+}
+
+// A track whose decoder refuses its configuration is reported, and the file plays on
+// without it.
+TEST(StreamTracks, ATrackThatCannotBeDecodedIsReportedAndTheRestPlays)
+{
+    QTemporaryDir dir;
+    const std::string path = withBrokenSoundConfiguration("h264_aac.flv", dir);
+    StreamRecorder r;
+    r.stream->play(path);
+    ASSERT_TRUE(r.waitFor(kPlayStop, 8000));
+    EXPECT_GE(r.frames.size(), 25u);
+    ASSERT_EQ(r.errors.size(), 1u);
+    EXPECT_EQ(r.errors[0].kind, FlvErrorKind::Corrupt);
+    EXPECT_EQ(r.errors[0].part, StreamError::Part::Sound);
+    EXPECT_EQ(r.errors[0].file, path);
+    EXPECT_EQ(r.errors[0].detail, "aac decoder refused its configuration: Invalid data found when processing input");
 }
 
 // close() and destruction return at once, mid-playback, and nothing of the closed file
@@ -232,8 +264,8 @@ TEST(StreamPicture, FollowsTheDisplaySize)
     r.stream->pause();
     r.stream->seek(1.0);
     ASSERT_TRUE(waitForFrameNumber(r, 10));
-    r.stream->setVideoSize(QSize(333, 201));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return r.frames.back().size() == QSize(333, 201); }, 2000));
+    r.stream->setVideoSize({333, 201});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return r.frames.back().size() == stream::PictureSize{333, 201}; }, 2000));
     EXPECT_EQ(StreamRecorder::frameNumber(r.frames.back()), 10);
 }
 

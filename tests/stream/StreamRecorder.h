@@ -1,13 +1,13 @@
 #pragma once
 
-#include "stream/FlvNetStreamFactory.h"
+#include "movies/FlvStreams.h"
 #include "stream/IndexBuilder.h"
 #include "stream/NetStream.h"
+#include "tests/support/Pictures.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QImage>
 #include <QTest>
 #include <algorithm>
 #include <cmath>
@@ -59,6 +59,34 @@ private:
     QTemporaryDir dir_;
 };
 
+// A copy of a fixture whose AAC sequence header names a reserved sampling rate: a sound
+// configuration its decoder refuses. The copy lies in `dir`.
+inline std::string withBrokenSoundConfiguration(const std::string& name, const QTemporaryDir& dir)
+{
+    QFile in(QString::fromStdString(fixture(name)));
+    if (!in.open(QIODevice::ReadOnly))
+        return {};
+    QByteArray bytes = in.readAll();
+    const auto at = [&](qsizetype i) { return std::uint8_t(bytes[i]); };
+    constexpr qsizetype kFirstTag = 13, kTagHeader = 11, kPreviousSize = 4;
+    constexpr std::uint8_t kAudio = 8, kAac = 10, kSequenceHeader = 0;
+    for (qsizetype tag = kFirstTag; tag + kTagHeader + 4 <= bytes.size();) {
+        const qsizetype size = (qsizetype(at(tag + 1)) << 16) | (qsizetype(at(tag + 2)) << 8) | at(tag + 3);
+        const qsizetype payload = tag + kTagHeader;
+        if (at(tag) == kAudio && at(payload) >> 4 == kAac && at(payload + 1) == kSequenceHeader) {
+            bytes[payload + 2] = char(0x16);  // AAC LC at sampling rate index 13 (reserved),
+            bytes[payload + 3] = char(0x90);  // two channels
+            break;
+        }
+        tag = payload + size + kPreviousSize;
+    }
+    const QString path = dir.filePath(QStringLiteral("broken_sound.flv"));
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
+        return {};
+    return path.toStdString();
+}
+
 // The file's last audio or video timestamp in seconds, from a scan of its tags.
 inline double lastTimestamp(const std::string& path)
 {
@@ -72,7 +100,7 @@ inline double lastTimestamp(const std::string& path)
 class StreamRecorder : public stream::VideoSink {
 public:
     explicit StreamRecorder(bool withPicture = true, bool withSound = true)
-        : stream(stream::createFlvNetStream())
+        : stream(flvStreams(uiThread)())
     {
         stream->onStatus([this](const std::string& code) {
             statuses.push_back(code);
@@ -82,12 +110,13 @@ public:
         stream->onMetaData([this](const stream::AmfValue& m) {
             metadata.push_back(m);
         });
+        stream->onError([this](const stream::StreamError& e) { errors.push_back(e); });
         stream->attachAudio(withSound);
         stream->attachVideo(withPicture ? this : nullptr);
         clock.start();
     }
 
-    void showFrame(const QImage& frame) override
+    void showFrame(const stream::Picture& frame) override
     {
         frames.push_back(frame);
         frameTimes.push_back(stream->time());
@@ -109,19 +138,21 @@ public:
     static void settle(int milliseconds) { QTest::qWait(milliseconds); }
 
     // The frame number a fixture picture shows: its luma is 16 + 6 * frame number.
-    static int frameNumber(const QImage& image)
+    static int frameNumber(const stream::Picture& picture)
     {
-        const QRgb c = image.pixel(image.width() / 2, image.height() / 2);
+        const QRgb c = pixelAt(picture, picture.size().width / 2, picture.size().height / 2);
         const double luma = 0.299 * qRed(c) + 0.587 * qGreen(c) + 0.114 * qBlue(c);
         return int(std::lround(luma * 219.0 / 255.0 / 6.0));
     }
 
+    QtTimerService uiThread;  // carries the stream's news over; outlives the stream
     std::unique_ptr<stream::NetStream> stream;
     std::vector<std::string> statuses;
     std::vector<qint64> statusTimes;
     std::vector<double> timeAtStatus;
     std::vector<stream::AmfValue> metadata;
-    std::vector<QImage> frames;
+    std::vector<stream::StreamError> errors;
+    std::vector<stream::Picture> frames;
     std::vector<double> frameTimes;
     QElapsedTimer clock;
 };

@@ -15,6 +15,7 @@ public:
     void setTime(double seconds) { time_ = seconds; }
     void status(const std::string& code) { emitStatus(code); }
     void metaData(const stream::AmfValue& metadata) { emitMetaData(metadata); }
+    void error(const stream::StreamError& error) { emitError(error); }
     // Seeks move the time to the target, clamped to [0, end] when an end is set.
     void setEnd(double seconds) { end_ = seconds; }
     // With an end set: a seek beyond it leaves the time where it was, instead of landing
@@ -29,7 +30,7 @@ public:
     int volume = 100;
     bool audioAttached = true;
     stream::VideoSink* videoSink = nullptr;
-    QSize videoSize;
+    stream::PictureSize videoSize;
     double bufferTime = 0;
 
     // --- NetStream
@@ -44,7 +45,7 @@ public:
     void setVolume(int v) override { volume = v; }
     void attachAudio(bool attached) override { audioAttached = attached; }
     void attachVideo(stream::VideoSink* sink) override { videoSink = sink; }
-    void setVideoSize(QSize size) override { videoSize = size; }
+    void setVideoSize(stream::PictureSize size) override { videoSize = size; }
 
 private:
     double time_ = 0;

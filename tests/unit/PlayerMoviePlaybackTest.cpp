@@ -1,3 +1,4 @@
+#include "tests/support/Pictures.h"
 #include "tests/unit/PlayerMovieFixture.h"
 
 #include <QPainter>
@@ -386,15 +387,13 @@ TEST_F(Playback, TheTimeShowsEveryFrame)
 TEST_F(Playback, FramesArriveAtTheVideoAreasSizeAndArePainted)
 {
     // 320 x 245 stage, 4:3 aspect: the width decides, 320 x 240 centred.
-    EXPECT_EQ(stream->videoSize, QSize(320, 240));
+    EXPECT_EQ(stream->videoSize, (stream::PictureSize{320, 240}));
     set("m_width", "16");
     set("m_height", "9");
     label("aspect");
-    EXPECT_EQ(stream->videoSize, QSize(320, 180));
+    EXPECT_EQ(stream->videoSize, (stream::PictureSize{320, 180}));
 
-    QImage red(320, 180, QImage::Format_RGB32);
-    red.fill(Qt::red);
-    stream->videoSink->showFrame(red);
+    stream->videoSink->showFrame(solidPicture({320, 180}, 0xffff0000));
     QImage canvas(320, 245, QImage::Format_RGB32);
     canvas.fill(Qt::black);
     {

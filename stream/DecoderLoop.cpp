@@ -1,0 +1,93 @@
+#include "stream/DecoderLoop.h"
+
+namespace zepo::stream {
+
+void DecoderLoop::run()
+{
+    while (auto packet = track_.packets.pop(track_.idle)) {
+        switch (packet->kind) {
+        case MediaPacket::Kind::Flush:
+            flush(*packet);
+            break;
+        case MediaPacket::Kind::EndOfStream:
+            if (packet->serial == s_.serial.load())
+                finish();
+            break;
+        case MediaPacket::Kind::Data:
+            // A configuration applies whenever it was read; a frame read before a later
+            // seek is dropped.
+            if (!track_.usable)
+                break;
+            if (packet->info.kind == FlvPayload::Kind::SequenceHeader) {
+                if (!codec_.configure(packet->info, packet->payload))
+                    fail(codec_.failure());
+            } else if (packet->info.kind == FlvPayload::Kind::Frame && packet->serial == s_.serial.load()) {
+                decode(*packet);
+            }
+            break;
+        }
+    }
+}
+
+void DecoderLoop::fail(StreamError error)
+{
+    error.part = track_.part;
+    error.file = s_.path;
+    s_.events.error(std::move(error));
+    abandon();
+}
+
+void DecoderLoop::abandon()
+{
+    track_.usable = false;
+    s_.notify();
+}
+
+void DecoderLoop::flush(const MediaPacket& packet)
+{
+    serial_ = packet.serial;
+    target_ = packet.flushTarget;
+    codec_.flush();
+    restart();
+}
+
+// The end of the file: what the decoder still holds comes out.
+void DecoderLoop::finish()
+{
+    if (codec_.sendEnd())
+        receiveFrames();
+    codec_.flush();
+    drained();
+    track_.endSerial = serial_;
+    s_.notify();
+}
+
+void DecoderLoop::decode(const MediaPacket& packet)
+{
+    switch (codec_.prepare(packet.info)) {
+    case TrackCodec::Readiness::AwaitsConfiguration:
+        return;  // nothing to decode with until the sequence header
+    case TrackCodec::Readiness::Failed:
+        fail(codec_.failure());
+        return;
+    case TrackCodec::Readiness::Ready:
+        break;
+    }
+    if (codec_.send(packet, skipFor(packet)))
+        receiveFrames();
+}
+
+void DecoderLoop::receiveFrames()
+{
+    FramePtr frame(av_frame_alloc());
+    while (frame && track_.usable && codec_.receive(*frame)) {
+        if (!decoded(frame))
+            return;
+        if (frame)
+            av_frame_unref(frame.get());
+        else
+            frame.reset(av_frame_alloc());
+    }
+}
+
+} // namespace zepo::stream

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "stream/SessionState.h"
+#include "stream/TrackCodec.h"
+
+namespace zepo::stream {
+
+// What both decoder threads of a session do with the packets of their queue: a flush
+// starts a new seek generation, the end of the file drains the decoder, a sequence header
+// configures it, and the frames of the current generation are decoded. What a track does
+// with its decoded frames, and what it keeps across a seek, is its own (the hooks below).
+class DecoderLoop {
+public:
+    // The session's fields that belong to one track.
+    struct Track {
+        StreamError::Part part;
+        PacketQueue& packets;
+        std::atomic<bool>& idle;       // waiting for packets
+        std::atomic<bool>& usable;     // false once the track is given up
+        std::atomic<int>& endSerial;   // generation whose last frame was delivered
+    };
+
+    void run();
+
+protected:
+    DecoderLoop(SessionState& state, Track track) : s_(state), track_(track), codec_(&state.path) {}
+    virtual ~DecoderLoop() = default;
+
+    // A seek: the track's own state from before it goes.
+    virtual void restart() {}
+    // Which pictures the decoder may leave out of this frame's decoding.
+    virtual AVDiscard skipFor(const MediaPacket&) { return AVDISCARD_DEFAULT; }
+    // A decoded frame; the track may take it (leaving `frame` empty). False once the
+    // session is closing.
+    virtual bool decoded(FramePtr& frame) = 0;
+    // The end of the file, after the decoder's last frame.
+    virtual void drained() {}
+
+    // The track cannot be decoded or played: its owner hears why, and the session goes on
+    // without it.
+    void fail(StreamError error);
+    // The track stops without an error to tell (the reason is logged where it arose).
+    void abandon();
+
+    SessionState& s_;
+    int serial_ = 0;      // the generation being decoded
+    double target_ = 0;   // where it starts, in seconds
+
+private:
+    void flush(const MediaPacket& packet);
+    void finish();
+    void decode(const MediaPacket& packet);
+    void receiveFrames();
+
+    Track track_;
+    TrackCodec codec_;
+};
+
+} // namespace zepo::stream

@@ -1,0 +1,84 @@
+#include "stream/TrackCodec.h"
+
+#include "stream/StreamLog.h"
+
+namespace zepo::stream {
+
+bool TrackCodec::configure(const FlvPayload& info, std::span<const std::uint8_t> payload)
+{
+    DecoderParams params = paramsFor(info);
+    if (info.offset <= payload.size())
+        params.extradata.assign(payload.begin() + std::ptrdiff_t(info.offset), payload.end());
+    if (codec_ && params == params_)
+        return true;
+    return open(std::move(params));
+}
+
+TrackCodec::Readiness TrackCodec::prepare(const FlvPayload& info)
+{
+    if (needsSequenceHeader(info.codec))
+        return codec_ && params_.codec == info.codec ? Readiness::Ready : Readiness::AwaitsConfiguration;
+    DecoderParams params = paramsFor(info);
+    if (fits(params))
+        return Readiness::Ready;
+    return open(std::move(params)) ? Readiness::Ready : Readiness::Failed;
+}
+
+// A frame's tag calls for another decoder when it names another codec, or announces
+// another rate or layout. MP3 carries its own in every frame, and a video tag announces
+// none, so for those the codec alone decides.
+bool TrackCodec::fits(const DecoderParams& params) const
+{
+    if (!codec_ || params.codec != params_.codec)
+        return false;
+    const bool sameLayout = params.sampleRate == params_.sampleRate && params.channels == params_.channels
+        && params.bitsPerSample == params_.bitsPerSample;
+    return sameLayout || params.codec == FlvCodec::Mp3;
+}
+
+bool TrackCodec::open(DecoderParams params)
+{
+    params_ = std::move(params);
+    OpenedDecoder opened = openDecoder(params_, logFile_);
+    codec_ = std::move(opened.codec);
+    failure_ = std::move(opened.failure);
+    if (codec_ && logEnabled(LogLevel::Debug))
+        debug(std::string("decoding with ") + codec_->codec->name);
+    return codec_ != nullptr;
+}
+
+bool TrackCodec::send(const MediaPacket& packet, AVDiscard skip)
+{
+    auto pkt = toAvPacket(packet);
+    if (!codec_ || !pkt)
+        return false;
+    codec_->skip_frame = skip;
+    const int rc = avcodec_send_packet(codec_.get(), pkt.get());
+    if (rc < 0 && logEnabled(LogLevel::Debug))
+        debug(std::string(codec_->codec->name) + " decoder refused the frame at " + std::to_string(pkt->pts)
+              + " ms: " + ffmpegErrorText(rc));
+    return rc >= 0;
+}
+
+bool TrackCodec::sendEnd()
+{
+    return codec_ && avcodec_send_packet(codec_.get(), nullptr) >= 0;
+}
+
+bool TrackCodec::receive(AVFrame& frame)
+{
+    return codec_ && avcodec_receive_frame(codec_.get(), &frame) >= 0;
+}
+
+void TrackCodec::debug(const std::string& message) const
+{
+    logMessage(LogLevel::Debug, logFile_ ? *logFile_ : std::string(), message);
+}
+
+void TrackCodec::flush()
+{
+    if (codec_)
+        avcodec_flush_buffers(codec_.get());
+}
+
+} // namespace zepo::stream

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "stream/DecoderSetup.h"
+
+#include <span>
+
+namespace zepo::stream {
+
+// The FFmpeg decoder of one track, set up as the tags come: from a sequence header's
+// configuration record, or, for codecs that need none, from the first frame's tag; set up
+// anew when the track changes codec (or, for sound, its rate or layout). The decoder
+// threads and the benchmarks feed their tags through this one.
+class TrackCodec {
+public:
+    // The decoder's messages are about `logFile`, when given; it must outlive this.
+    explicit TrackCodec(const std::string* logFile = nullptr) : logFile_(logFile) {}
+
+    // A sequence header: opens the decoder it configures, unless that one is open already.
+    // False when it cannot be opened (failure() says why).
+    bool configure(const FlvPayload& info, std::span<const std::uint8_t> payload);
+
+    enum class Readiness {
+        Ready,
+        AwaitsConfiguration,  // the codec needs its sequence header first
+        Failed,               // the decoder the tag calls for cannot be opened
+    };
+    // Before a frame: whether a decoder takes it, opening one now when the tag says enough.
+    Readiness prepare(const FlvPayload& info);
+
+    // Sends a coded frame (after prepare() said Ready); `skip` tells which pictures the
+    // decoder may leave out. False when the decoder refused the frame: a damaged frame
+    // is the decoder's to conceal, the next ones go on.
+    bool send(const MediaPacket& packet, AVDiscard skip = AVDISCARD_DEFAULT);
+    // The end of the track: what the decoder still holds can be received after this.
+    bool sendEnd();
+    // The next decoded frame; false when the decoder wants more input first.
+    bool receive(AVFrame& frame);
+    // Forgets everything sent (a seek); the decoder stays open.
+    void flush();
+
+    // Why the last decoder could not be opened: its kind and detail.
+    const StreamError& failure() const { return failure_; }
+
+private:
+    bool fits(const DecoderParams& params) const;
+    bool open(DecoderParams params);
+    void debug(const std::string& message) const;
+
+    const std::string* const logFile_;
+    CodecContextPtr codec_;
+    DecoderParams params_;  // what codec_ was opened with
+    StreamError failure_;
+};
+
+} // namespace zepo::stream

@@ -1,0 +1,65 @@
+#include "stream/VideoConverter.h"
+#include "tests/support/Pictures.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+
+namespace zepo::stream {
+namespace {
+
+// A decoded picture of one colour (limited-range BT.601 Y'CbCr), with an alpha plane
+// when `alpha` is given.
+FramePtr decoded(int width, int height, std::uint8_t y, std::uint8_t cb, std::uint8_t cr, int alpha = -1)
+{
+    FramePtr frame(av_frame_alloc());
+    frame->width = width;
+    frame->height = height;
+    frame->format = alpha < 0 ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_YUVA420P;
+    EXPECT_GE(av_frame_get_buffer(frame.get(), 0), 0);
+    const std::uint8_t values[4] = {y, cb, cr, std::uint8_t(alpha)};
+    for (int plane = 0; plane < (alpha < 0 ? 3 : 4); ++plane) {
+        const int rows = plane == 1 || plane == 2 ? (height + 1) / 2 : height;
+        std::memset(frame->data[plane], values[plane], std::size_t(frame->linesize[plane]) * std::size_t(rows));
+    }
+    return frame;
+}
+
+using test::pixelAt;
+
+// Pixels come out as 0xAARRGGBB words at the size asked for, rows aligned for vector
+// stores: the layout the display takes as it is.
+TEST(VideoConverter, ScalesToTheSizeShownAsWordsOfAlphaRedGreenBlue)
+{
+    VideoConverter converter;
+    const FramePtr red = decoded(64, 48, 81, 90, 240);
+    const Picture picture = converter.convert(*red, {40, 30});
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_EQ(picture.size(), (PictureSize{40, 30}));
+    EXPECT_GE(picture.stride(), 40 * 4);
+    EXPECT_EQ(picture.stride() % 64, 0);
+    EXPECT_FALSE(picture.hasAlpha());
+    const std::uint32_t c = pixelAt(picture, 20, 15);
+    EXPECT_GT((c >> 16) & 0xff, 240u);
+    EXPECT_LT((c >> 8) & 0xff, 16u);
+    EXPECT_LT(c & 0xff, 16u);
+
+    // No size: the picture's own.
+    EXPECT_EQ(converter.convert(*red, {}).size(), (PictureSize{64, 48}));
+}
+
+TEST(VideoConverter, KeepsAlphaAndRefusesWhatCannotBeShown)
+{
+    VideoConverter converter;
+    const Picture clear = converter.convert(*decoded(32, 32, 128, 128, 128, 0), {32, 32});
+    ASSERT_FALSE(clear.isNull());
+    EXPECT_TRUE(clear.hasAlpha());
+    EXPECT_EQ(pixelAt(clear, 16, 16) >> 24, 0u);
+    EXPECT_EQ(pixelAt(converter.convert(*decoded(32, 32, 128, 128, 128, 255), {32, 32}), 1, 1) >> 24, 255u);
+
+    EXPECT_TRUE(converter.convert(*decoded(32, 32, 16, 128, 128), {100000, 10}).isNull());
+    FramePtr empty(av_frame_alloc());
+    EXPECT_TRUE(converter.convert(*empty, {32, 32}).isNull());
+}
+
+} // namespace
+} // namespace zepo::stream
