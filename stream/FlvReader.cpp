@@ -28,18 +28,42 @@ std::uint32_t be32(const std::uint8_t* p)
 
 // The bytes that can start a tag header: audio, video or script, the filter bit set or
 // not, the reserved bits clear.
-constexpr auto kTagTypeBytes = [] {
-    std::array<bool, 256> bytes{};
-    for (int type : {8, 9, 18})
-        bytes[type] = bytes[type | 0x20] = true;
-    return bytes;
-}();
+constexpr std::uint8_t kTagTypeBytes[] = {8, 9, 18, 8 | 0x20, 9 | 0x20, 18 | 0x20};
 
-// The cheap half of parseTagHeader, for walking over damage byte by byte: a tag type
-// byte, and the stream ID 0.
-bool mayStartTagHeader(const std::uint8_t* p)
+// The bytes of a stretch that can start a tag header, in order. Each kind of type byte
+// is looked for with memchr, which reads as fast as memory does, so damage is walked over
+// at about the speed it is read.
+class TypeByteFinder {
+public:
+    TypeByteFinder(const std::uint8_t* begin, const std::uint8_t* end) : end_(end)
+    {
+        for (std::size_t k = 0; k < next_.size(); ++k)
+            next_[k] = find(k, begin);
+    }
+    // The next one, or the end of the stretch.
+    const std::uint8_t* take()
+    {
+        const auto k = static_cast<std::size_t>(std::min_element(next_.begin(), next_.end()) - next_.begin());
+        const std::uint8_t* hit = next_[k];
+        if (hit != end_)
+            next_[k] = find(k, hit + 1);
+        return hit;
+    }
+
+private:
+    const std::uint8_t* find(std::size_t k, const std::uint8_t* from) const
+    {
+        const void* hit = std::memchr(from, kTagTypeBytes[k], std::size_t(end_ - from));
+        return hit ? static_cast<const std::uint8_t*>(hit) : end_;
+    }
+
+    const std::uint8_t* end_;
+    std::array<const std::uint8_t*, std::size(kTagTypeBytes)> next_{};
+};
+
+bool streamIdZero(const std::uint8_t* header)
 {
-    return kTagTypeBytes[p[0]] && (p[8] | p[9] | p[10]) == 0;
+    return (header[8] | header[9] | header[10]) == 0;
 }
 
 bool parseTagHeader(const std::uint8_t* p, std::uint64_t pos, FlvTagHeader& out)
@@ -219,15 +243,15 @@ FlvResult<FlvTagHeader> FlvReader::findTag(std::uint64_t from)
                 return FlvError{FlvErrorKind::Io, "read failed"};
             continue;  // the read came back short: the file ends earlier now
         }
-        const std::size_t last = span - kTagHeaderBytes;
-        std::size_t i = 0;
-        while (i <= last && !mayStartTagHeader(p + i))
-            ++i;
-        if (i > last) {
-            candidate += last + 1;
+        // Candidates whose whole header lies in this window.
+        const std::uint8_t* end = p + (span - kTagHeaderBytes + 1);
+        TypeByteFinder typeBytes(p, end);
+        const std::uint8_t* hit = typeBytes.take();
+        while (hit != end && !streamIdZero(hit))
+            hit = typeBytes.take();
+        candidate += std::uint64_t(hit - p);
+        if (hit == end)
             continue;
-        }
-        candidate += i;
         if (confirmedAt(candidate, h))
             return h;
         if (ioError_)
