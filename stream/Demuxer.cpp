@@ -242,14 +242,16 @@ void Demuxer::updateRouting()
 
 void Demuxer::reachEnd(const FlvError& why)
 {
-    if (!endWarned_ && !s_.stopping()) {
+    std::string early;
+    if (reader_->shrank())
+        early = "the file became shorter while it played: it ends at byte " + std::to_string(reader_->fileSize());
+    else if (why.kind != FlvErrorKind::EndOfStream || reader_->truncated())
+        early = std::string("reading ended early: ") + why.what;
+    else if (reader_->skippedBytes() > skippedSeen_)
+        early = "no valid tag in the last " + std::to_string(reader_->skippedBytes() - skippedSeen_) + " bytes";
+    if (!early.empty() && !endWarned_ && !s_.stopping()) {
         endWarned_ = true;
-        if (reader_->shrank())
-            warn("the file became shorter while it played: it ends at byte " + std::to_string(reader_->fileSize()));
-        else if (why.kind != FlvErrorKind::EndOfStream || reader_->truncated())
-            warn(std::string("reading ended early: ") + why.what);
-        else if (reader_->skippedBytes() > skippedSeen_)
-            warn("no valid tag in the last " + std::to_string(reader_->skippedBytes() - skippedSeen_) + " bytes");
+        warn(early);
     }
     endOfFile_ = true;
     if (routeVideo_)

@@ -58,8 +58,8 @@ private:
     std::optional<MediaPacket> audioConfig_;
     std::uint64_t skippedSeen_ = 0;  // the reader's count of skipped bytes already looked at
     std::optional<std::uint64_t> warnedUpTo_;  // the furthest file position warned about
-    bool endWarned_ = false;
-    int warnings_ = 0;
+    bool endWarned_ = false;         // how reading ended early was told
+    int warnings_ = 0;               // warnings given about this file
 };
 
 } // namespace zepo::stream
