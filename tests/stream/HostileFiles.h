@@ -45,11 +45,9 @@ struct FlvTags {
         return out;
     }
 
-    // The file with `between` put in front of the first tag.
-    Bytes bytes(const Bytes& between = {}) const
+    Bytes bytes() const
     {
         FlvBytes f(audio, video);
-        f.raw(between);
         for (const Tag& t : tags)
             f.tag(t.type, t.timestampMs, t.payload);
         return f.bytes;
@@ -70,9 +68,19 @@ struct FlvTags {
     }
 };
 
-inline void writeFile(const std::string& path, const Bytes& bytes)
+// Writes the bytes; with a gap, the first `headerBytes` of them, then that many zero bytes
+// (a hole in the file, taking no disk), then the rest.
+inline void writeFile(const std::string& path, const Bytes& bytes, std::size_t gap = 0, std::size_t headerBytes = 13)
 {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream out(path, std::ios::binary);
+    const auto* data = reinterpret_cast<const char*>(bytes.data());
+    if (gap == 0) {
+        out.write(data, std::streamsize(bytes.size()));
+        return;
+    }
+    out.write(data, std::streamsize(headerBytes));
+    out.seekp(std::streamoff(gap), std::ios::cur);
+    out.write(data + headerBytes, std::streamsize(bytes.size() - headerBytes));
 }
 
 // Metadata made of references: `replays` copies of a 10 KB object, about three bytes each.
