@@ -19,6 +19,7 @@ constexpr std::size_t kMaxDecodedBytes = 32 * 1024 * 1024;
 // The reference table: AMF0 counts its index in 16 bits.
 constexpr std::size_t kMaxReferences = 65535;
 
+// Why decoding stopped at the memory bound, as the warning about the file says it.
 constexpr char kOverMemoryBound[] = "more than 32 MB of values";
 
 enum Marker : std::uint8_t {
