@@ -7,7 +7,6 @@
 namespace zepo {
 
 namespace {
-const std::string kCommandClip = "FromMFC_mc";
 const std::string kRootPrefix = "_root.";
 } // namespace
 

@@ -19,8 +19,6 @@
 namespace zepo {
 
 namespace {
-const std::string kClip = "FromMFC_mc";
-
 QRect pixels(const DialogUnits& units, const DialogControl& control)
 {
     const DialogRect& r = control.rect;
@@ -158,7 +156,7 @@ void CAspectDlg::sendPair(const std::string& width, const std::string& height)
 {
     player_.SetVariable("m_width", width);
     player_.SetVariable("m_height", height);
-    player_.TGotoLabel(kClip, "aspect");
+    player_.TGotoLabel(kCommandClip, "aspect");
 }
 
 } // namespace zepo

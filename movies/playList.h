@@ -15,6 +15,9 @@ namespace zepo {
 
 class PlayListView;
 
+// The command clip's variable that carries one path to the host command "addList".
+inline const std::string kFlvPathVariable = commandClipVariable("flv_path");
+
 // Play state of a list entry (the data of its state-column row).
 namespace playstate {
 inline constexpr int Pending = 0; // will be played by next/previous

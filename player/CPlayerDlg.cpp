@@ -156,7 +156,7 @@ void CPlayerDlg::ApplySavedState()
     m_panelHeight = leadingInt(m_player.GetVariable("c_height"));
     if (m_settings && m_settings->Restore == 1) {
         m_player.SetVariable("vol_mfc", m_settings->ReadString(kPrevInfo, "volume", "100"));
-        m_player.TGotoLabel("FromMFC_mc", "volSet");
+        m_player.TGotoLabel(kCommandClip, "volSet");
         if (m_settings->ReadInt(kPrevInfo, "TopMost", 0) == 1)
             setTopMost(true);
         if (m_settings->ReadInt(kPrevInfo, "PlayList_Show", 0) == 1)
@@ -164,7 +164,7 @@ void CPlayerDlg::ApplySavedState()
         else
             m_playlist->hide();
         if (m_settings->ReadInt(kPrevInfo, "Panel_Fix", 0) == 1)
-            m_player.TGotoLabel("FromMFC_mc", "fix");
+            m_player.TGotoLabel(kCommandClip, "fix");
     }
     AddFiles(services_.arguments, 0);
 }

@@ -79,8 +79,8 @@ public:
 
     // --- Opening files
     void AddFiles(const std::vector<std::string>& paths, int mode) override;
-    // The hand-over receiver: true when the record was taken (kind 0x8000). data: the
-    // paths, each followed by a zero byte.
+    // The hand-over receiver: true when the record was taken (its kind is
+    // HandOverRecord::kKind). data: the paths, each followed by a zero byte.
     bool OnCopyData(unsigned kind, const std::string& data);
     int SendFileToPlayer(const std::string& path) override;
 

@@ -25,8 +25,6 @@
 namespace zepo {
 
 namespace {
-const std::string kCommandClip = "FromMFC_mc";
-
 // The commands that are one host command to the player movie.
 struct PlayerRelay {
     int command;

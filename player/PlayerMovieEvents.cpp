@@ -14,7 +14,6 @@ namespace zepo {
 namespace {
 // Panel watch: how often the pointer is checked against the window.
 constexpr int kPanelWatchMs = 100;
-const std::string kClip = "FromMFC_mc";
 } // namespace
 
 void CPlayerDlg::OnProbeFSCommand(const std::string& command, const std::string& args)
@@ -33,15 +32,15 @@ void CPlayerDlg::OnProbeFSCommand(const std::string& command, const std::string&
     };
     if (command == "getTotalTime") {
         copy({Duration});
-        m_player.TGotoLabel(kClip, "getTotalTime");
+        m_player.TGotoLabel(kCommandClip, "getTotalTime");
     } else if (command == "allDone") {
         copy({DataFlag, SizeFlag, TotalTimeFlag, Width, Height, Duration});
-        m_player.TGotoLabel(kClip, "allDone");
+        m_player.TGotoLabel(kCommandClip, "allDone");
     } else if (command == "getSize") {
         copy({DataFlag, SizeFlag, Width, Height});
-        m_player.TGotoLabel(kClip, "getSize");
+        m_player.TGotoLabel(kCommandClip, "getSize");
     } else if (command == "searchStart") {
-        m_player.TGotoLabel(kClip, "searchStart");
+        m_player.TGotoLabel(kCommandClip, "searchStart");
     } else if (command == "playFlv") {
         // The probe never asks to play anything.
     } else if (command == "msg") {
@@ -55,7 +54,7 @@ void CPlayerDlg::OnPlayerFSCommand(const std::string& command, const std::string
 {
     const auto toPlaylist = [this](const std::string& label) {
         if (m_playlist)
-            m_playlist->movie().TGotoLabel(kClip, label);
+            m_playlist->movie().TGotoLabel(kCommandClip, label);
     };
     if (command == "ok") {
         ApplySavedState();
@@ -106,7 +105,7 @@ void CPlayerDlg::OnPanelWatchTick()
     if (inside)
         return;
     SetPanelWatch(0);
-    m_player.TGotoLabel(kClip, "panel_off");
+    m_player.TGotoLabel(kCommandClip, "panel_off");
 }
 
 } // namespace zepo

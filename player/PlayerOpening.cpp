@@ -2,7 +2,9 @@
 // the sending of one file to the player and probe movies.
 #include "player/CPlayerDlg.h"
 
+#include "platform/HandOverRecord.h"
 #include "platform/MessageBoxService.h"
+#include "platform/PathNames.h"
 #include "platform/PathText.h"
 #include "playlist/CPlayListDlg.h"
 #include "playlist/PathRules.h"
@@ -10,9 +12,6 @@
 namespace zepo {
 
 namespace {
-// The record kind a second instance sends.
-constexpr unsigned kHandOverKind = 0x8000;
-
 // "%" is the movies' escape character: a literal one travels as "%25".
 std::string escapeForMovies(const std::string& path)
 {
@@ -25,13 +24,6 @@ std::string escapeForMovies(const std::string& path)
             out += c;
     }
     return out;
-}
-
-// Name and extension: everything after the last "/".
-std::string fileNameOf(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 } // namespace
 
@@ -60,7 +52,7 @@ void CPlayerDlg::AddFiles(const std::vector<std::string>& paths, int mode)
 
 bool CPlayerDlg::OnCopyData(unsigned kind, const std::string& data)
 {
-    if (kind != kHandOverKind)
+    if (kind != HandOverRecord::kKind)
         return false;
     restoreIfMinimised();
     raise();
@@ -87,7 +79,7 @@ int CPlayerDlg::SendFileToPlayer(const std::string& path)
     setWindowTitle(toQt(m_fileName + " - ZEPO"));
     const std::string escaped = escapeForMovies(path);
     m_player.SetVariable("flv_file", escaped);
-    m_player.TGotoLabel("FromMFC_mc", "sendFlv");
+    m_player.TGotoLabel(kCommandClip, "sendFlv");
     m_probe.Rewind();
     m_probe.SetVariable("flv_file", escaped);
     m_probe.Forward();

@@ -143,7 +143,7 @@ CPlayListDlg::FilterOutcome CPlayListDlg::PreTranslateMessage(QObject* target, Q
             return FilterOutcome::Direct;
         }
         if (code == vk::Delete) {
-            m_movie.TGotoLabel("FromMFC_mc", "delSelectFlv");
+            m_movie.TGotoLabel(kCommandClip, "delSelectFlv");
             return FilterOutcome::Consumed;
         }
         if (code == vk::Up || code == vk::Down)

@@ -2,6 +2,7 @@
 // playlist files, and saving the list.
 #include "playlist/CPlayListDlg.h"
 
+#include "movies/playList.h"
 #include "platform/Log.h"
 #include "platform/MessageBoxService.h"
 #include "platform/PathText.h"
@@ -15,7 +16,6 @@
 namespace zepo {
 
 namespace {
-const std::string kClip = "FromMFC_mc";
 
 std::string capMessage(const std::string& where)
 {
@@ -69,8 +69,8 @@ void CPlayListDlg::addFiles(const std::vector<std::string>& paths, int mode)
 
 void CPlayListDlg::appendToList(const std::string& path)
 {
-    m_movie.SetVariable(kClip + ".flv_path", path);
-    m_movie.TGotoLabel(kClip, "addList");
+    m_movie.SetVariable(kFlvPathVariable, path);
+    m_movie.TGotoLabel(kCommandClip, "addList");
 }
 
 void CPlayListDlg::tellCapReached(const std::string& where)
@@ -103,7 +103,7 @@ int CPlayListDlg::IsFlvFile(const std::string& path)
 
 void CPlayListDlg::StartNewList()
 {
-    m_movie.TGotoLabel(kClip, "newList");
+    m_movie.TGotoLabel(kCommandClip, "newList");
 }
 
 } // namespace zepo

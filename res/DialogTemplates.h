@@ -1,5 +1,7 @@
 #pragma once
 
+#include "res/MovieSlots.h"
+
 namespace zepo {
 
 // Dialog templates in dialog units, as they were designed; DialogUnits turns them into
@@ -20,14 +22,14 @@ namespace tmpl {
 inline constexpr int kPlayerId = 102;
 inline constexpr char kPlayerCaption[] = "ZEPO";
 inline constexpr DialogRect kPlayerSize{0, 0, 173, 101};
-inline constexpr DialogControl kPlayerMovie{1000, "", {7, 7, 80, 33}};
-inline constexpr DialogControl kProbeMovie{1013, "", {7, 62, 72, 32}};
+inline constexpr DialogControl kPlayerMovie{kPlayerMovieControl, "", {7, 7, 80, 33}};
+inline constexpr DialogControl kProbeMovie{kProbeMovieControl, "", {7, 62, 72, 32}};
 
 // Playlist window (132).
 inline constexpr int kPlayListId = 132;
 inline constexpr char kPlayListCaption[] = "ZEPO - プレイリスト";
 inline constexpr DialogRect kPlayListSize{0, 0, 134, 213};
-inline constexpr DialogControl kPlayListMovie{1014, "", {0, 0, 134, 213}};
+inline constexpr DialogControl kPlayListMovie{kPlayListMovieControl, "", {0, 0, 134, 213}};
 
 // Aspect-ratio dialog (141). The radio buttons are in group order: custom first, then
 // the three fixed ratios.
@@ -52,7 +54,7 @@ inline constexpr DialogControl kAspectGroup{-1, "比", {7, 7, 167, 85}};
 inline constexpr int kAboutId = 100;
 inline constexpr char kAboutCaption[] = "ZEPOのﾊﾞｰｼﾞｮﾝ情報";
 inline constexpr DialogRect kAboutSize{0, 0, 194, 64};
-inline constexpr DialogControl kAboutMovie{1012, "", {0, 0, 194, 64}};
+inline constexpr DialogControl kAboutMovie{kAboutMovieControl, "", {0, 0, 194, 64}};
 
 // Settings dialog (136): a tab control over the two pages, and Apply, OK, Cancel.
 inline constexpr int kSettingId = 136;
