@@ -112,11 +112,6 @@ void Movie::playFrames()
         frames_.start(frameIntervalMs(), [this] { onEnterFrame(); });
 }
 
-void Movie::stopFrames()
-{
-    frames_.stop();
-}
-
 void Movie::repaint()
 {
     repaint(visibleStage());

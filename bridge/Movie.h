@@ -111,8 +111,6 @@ protected:
 
     // Frame ticks at the slot's frame rate.
     void playFrames();
-    void stopFrames();
-    bool framesPlaying() const { return frames_.running(); }
     int frameIntervalMs() const;
 
     void repaint();

@@ -7,6 +7,7 @@
 #include "platform/ModalDialogs.h"
 #include "platform/PathText.h"
 #include "res/DialogTemplates.h"
+#include "res/MessageTexts.h"
 
 #include <QPainter>
 #include <QStyleOptionTabWidgetFrame>
@@ -182,7 +183,7 @@ void CSettingDlg::FillModes()
     recommended_ = recommendedModeOf(modes, current);
     if (recommended_ < 0) {
         // Nothing to recommend: the edit stays empty rather than showing a made-up mode.
-        messages_.show("画面モード取得失敗");
+        messages_.show(kNoDisplayModeText);
         return;
     }
     showText(m_basic.recommendedEdit(), numberedModeText(recommended_, modes[recommended_]));

@@ -395,15 +395,6 @@ void PlayListMovie::clearSelection()
     selected_ = -1;
 }
 
-std::vector<int> PlayListMovie::selectedRows() const
-{
-    std::vector<int> rows;
-    for (int i = 0; i < static_cast<int>(entries_.size()); ++i)
-        if (entries_[i].selected)
-            rows.push_back(i);
-    return rows;
-}
-
 void PlayListMovie::forgetClick()
 {
     dbcStartTime_ = -1;

@@ -80,7 +80,6 @@ public:
     // The selected index that every operation acts on: the row selected last, -1 for
     // none. Other rows may be selected with it (entries()[i].selected).
     int selectedRow() const { return selected_; }
-    std::vector<int> selectedRows() const;
     const std::string& selectedText() const { return selectedText_; }
     int firstVisibleRow() const { return firstVisible_; }
     // Rows the columns show, a last, partly shown one included.

@@ -103,10 +103,10 @@ void CPlayerDlg::OnInitDialog()
     setWindowIcon(appIcon());
     m_fileName.clear();
     m_filePath.clear();
-    m_initialised = 1;
-    m_fullScreen = 0;
-    m_topMost = 0;
-    m_settingDlgOpen = 0;
+    m_initialised = true;
+    m_fullScreen = false;
+    m_topMost = false;
+    m_settingDlgOpen = false;
 
     m_playlist = std::make_unique<CPlayListDlg>(services_.movies, services_.messages);
     m_playlist->CreateListWindow(this);
@@ -114,7 +114,7 @@ void CPlayerDlg::OnInitDialog()
     m_settings = std::make_unique<CSettingFile>(services_.executablePath, services_.messages);
     RestoreGeometry();
     qApp->installEventFilter(this);
-    SetPanelWatch(1);
+    SetPanelWatch(true);
 }
 
 void CPlayerDlg::RestoreGeometry()
@@ -166,7 +166,7 @@ void CPlayerDlg::ApplySavedState()
         if (m_settings->ReadInt(kPrevInfo, "Panel_Fix", 0) == 1)
             m_player.TGotoLabel(kCommandClip, "fix");
     }
-    AddFiles(services_.arguments, 0);
+    AddFiles(services_.arguments, AddMode::Replace);
 }
 
 void CPlayerDlg::SaveAndClose()
@@ -195,7 +195,7 @@ void CPlayerDlg::SaveAndClose()
     s.EndBatch();
     m_settings.reset();
     m_playlist.reset();
-    SetPanelWatch(0);
+    SetPanelWatch(false);
 }
 
 void CPlayerDlg::closeEvent(QCloseEvent* event)
@@ -231,7 +231,7 @@ void CPlayerDlg::moveEvent(QMoveEvent* event)
 
 void CPlayerDlg::followDockedPlaylist()
 {
-    if (!m_playlist || m_playlist->m_docked != 1)
+    if (!m_playlist || !m_playlist->m_docked)
         return;
     const QRect player = outerGeometry(*this);
     moveOuterTo(*m_playlist, QPoint(player.x() + player.width(), player.y()));

@@ -41,8 +41,6 @@ void CPlayerDlg::OnProbeFSCommand(const std::string& command, const std::string&
         m_player.TGotoLabel(kCommandClip, "getSize");
     } else if (command == "searchStart") {
         m_player.TGotoLabel(kCommandClip, "searchStart");
-    } else if (command == "playFlv") {
-        // The probe never asks to play anything.
     } else if (command == "msg") {
         services_.messages.show(args);
     } else if (command == "text") {
@@ -67,9 +65,9 @@ void CPlayerDlg::OnPlayerFSCommand(const std::string& command, const std::string
         if (!m_fileName.empty())
             toPlaylist("stopPlay");
     } else if (command == "control_on") {
-        SetPanelWatch(1);
+        SetPanelWatch(true);
     } else if (command == "control_off") {
-        SetPanelWatch(0);
+        SetPanelWatch(false);
     } else if (command == "msg") {
         services_.messages.show(args);
     } else if (command == "text") {
@@ -77,19 +75,16 @@ void CPlayerDlg::OnPlayerFSCommand(const std::string& command, const std::string
     }
 }
 
-void CPlayerDlg::SetPanelWatch(int on)
+// A start while the watch runs does nothing: the period is not restarted.
+void CPlayerDlg::SetPanelWatch(bool on)
 {
-    if (on == 1) {
-        if (panelWatchRunning_ != 1) {
-            panelWatchRunning_ = 1;
-            panelWatch_.start(kPanelWatchMs, [this] { OnPanelWatchTick(); });
-        }
-    } else if (on == 0) {
-        if (panelWatchRunning_ != 0) {
-            panelWatchRunning_ = 0;
-            panelWatch_.stop();
-        }
-    }
+    if (on == panelWatchRunning_)
+        return;
+    panelWatchRunning_ = on;
+    if (on)
+        panelWatch_.start(kPanelWatchMs, [this] { OnPanelWatchTick(); });
+    else
+        panelWatch_.stop();
 }
 
 void CPlayerDlg::OnPanelWatchTick()
@@ -104,7 +99,7 @@ void CPlayerDlg::OnPanelWatchTick()
         && cursor.y() <= bottom;
     if (inside)
         return;
-    SetPanelWatch(0);
+    SetPanelWatch(false);
     m_player.TGotoLabel(kCommandClip, "panel_off");
 }
 

@@ -27,10 +27,11 @@ std::string escapeForMovies(const std::string& path)
 }
 } // namespace
 
-void CPlayerDlg::AddFiles(const std::vector<std::string>& paths, int mode)
+void CPlayerDlg::AddFiles(const std::vector<std::string>& paths, AddMode mode)
 {
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        const int position = mode == 1 ? -1 : static_cast<int>(i);
+        // Only the first path may replace the list.
+        const AddMode pathMode = i == 0 ? mode : AddMode::Append;
         const std::string path = stripEnclosingQuotes(paths[i]);
         if (path.empty())
             continue;
@@ -40,11 +41,11 @@ void CPlayerDlg::AddFiles(const std::vector<std::string>& paths, int mode)
             break;
         case PathKind::Folder:
             if (m_playlist)
-                m_playlist->AddFolder(path, position, 1);
+                m_playlist->AddFolder(path, pathMode, true);
             break;
         case PathKind::File:
             if (m_playlist)
-                m_playlist->AddPath(path, position);
+                m_playlist->AddPath(path, pathMode);
             break;
         }
     }
@@ -68,11 +69,11 @@ bool CPlayerDlg::OnCopyData(unsigned kind, const std::string& data)
         paths.push_back(data.substr(start, end - start));
         start = end + 1;
     }
-    AddFiles(paths, 0);
+    AddFiles(paths, AddMode::Replace);
     return true;
 }
 
-int CPlayerDlg::SendFileToPlayer(const std::string& path)
+void CPlayerDlg::SendFileToPlayer(const std::string& path)
 {
     m_filePath = path;
     m_fileName = fileNameOf(path);
@@ -83,7 +84,6 @@ int CPlayerDlg::SendFileToPlayer(const std::string& path)
     m_probe.Rewind();
     m_probe.SetVariable("flv_file", escaped);
     m_probe.Forward();
-    return 0;
 }
 
 } // namespace zepo

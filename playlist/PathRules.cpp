@@ -1,6 +1,7 @@
 #include "playlist/PathRules.h"
 
 #include "platform/PathNames.h"
+#include "res/MessageTexts.h"
 
 #include <sys/stat.h>
 
@@ -23,7 +24,7 @@ PathKind pathKind(const std::string& path)
 
 std::string missingPathMessage(const std::string& path)
 {
-    return "ファイル取得失敗 ：\n" + path;
+    return kFileNotFoundText + path;
 }
 
 std::string resolveBesideFile(const std::string& file, const std::string& path)
