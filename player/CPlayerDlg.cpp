@@ -66,7 +66,7 @@ CPlayerDlg::CPlayerDlg(PlayerServices services, QWidget* parent)
 {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
                    | Qt::WindowCloseButtonHint);
-    setWindowTitle(QString::fromUtf8(tmpl::kPlayerCaption));
+    setWindowTitle(QString::fromUtf8(tmpl::kPlayer.caption));
     setFont(dialogFont());
     setAutoFillBackground(true);
     QPalette black = palette();
@@ -76,9 +76,8 @@ CPlayerDlg::CPlayerDlg(PlayerServices services, QWidget* parent)
     setMinimumSize(kMinimumClient);
 
     const DialogUnits units;
-    resize(units.toPixels(QSize(tmpl::kPlayerSize.width, tmpl::kPlayerSize.height)));
-    const auto probe = tmpl::kProbeMovie.rect;
-    m_probe.setGeometry(units.toPixels(QRect(probe.x, probe.y, probe.width, probe.height)));
+    resize(units.sizeOf(tmpl::kPlayer));
+    m_probe.setGeometry(units.rectOf(tmpl::kProbeMovie.rect));
     // The probe movie is measured, never seen.
     m_probe.hide();
     m_player.setGeometry(rect());
@@ -102,7 +101,6 @@ void CPlayerDlg::OnInitDialog()
 {
     setWindowIcon(appIcon());
     m_fileName.clear();
-    m_filePath.clear();
     m_initialised = true;
     m_fullScreen = false;
     m_topMost = false;

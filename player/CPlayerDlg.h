@@ -69,7 +69,6 @@ public:
     CShockwaveFlash& probeControl() { return m_probe; }
     MessageBoxService& messages() { return services_.messages; }
     const std::string& currentFileName() const { return m_fileName; }
-    const std::string& currentFilePath() const { return m_filePath; }
     int panelHeight() const { return m_panelHeight; }
     bool isFullScreen() const { return m_fullScreen; }
     bool isTopMost() const { return m_topMost; }
@@ -164,7 +163,6 @@ private:
     bool m_topMost = false;
     bool m_settingDlgOpen = false;
     std::string m_fileName;
-    std::string m_filePath;
     CShockwaveFlash m_player;
     CShockwaveFlash m_probe;
 

@@ -111,7 +111,7 @@ void CPlayerDlg::recordDesktopWindows()
 {
     savedWindows_.clear();
     // The playlist window is recorded by its title even when hidden.
-    const std::string playlistTitle = tmpl::kPlayListCaption;
+    const std::string playlistTitle = tmpl::kPlayList.caption;
     for (const DesktopWindow& window : services_.desktop.list()) {
         if (savedWindows_.size() >= kMaxSavedWindows)
             break;

@@ -75,7 +75,6 @@ bool CPlayerDlg::OnCopyData(unsigned kind, const std::string& data)
 
 void CPlayerDlg::SendFileToPlayer(const std::string& path)
 {
-    m_filePath = path;
     m_fileName = fileNameOf(path);
     setWindowTitle(toQt(m_fileName + " - ZEPO"));
     const std::string escaped = escapeForMovies(path);

@@ -31,11 +31,11 @@ CPlayListDlg::CPlayListDlg(MovieEnvironment& movies, MessageBoxService& messages
     : QDialog(parent), messages_(messages), m_movie(this), adding_(movies.timers, *this)
 {
     setWindowFlags(kToolWindowFrame);
-    setWindowTitle(QString::fromUtf8(tmpl::kPlayListCaption));
+    setWindowTitle(QString::fromUtf8(tmpl::kPlayList.caption));
     setFont(dialogFont());
     setAcceptDrops(true);
     const DialogUnits units;
-    resize(units.toPixels(QSize(tmpl::kPlayListSize.width, tmpl::kPlayListSize.height)));
+    resize(units.sizeOf(tmpl::kPlayList));
     m_movie.setGeometry(rect());
     connect(&m_movie, &CShockwaveFlash::FSCommand, this,
             [this](const std::string& command, const std::string& args) { OnMovieCommand(command, args); });
