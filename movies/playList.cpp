@@ -333,7 +333,7 @@ void PlayListMovie::clickStateRow(int row)
     if (row < 0 || row >= static_cast<int>(entries_.size()))
         return;
     forgetClick();
-    int& state = entries_[row].state;
+    playstate::PlayState& state = entries_[row].state;
     if (state == playstate::Pending)
         state = playstate::Done;
     else if (state == playstate::Done)
@@ -402,14 +402,14 @@ void PlayListMovie::forgetClick()
     dbcListName_.clear();
 }
 
-void PlayListMovie::markCurrent(int state)
+void PlayListMovie::markCurrent(playstate::PlayState state)
 {
     if (!delPlaying_)
         setState(listCount_, state);
     updateIcon();
 }
 
-void PlayListMovie::setState(int index, int state)
+void PlayListMovie::setState(int index, playstate::PlayState state)
 {
     // listCount may lie outside the list; a change addressed there does nothing.
     if (index >= 0 && index < static_cast<int>(entries_.size()))
