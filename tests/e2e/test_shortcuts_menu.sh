@@ -30,7 +30,7 @@ choose_from_menu() {
   read -r -a g <<<"$(e2e_client_geometry "$player")"
   e2e_focus "$player"
   xdotool mousemove $((g[0] + 30)) $((g[1] + 20)) click 3
-  sleep 0.3
+  e2e_until 10 e2e_menu_open || e2e_fail "no context menu opened"
   for i in $(seq 1 "$1"); do xdotool key Down; done
   xdotool key Return
 }
@@ -44,15 +44,20 @@ press ctrl+space
 e2e_until 10 playlist_shown || e2e_fail "Ctrl+Space did not show the playlist"
 press ctrl+space
 e2e_until 10 playlist_hidden || e2e_fail "Ctrl+Space again did not hide the playlist (active: $(xdotool getactivewindow getwindowname))"
-# Space alone does nothing.
-press space
-sleep 0.3
+# Space alone does nothing: once Ctrl+F, pressed after it, has acted, Space has been
+# handled too.
+press space ctrl+f
+e2e_until 10 above || e2e_fail "Ctrl+F after Space did not keep the player on top"
 playlist_hidden || e2e_fail "Space without Ctrl showed the playlist"
+press ctrl+f
+e2e_until 10 not_above || e2e_fail "Ctrl+F again did not release it"
 
-press Return Escape KP_Enter
-sleep 0.3
+press Return Escape KP_Enter ctrl+f
+e2e_until 10 above || e2e_fail "Ctrl+F after Enter and Escape did not keep the player on top"
 kill -0 "$E2E_ZEPO_PID" 2>/dev/null || e2e_fail "Enter or Escape ended the player"
 xdotool search --onlyvisible --name '^ZEPO$' >/dev/null || e2e_fail "Enter or Escape closed the player window"
+press ctrl+f
+e2e_until 10 not_above || e2e_fail "Ctrl+F again did not release it"
 
 press alt+Return
 e2e_until 10 full_screen || e2e_fail "Alt+Enter did not enter full screen"
