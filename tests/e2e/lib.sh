@@ -172,10 +172,11 @@ e2e_move_frame() {
     || e2e_fail "window $window did not move from $before (at line ${BASH_LINENO[0]})"
 }
 
-# A popup menu of the player is open: a visible override-redirect window of its process.
+# A context menu is open: it is the application's one unmanaged (override-redirect)
+# window.
 e2e_menu_open() {
   local id
-  for id in $(xdotool search --onlyvisible --pid "$E2E_ZEPO_PID" 2>/dev/null); do
+  for id in $(xdotool search --onlyvisible --classname '^zepo$' 2>/dev/null); do
     xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
   done
   return 1

@@ -55,22 +55,14 @@ press() {
 }
 park_pointer() { xdotool mousemove 1279 1023; }
 
-# The context menu is the application's one unmanaged (override-redirect) window.
-menu_open() {
-  local id
-  for id in $(xdotool search --onlyvisible --classname '^zepo$' 2>/dev/null); do
-    xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
-  done
-  return 1
-}
-menu_closed() { ! menu_open; }
+menu_closed() { ! e2e_menu_open; }
 # Opens the player's context menu over the video and picks item number $1.
 choose_from_menu() {
   local g
   read -r -a g <<<"$(e2e_client_geometry "$player")"
   e2e_focus "$player"
   xdotool mousemove $((g[0] + 30)) $((g[1] + 20)) click 3
-  e2e_until 10 menu_open || e2e_fail "a right click did not open the context menu"
+  e2e_until 10 e2e_menu_open || e2e_fail "a right click did not open the context menu"
   for _ in $(seq 1 "$1"); do xdotool key Down; done
   xdotool key Return
   e2e_until 10 menu_closed || e2e_fail "the context menu stayed open"
