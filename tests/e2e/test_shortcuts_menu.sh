@@ -6,7 +6,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 source "$here/xorg_dummy.sh"
 e2e_start "$@"
-e2e_wait_window_manager
 
 # Full screen here keeps the display mode: Xvfb has only the one.
 printf '[Setting]\r\nChangeResolution=0\r\n' >"$E2E_DIR/bin/setting.ini"
@@ -23,16 +22,6 @@ windowed() { ! full_screen; }
 press() {
   e2e_focus "$player"
   xdotool key "$@"
-}
-# Opens the context menu over the video and walks down to item number $1.
-choose_from_menu() {
-  local g i
-  read -r -a g <<<"$(e2e_client_geometry "$player")"
-  e2e_focus "$player"
-  xdotool mousemove $((g[0] + 30)) $((g[1] + 20)) click 3
-  e2e_until 10 e2e_menu_open || e2e_fail "no context menu opened"
-  for i in $(seq 1 "$1"); do xdotool key Down; done
-  xdotool key Return
 }
 
 press ctrl+f
@@ -64,15 +53,15 @@ e2e_until 10 full_screen || e2e_fail "Alt+Enter did not enter full screen"
 press Escape
 e2e_until 10 windowed || e2e_fail "Escape did not leave full screen"
 
-choose_from_menu 2 # 最前面固定
+e2e_choose_from_menu "$player" 2 # 最前面固定
 e2e_until 10 above || e2e_fail "the menu's topmost item did not keep the player on top"
-choose_from_menu 4 # プレイリスト
+e2e_choose_from_menu "$player" 4 # プレイリスト
 e2e_until 10 playlist_shown || e2e_fail "the menu's playlist item did not show the playlist"
-choose_from_menu 1 # フルスクリーン
+e2e_choose_from_menu "$player" 1 # フルスクリーン
 e2e_until 10 full_screen || e2e_fail "the menu's full-screen item did not enter full screen"
 # The playlist hides meanwhile and comes back.
 playlist_hidden || e2e_fail "the playlist stayed visible in full screen"
-choose_from_menu 1
+e2e_choose_from_menu "$player" 1
 e2e_until 10 windowed || e2e_fail "the menu's full-screen item did not leave full screen"
 e2e_until 10 playlist_shown || e2e_fail "the playlist did not come back after full screen"
 echo "PASS"
