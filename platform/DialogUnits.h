@@ -29,8 +29,6 @@ public:
     {
         return toPixels(QSize(f.width, f.height));
     }
-    int baseX() const { return baseX_; }
-    int baseY() const { return baseY_; }
 
 private:
     int baseX_;

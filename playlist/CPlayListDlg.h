@@ -52,7 +52,6 @@ public:
     void StartNewList();
 
     CShockwaveFlash& movie() { return m_movie; }
-    PlayerWindowLink* player() const { return m_player; }
     // Where saving asks for a file name; null (the default) is the desktop's save dialog.
     void setSavePathDialog(SavePathDialog* dialog) { savePathDialog_ = dialog; }
 
