@@ -67,16 +67,16 @@ e2e_stop_processes() {
   E2E_PIDS=()
 }
 
-# e2e_until SECONDS COMMAND...: retries the command until it succeeds; false after the
-# time. The command is run anew each time: pass a predicate, not an expanded value.
+# e2e_until SECONDS COMMAND...: retries the command until it succeeds; false once the
+# time has passed, however long each try takes. The command is run anew each time: pass
+# a predicate, not an expanded value.
 e2e_until() {
-  local limit=$1 i
+  local deadline=$(( ${EPOCHREALTIME//[!0-9]/} + $1 * 1000000 ))
   shift
-  for i in $(seq 1 $((limit * 20))); do
-    "$@" && return 0
+  until "$@"; do
+    [ "${EPOCHREALTIME//[!0-9]/}" -lt "$deadline" ] || return 1
     sleep 0.05
   done
-  "$@"
 }
 
 # Until the window manager announces what it supports, focus and state requests go
@@ -153,11 +153,33 @@ e2e_report_hang() {
   wmctrl -l -G >&2 || true
 }
 
+# e2e_frame_at WINDOW X Y: the window's frame stands at x y.
+e2e_frame_at() {
+  local x y w h
+  read -r x y w h < <(e2e_frame_geometry "$1")
+  [ "$x $y" = "$2 $3" ]
+}
+
 # Moves a window's frame to x y, as a user dragging it would (the window manager is asked
-# with north-west gravity, which places the frame, not the client).
+# with north-west gravity, which places the frame, not the client), and waits until the
+# frame has left where it stood. Where it comes to rest (a window may snap on) is the
+# caller's to wait for.
 e2e_move_frame() {
-  wmctrl -i -r "$1" -e "1,$2,$3,-1,-1"
-  sleep 0.3
+  local window=$1 before
+  before=$(e2e_frame_geometry "$window")
+  wmctrl -i -r "$window" -e "1,$2,$3,-1,-1"
+  e2e_until 10 eval '[ "$(e2e_frame_geometry "$window")" != "$before" ]' \
+    || e2e_fail "window $window did not move from $before (at line ${BASH_LINENO[0]})"
+}
+
+# A context menu is open: it is the application's one unmanaged (override-redirect)
+# window.
+e2e_menu_open() {
+  local id
+  for id in $(xdotool search --onlyvisible --classname '^zepo$' 2>/dev/null); do
+    xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
+  done
+  return 1
 }
 
 # Presses the playlist window's save button and answers the save dialog with a name

@@ -45,7 +45,7 @@ TEST(SavedGeometry, APlaylistSavedDockedStaysDockedToThePlayerWhereverThatIsFitt
     const QRect player = outerGeometry(w);
     EXPECT_EQ(player, QRect(area.left() + area.width() - 400, 40, 400, 300));
     EXPECT_EQ(outerGeometry(*w.playlist()), QRect(player.x() + 400, 40, 250, 350));
-    EXPECT_EQ(w.playlist()->m_docked, 1);
+    EXPECT_TRUE(w.playlist()->m_docked);
 }
 
 TEST(SavedGeometry, ClosingInFullScreenSavesThePlacesTheWindowsGoBackTo)
@@ -55,7 +55,7 @@ TEST(SavedGeometry, ClosingInFullScreenSavesThePlacesTheWindowsGoBackTo)
                "PlayList_w=250\r\nPlayList_h=350\r\nPlayList_Show=1\r\n");
     CPlayerDlg& w = h.open();
     ASSERT_TRUE(w.playlist()->isVisible());
-    w.ToggleFullScreen(0);
+    w.ToggleFullScreen(FullScreenToggle::EnterOrLeave);
     h.processEvents();
     ASSERT_TRUE(w.isFullScreen());
     ASSERT_NE(outerGeometry(w), QRect(40, 50, 400, 300));
