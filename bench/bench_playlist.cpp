@@ -120,13 +120,13 @@ public:
     AddQueue* queue = nullptr;
     int capsReached = 0;
 
-    void addFiles(const std::vector<std::string>& paths, int mode) override
+    void addFiles(const std::vector<std::string>& paths, AddMode mode) override
     {
         for (std::size_t i = 0; i < paths.size(); ++i) {
-            const int position = mode == 1 ? -1 : static_cast<int>(i);
+            const AddMode position = i == 0 ? mode : AddMode::Append;
             const PathKind kind = pathKind(paths[i]);
             if (kind == PathKind::Folder)
-                queue->addFolder(paths[i], position, 1);
+                queue->addFolder(paths[i], position, true);
             else if (kind == PathKind::File)
                 queue->addPath(paths[i], position);
         }
@@ -216,7 +216,7 @@ int main(int argc, char** argv)
         playlist += files[std::size_t(i) % files.size()] + "\r\n";
     writeFile(root + "/long.zepo", playlist);
     const std::string longList = "playlist file of " + std::to_string(entries) + " lines";
-    timeOpen(longList.c_str(), list, [&](AddQueue& queue) { queue.addPath(root + "/long.zepo", -1); });
+    timeOpen(longList.c_str(), list, [&](AddQueue& queue) { queue.addPath(root + "/long.zepo", AddMode::Append); });
     const double queuedMiB = heldMiB();
 
     ListWindow scratch;
@@ -228,7 +228,7 @@ int main(int argc, char** argv)
             writeFile(folder + "/" + std::to_string(i) + (i % 2 ? ".flv" : ".txt"), i % 2 ? "FLV" : "text");
     }
     timeOpen("folder tree of 10 000 files and 20 folders", scratch,
-             [&](AddQueue& queue) { queue.addFolder(root + "/tree", -1, 1); });
+             [&](AddQueue& queue) { queue.addFolder(root + "/tree", AddMode::Append, true); });
     for (int i = 0; i < kMutualPlaylists; ++i) {
         std::string text = "[PlayList]\n" + files[std::size_t(i)] + "\n";
         for (int j = 0; j < kMutualPlaylists; ++j)
@@ -237,7 +237,7 @@ int main(int argc, char** argv)
         writeFile(root + "/mutual" + std::to_string(i) + ".zepo", text);
     }
     timeOpen("nine playlists that list each other", scratch,
-             [&](AddQueue& queue) { queue.addPath(root + "/mutual0.zepo", -1); });
+             [&](AddQueue& queue) { queue.addPath(root + "/mutual0.zepo", AddMode::Append); });
 
     // --- Filling at the list's pace, a frame at a time, each followed by the window's
     // events (its repaint among them).

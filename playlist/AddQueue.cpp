@@ -1,6 +1,5 @@
 #include "playlist/AddQueue.h"
 
-#include "playlist/AddMode.h"
 #include "playlist/CPlayListDlg.h"
 #include "playlist/FileAccess.h"
 #include "playlist/FolderScan.h"
@@ -16,18 +15,6 @@
 namespace zepo {
 
 namespace {
-// The numbers of the add modes at the queue's interface: for one path 0 replaces, any
-// other value appends; for the add-files operation 1 appends every path, any other value
-// lets the first one replace.
-AddMode pathModeOf(int mode)
-{
-    return mode == 0 ? AddMode::Replace : AddMode::Append;
-}
-int addFilesNumberOf(AddMode mode)
-{
-    return mode == AddMode::Append ? 1 : 0;
-}
-
 // Playlist entries handed to the player window at once: it looks at each of them.
 constexpr std::size_t kEntriesPerHanding = 64;
 // Folder names read in one step: reading a name costs far less than looking at an entry.
@@ -382,7 +369,7 @@ void AddQueue::Open::handToPlayer(const std::vector<std::string>& paths, AddMode
 {
     std::deque<Request> collected;
     queue_.collecting_ = &collected;
-    queue_.target_.addFiles(paths, addFilesNumberOf(mode));
+    queue_.target_.addFiles(paths, mode);
     queue_.collecting_ = nullptr;
     cost_ += static_cast<int>(paths.size());
     if (!collected.empty())
@@ -417,14 +404,14 @@ AddQueue::AddQueue(TimerService& timers, Target& target) : timers_(timers), targ
 
 AddQueue::~AddQueue() = default;
 
-void AddQueue::addPath(const std::string& path, int mode)
+void AddQueue::addPath(const std::string& path, AddMode mode)
 {
-    enqueue({Request::Kind::Path, path, pathModeOf(mode)});
+    enqueue({Request::Kind::Path, path, mode});
 }
 
-void AddQueue::addFolder(const std::string& folder, int mode, int recursion)
+void AddQueue::addFolder(const std::string& folder, AddMode mode, bool recursive)
 {
-    enqueue({Request::Kind::Folder, folder, pathModeOf(mode), recursion == 1});
+    enqueue({Request::Kind::Folder, folder, mode, recursive});
 }
 
 void AddQueue::enqueue(Request request)

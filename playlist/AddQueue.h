@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/TimerService.h"
+#include "playlist/AddMode.h"
 
 #include <cstddef>
 #include <deque>
@@ -30,10 +31,10 @@ public:
     class Target {
     public:
         virtual ~Target() = default;
-        // A playlist's entries, handed to the player window's add-files operation (mode 1
-        // appends all, another value lets the first replace); it comes back with each of
-        // them through AddPath and AddFolder.
-        virtual void addFiles(const std::vector<std::string>& paths, int mode) = 0;
+        // A playlist's entries, handed to the player window's add-files operation (Append
+        // appends all, Replace lets the first replace); it comes back with each of them
+        // through AddPath and AddFolder.
+        virtual void addFiles(const std::vector<std::string>& paths, AddMode mode) = 0;
         virtual void startNewList() = 0;
         // One FLV file for the end of the list.
         virtual void appendToList(const std::string& path) = 0;
@@ -46,12 +47,10 @@ public:
     AddQueue(const AddQueue&) = delete;
     AddQueue& operator=(const AddQueue&) = delete;
 
-    // The playlist window's operations, queued (modes as the numbers of the add
-    // operations: 0 replaces, any other value appends; a folder's subfolders are scanned
-    // when recursion is exactly 1). The queue takes numbers still because a benchmark
-    // drives it as the playlist window does.
-    void addPath(const std::string& path, int mode);
-    void addFolder(const std::string& folder, int mode, int recursion);
+    // The playlist window's operations, queued (see AddMode for what Replace does to one
+    // path); a recursive folder is scanned with its subfolders.
+    void addPath(const std::string& path, AddMode mode);
+    void addFolder(const std::string& folder, AddMode mode, bool recursive);
 
     // Work is waiting or under way.
     bool busy() const { return !opens_.empty(); }

@@ -75,7 +75,7 @@ protected:
 
 private:
     // What the add queue does to the list and the player window.
-    void addFiles(const std::vector<std::string>& paths, int mode) override;
+    void addFiles(const std::vector<std::string>& paths, AddMode mode) override;
     void startNewList() override { StartNewList(); }
     void appendToList(const std::string& path) override;
     void tellCapReached(const std::string& where) override;

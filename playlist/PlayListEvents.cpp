@@ -46,18 +46,18 @@ void CPlayListDlg::OnMovieCommand(const std::string& command, const std::string&
 
 void CPlayListDlg::AddPath(const std::string& path, AddMode mode)
 {
-    adding_.addPath(path, mode == AddMode::Replace ? 0 : -1);
+    adding_.addPath(path, mode);
 }
 
 void CPlayListDlg::AddFolder(const std::string& folder, AddMode mode, bool recursive)
 {
-    adding_.addFolder(folder, mode == AddMode::Replace ? 0 : -1, recursive ? 1 : 0);
+    adding_.addFolder(folder, mode, recursive);
 }
 
-void CPlayListDlg::addFiles(const std::vector<std::string>& paths, int mode)
+void CPlayListDlg::addFiles(const std::vector<std::string>& paths, AddMode mode)
 {
     if (m_player)
-        m_player->AddFiles(paths, mode == 1 ? AddMode::Append : AddMode::Replace);
+        m_player->AddFiles(paths, mode);
 }
 
 void CPlayListDlg::appendToList(const std::string& path)
