@@ -13,9 +13,10 @@
 #include "bridge/CShockwaveFlash.h"
 #include "movies/playList.h"
 #include "platform/ManualClock.h"
+#include "platform/MessageBoxService.h"
 #include "platform/QtTimerService.h"
+#include "playlist/AddOperations.h"
 #include "playlist/AddQueue.h"
-#include "playlist/PathRules.h"
 #include "res/MovieSlots.h"
 
 #include <QApplication>
@@ -90,6 +91,12 @@ void writeFile(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// Message boxes, printed: every path the benchmark opens exists, so none is expected.
+class PrintedMessages : public MessageBoxService {
+public:
+    void show(const std::string& text) override { std::fprintf(stderr, "message: %s\n", text.c_str()); }
+};
+
 // The list in a window, fed the way the playlist window feeds it.
 struct ListWindow {
     ManualClock clock;
@@ -98,7 +105,7 @@ struct ListWindow {
 
     ListWindow()
     {
-        auto owned = std::make_unique<PlayListMovie>(clock, *movieSlot(1014));
+        auto owned = std::make_unique<PlayListMovie>(clock, *movieSlot(kPlayListMovieControl));
         movie = owned.get();
         control.loadMovie(std::move(owned));
         control.resize(250, 350);
@@ -107,14 +114,14 @@ struct ListWindow {
     }
     void append(const std::string& path)
     {
-        control.SetVariable("FromMFC_mc.flv_path", path);
-        control.TGotoLabel("FromMFC_mc", "addList");
+        control.SetVariable(kFlvPathVariable, path);
+        control.TGotoLabel(kCommandClip, "addList");
     }
 };
 
-// What the player window's add-files operation does with a playlist's entries: each path
-// back to the playlist window, folders as folders, the first one replacing in replace mode.
-class BenchTarget : public AddQueue::Target {
+// The playlist window as its add queue sees it: a playlist's entries go through the
+// player window's add-files operation and come back to the queue.
+class BenchTarget : public AddQueue::Target, private AddOperations {
 public:
     explicit BenchTarget(ListWindow& list) : list_(list) {}
     AddQueue* queue = nullptr;
@@ -122,21 +129,21 @@ public:
 
     void addFiles(const std::vector<std::string>& paths, AddMode mode) override
     {
-        for (std::size_t i = 0; i < paths.size(); ++i) {
-            const AddMode position = i == 0 ? mode : AddMode::Append;
-            const PathKind kind = pathKind(paths[i]);
-            if (kind == PathKind::Folder)
-                queue->addFolder(paths[i], position, true);
-            else if (kind == PathKind::File)
-                queue->addPath(paths[i], position);
-        }
+        addFilesTo(this, paths, mode, messages_);
     }
-    void startNewList() override { list_.control.TGotoLabel("FromMFC_mc", "newList"); }
+    void startNewList() override { list_.control.TGotoLabel(kCommandClip, "newList"); }
     void appendToList(const std::string& path) override { list_.append(path); }
     void tellCapReached(const std::string&) override { ++capsReached; }
 
 private:
+    void AddPath(const std::string& path, AddMode mode) override { queue->addPath(path, mode); }
+    void AddFolder(const std::string& folder, AddMode mode, bool recursive) override
+    {
+        queue->addFolder(folder, mode, recursive);
+    }
+
     ListWindow& list_;
+    PrintedMessages messages_;
 };
 
 // Opens one path on real time; prints how long it took and the longest the event loop
@@ -205,7 +212,7 @@ int main(int argc, char** argv)
     list.append(files.front());
     list.clock.advance(kFrameMs);
     QCoreApplication::processEvents();
-    list.control.TGotoLabel("FromMFC_mc", "newList");
+    list.control.TGotoLabel(kCommandClip, "newList");
     QCoreApplication::processEvents();
     const double emptyMiB = heldMiB();
     std::printf("bench_playlist: %d entries, paths of about %zu bytes\n\n", entries, files.front().size());

@@ -3,11 +3,10 @@
 #include "player/CPlayerDlg.h"
 
 #include "platform/HandOverRecord.h"
-#include "platform/MessageBoxService.h"
 #include "platform/PathNames.h"
 #include "platform/PathText.h"
+#include "playlist/AddOperations.h"
 #include "playlist/CPlayListDlg.h"
-#include "playlist/PathRules.h"
 
 namespace zepo {
 
@@ -29,26 +28,7 @@ std::string escapeForMovies(const std::string& path)
 
 void CPlayerDlg::AddFiles(const std::vector<std::string>& paths, AddMode mode)
 {
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        // Only the first path may replace the list.
-        const AddMode pathMode = i == 0 ? mode : AddMode::Append;
-        const std::string path = stripEnclosingQuotes(paths[i]);
-        if (path.empty())
-            continue;
-        switch (pathKind(path)) {
-        case PathKind::Missing:
-            services_.messages.show(missingPathMessage(path));
-            break;
-        case PathKind::Folder:
-            if (m_playlist)
-                m_playlist->AddFolder(path, pathMode, true);
-            break;
-        case PathKind::File:
-            if (m_playlist)
-                m_playlist->AddPath(path, pathMode);
-            break;
-        }
-    }
+    addFilesTo(m_playlist.get(), paths, mode, services_.messages);
 }
 
 bool CPlayerDlg::OnCopyData(unsigned kind, const std::string& data)

@@ -3,6 +3,7 @@
 #include "bridge/CShockwaveFlash.h"
 #include "platform/FilterOutcome.h"
 #include "playlist/AddMode.h"
+#include "playlist/AddOperations.h"
 #include "playlist/AddQueue.h"
 
 #include <QDialog>
@@ -19,7 +20,7 @@ struct MovieEnvironment;
 // The playlist window: a top-level tool window of its own that hosts the playlist movie
 // (control 1014), docks to the player window's right edge, couples activation with it,
 // filters keys and drops, feeds paths to its movie and saves the list.
-class CPlayListDlg : public QDialog, private AddQueue::Target {
+class CPlayListDlg : public QDialog, public AddOperations, private AddQueue::Target {
     Q_OBJECT
 public:
     CPlayListDlg(MovieEnvironment& movies, MessageBoxService& messages, QWidget* parent = nullptr);
@@ -41,8 +42,8 @@ public:
     void OnMovieCommand(const std::string& command, const std::string& args);
     // Adding paths: the work is queued and done in slices between the window's events
     // (see AddQueue); what these calls add reaches the movie a little later.
-    void AddPath(const std::string& path, AddMode mode);
-    void AddFolder(const std::string& folder, AddMode mode, bool recursive);
+    void AddPath(const std::string& path, AddMode mode) override;
+    void AddFolder(const std::string& folder, AddMode mode, bool recursive) override;
     // Paths are still being added (the movie then takes them in one per frame).
     bool isAdding() const { return adding_.busy(); }
     // A playlist file: one that begins with the header line.
