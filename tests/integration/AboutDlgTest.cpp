@@ -21,7 +21,7 @@ class AboutDlgTest : public ::testing::Test {
 protected:
     AboutDlgTest()
     {
-        auto movie = std::make_unique<AboutMovie>(clock, *movieSlot(1012), opener, targets);
+        auto movie = std::make_unique<AboutMovie>(clock, *movieSlot(kAboutMovieControl), opener, targets);
         about = movie.get();
         dialog = std::make_unique<CAboutDlg>(std::move(movie));
         dialog->show();

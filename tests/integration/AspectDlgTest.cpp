@@ -20,7 +20,7 @@ class AspectDlgTest : public ::testing::Test {
 protected:
     AspectDlgTest()
     {
-        auto movie = std::make_unique<test::RecordingMovie>(clock, *movieSlot(1000), log, "player");
+        auto movie = std::make_unique<test::RecordingMovie>(clock, *movieSlot(kPlayerMovieControl), log, "player");
         movie->preset("m_width", "352");
         movie->preset("m_height", "240");
         control.loadMovie(std::move(movie));

@@ -291,7 +291,7 @@ TEST_F(PlayListWindowTest, AListedEntryCostsLittleMoreThanItsPath)
     const std::string video = flv("番組 第1話 (1280x720).flv");
     const auto append = [&] {
         playlist().movie().SetVariable("FromMFC_mc.flv_path", video);
-        playlist().movie().TGotoLabel("FromMFC_mc", "addList");
+        playlist().movie().TGotoLabel(kCommandClip, "addList");
     };
     append(); // shown once, so that fonts and glyphs are loaded before counting
     settle();

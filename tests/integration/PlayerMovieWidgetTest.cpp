@@ -21,7 +21,7 @@ protected:
         QObject::connect(&control, &CShockwaveFlash::FSCommand, &control,
                          [this](const std::string& command, const std::string&) { commands.push_back(command); });
         control.resize(320, 245);
-        control.loadMovie(createMovie(1000, environment));
+        control.loadMovie(createMovie(kPlayerMovieControl, environment));
         control.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&control));
         QApplication::processEvents();  // the movie's first frame runs from the event loop
@@ -44,7 +44,7 @@ protected:
     void startPlaying()
     {
         control.SetVariable("flv_file", "/v/a.flv");
-        control.TGotoLabel("FromMFC_mc", "sendFlv");
+        control.TGotoLabel(kCommandClip, "sendFlv");
         stream->status(stream::kPlayStart);
         stream->status(stream::kBufferFull);
         stream->calls.clear();
@@ -163,7 +163,7 @@ TEST_F(PlayerMovieWidget, TheRatioPanelsFieldsAreRealLineEdits)
     // The fields go with the control panel when it hides, and with the ratio panel.
     QTest::mouseMove(&control, QPoint(20, 20));
     EXPECT_FALSE(fields[1]->isVisible());
-    control.TGotoLabel("FromMFC_mc", "ratio");
+    control.TGotoLabel(kCommandClip, "ratio");
     QApplication::processEvents();
     EXPECT_TRUE(control.findChildren<QLineEdit*>().isEmpty());
 }

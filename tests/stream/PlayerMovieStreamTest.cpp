@@ -22,7 +22,7 @@ protected:
         QObject::connect(&control, &CShockwaveFlash::FSCommand, &control,
                          [this](const std::string& command, const std::string&) { commands.push_back(command); });
         control.resize(320, 245);
-        control.loadMovie(createMovie(1000, environment));
+        control.loadMovie(createMovie(kPlayerMovieControl, environment));
         control.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&control));
         QApplication::processEvents();  // the movie's first frame runs from the event loop
@@ -39,11 +39,11 @@ protected:
     void open(const std::string& path, double length)
     {
         control.SetVariable("flv_file", path);
-        control.TGotoLabel("FromMFC_mc", "sendFlv");
+        control.TGotoLabel(kCommandClip, "sendFlv");
         ASSERT_TRUE(QTest::qWaitFor([&] { return control.GetVariable("file_flag") == "1"; }, 3000)) << path;
         control.SetVariable("m_duration", std::to_string(length));
         control.SetVariable("TotalTime_flag", "1");
-        control.TGotoLabel("FromMFC_mc", "allDone");
+        control.TGotoLabel(kCommandClip, "allDone");
         commands.clear();
     }
     double time() const { return movie->stream()->time(); }
@@ -110,7 +110,7 @@ TEST_F(PlayerMovieOnRealStream, WithRepeatTheFileLoops)
 {
     const std::string clip = fixture("flv1_mp3.flv");
     open(clip, lastTimestamp(clip));
-    control.TGotoLabel("FromMFC_mc", "repeat");
+    control.TGotoLabel(kCommandClip, "repeat");
     ASSERT_TRUE(waitForTime([](double t) { return t > 2.5; }, 5000));
     ASSERT_TRUE(waitForTime([](double t) { return t < 1; }, 3000)) << "back to the start";
     ASSERT_TRUE(waitForTime([](double t) { return t > 1; }, 3000)) << "and playing again";
@@ -173,7 +173,7 @@ TEST_F(PlayerMovieOnRealStream, EachFailureIsToldInOneLineNamingTheFile)
     LogCapture log;
     const std::string missing = fixture("no such file.flv");
     control.SetVariable("flv_file", missing);
-    control.TGotoLabel("FromMFC_mc", "sendFlv");
+    control.TGotoLabel(kCommandClip, "sendFlv");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !log.lines("zepo.movies").empty(); }, 3000));
     QTest::qWait(1200);  // two load retries
     EXPECT_EQ(log.lines("zepo.movies").size(), 1u);

@@ -50,7 +50,7 @@ TEST(PlaylistPlaythrough, EachFileEndPlaysTheNextPendingEntry)
     EXPECT_EQ(states(), (std::vector<int>{playstate::Done, playstate::Playing, playstate::Pending}));
 
     // The user's previous command finds nothing pending before the current entry.
-    player.playlist()->movie().TGotoLabel("FromMFC_mc", "gotoPrevFlv_2");
+    player.playlist()->movie().TGotoLabel(kCommandClip, "gotoPrevFlv_2");
     EXPECT_EQ(player.windowTitle(), "second.flv - ZEPO");
 
     // Switch the third entry off: the end of the second is then the end of the list.

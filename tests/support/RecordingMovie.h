@@ -32,7 +32,7 @@ public:
     }
     void gotoLabel(const std::string& target, const std::string& label) override
     {
-        log_->push_back(name_ + ".goto " + (target == "FromMFC_mc" ? label : target + ":" + label));
+        log_->push_back(name_ + ".goto " + (target == kCommandClip ? label : target + ":" + label));
     }
 
     // Sets a variable without recording it: the movie's own state.

@@ -24,7 +24,7 @@ protected:
     void onEnterFrame() override { ++frames; }
 };
 
-const MovieSlot kPlayerSlot = *movieSlot(1000);
+const MovieSlot kPlayerSlot = *movieSlot(kPlayerMovieControl);
 
 TEST(ActionScriptNumbers, FormatsAsTheRuntimePrintsThem)
 {
@@ -67,10 +67,10 @@ TEST(MovieCommandClip, OnlyFromMfcClipAndKnownLabelsAct)
     ProbeLikeMovie movie(clock, kPlayerSlot);
     movie.load();
     movie.setVariable("flv_file", "/v/100%25.flv");
-    movie.gotoLabel("FromMFC_mc", "sendFlv");
+    movie.gotoLabel(kCommandClip, "sendFlv");
     movie.gotoLabel("OtherClip", "sendFlv");
-    movie.gotoLabel("FromMFC_mc", "SendFlv");
-    movie.gotoLabel("FromMFC_mc", "noSuchLabel");
+    movie.gotoLabel(kCommandClip, "SendFlv");
+    movie.gotoLabel(kCommandClip, "noSuchLabel");
     ASSERT_EQ(movie.labels.size(), 1u);
     EXPECT_EQ(movie.labels[0], "sendFlv:/v/100%25.flv");
 }
@@ -85,7 +85,7 @@ TEST(MovieFrames, TickAtTheSlotsFrameRateUntilTheMovieGoes)
     clock.advance(1000);
     // 30 fps: a frame every 33 ms, however often the frames are started.
     EXPECT_EQ(movie->frames, 30);
-    ProbeLikeMovie list(clock, *movieSlot(1014));
+    ProbeLikeMovie list(clock, *movieSlot(kPlayListMovieControl));
     list.load();
     list.playFrames();
     movie.reset();
@@ -100,7 +100,7 @@ TEST(MovieStage, NoScaleStageIsCentredOnTheAuthoringCentre)
     ProbeLikeMovie movie(clock, kPlayerSlot);
     movie.resizeStage(320, 200);
     EXPECT_EQ(movie.visibleStage(), QRectF(160, 140, 320, 200));
-    ProbeLikeMovie probe(clock, *movieSlot(1013));
+    ProbeLikeMovie probe(clock, *movieSlot(kProbeMovieControl));
     EXPECT_EQ(probe.visibleStage(), QRectF(0, 0, 200, 100));
 }
 

@@ -24,7 +24,7 @@ protected:
         movie.load();
     }
 
-    void host(const std::string& label) { movie.gotoLabel("FromMFC_mc", label); }
+    void host(const std::string& label) { movie.gotoLabel(kCommandClip, label); }
     void queue(const std::string& path)
     {
         movie.setVariable("FromMFC_mc.flv_path", path);
@@ -61,7 +61,7 @@ protected:
     }
 
     ManualClock clock;
-    PlayListMovie movie{clock, *movieSlot(1014)};
+    PlayListMovie movie{clock, *movieSlot(kPlayListMovieControl)};
     std::vector<std::string> played;
     std::vector<std::string> others;
 };
@@ -90,9 +90,9 @@ TEST_F(PlayListMovieTest, QueueTakesOnePathPerFrameAndPlaysTheFirstAtOnce)
 TEST(PlayListMovieStart, PathsSentBeforeTheFirstFrameWait)
 {
     ManualClock clock;
-    PlayListMovie movie(clock, *movieSlot(1014));
+    PlayListMovie movie(clock, *movieSlot(kPlayListMovieControl));
     movie.setVariable("FromMFC_mc.flv_path", "/early.flv");
-    movie.gotoLabel("FromMFC_mc", "addList");
+    movie.gotoLabel(kCommandClip, "addList");
     EXPECT_EQ(movie.queuedPaths(), 1u);
     movie.load();
     clock.advance(kFrameMs);

@@ -18,9 +18,9 @@ class PlayerMovieEventsTest : public ::testing::Test {
 protected:
     PlayerMovieEventsTest() : harness({kMissing}), window(harness.open())
     {
-        player = install(window.playerControl(), 1000, "player");
-        probe = install(window.probeControl(), 1013, "probe");
-        playlist = install(window.playlist()->movie(), 1014, "playlist");
+        player = install(window.playerControl(), kPlayerMovieControl, "player");
+        probe = install(window.probeControl(), kProbeMovieControl, "probe");
+        playlist = install(window.playlist()->movie(), kPlayListMovieControl, "playlist");
         frame = window.frameGeometry();
         harness.cursor = frame.center();
         harness.messages.texts.clear();

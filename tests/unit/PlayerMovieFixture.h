@@ -27,7 +27,7 @@ protected:
         stream = streams.latest();
     }
 
-    void label(const std::string& name) { movie.gotoLabel("FromMFC_mc", name); }
+    void label(const std::string& name) { movie.gotoLabel(kCommandClip, name); }
     std::string var(const std::string& name) const { return movie.getVariable(name); }
     void set(const std::string& name, const std::string& value) { movie.setVariable(name, value); }
     void frames(int count) { clock.advance(static_cast<std::int64_t>(count) * kFrameMs); }
@@ -74,7 +74,7 @@ protected:
     ManualClock clock;
     ScriptedStreams streams;
     MovieEnvironment environment{clock, streams.factory()};
-    PlayerMovie movie{environment, *movieSlot(1000)};
+    PlayerMovie movie{environment, *movieSlot(kPlayerMovieControl)};
     ScriptedStream* stream = nullptr;
     std::vector<std::string> commands;
 };

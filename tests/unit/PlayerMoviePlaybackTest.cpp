@@ -44,7 +44,7 @@ TEST(PlayerMovieStartUp, AStageOfNoWidthHidesTheMovieAndSaysNothing)
     ManualClock clock;
     ScriptedStreams streams;
     MovieEnvironment environment{clock, streams.factory()};
-    PlayerMovie movie(environment, *movieSlot(1000));
+    PlayerMovie movie(environment, *movieSlot(kPlayerMovieControl));
     std::vector<std::string> commands;
     movie.setCommandSink([&](const std::string& c, const std::string&) { commands.push_back(c); });
     movie.resizeStage(0, 245);
@@ -59,12 +59,12 @@ TEST(PlayerMovieStartUp, WithoutAStreamFilesNeverStartAndNothingBreaks)
 {
     ManualClock clock;
     MovieEnvironment environment{clock, [] { return std::unique_ptr<stream::NetStream>(); }};
-    PlayerMovie movie(environment, *movieSlot(1000));
+    PlayerMovie movie(environment, *movieSlot(kPlayerMovieControl));
     movie.resizeStage(320, 245);
     movie.load();
     movie.setVariable("flv_file", "/v/a.flv");
     for (const char* name : {"sendFlv", "play", "stop", "pause", "back", "forward", "repeat", "volUp", "allDone"})
-        movie.gotoLabel("FromMFC_mc", name);
+        movie.gotoLabel(kCommandClip, name);
     movie.mouseMove(movie.panel().buttonRect(PanelButton::Start).center());
     movie.mousePress(movie.panel().buttonRect(PanelButton::Stop).center());
     clock.advance(2000);

@@ -58,10 +58,10 @@ protected:
         ASSERT_TRUE(folder.isValid());
         player = std::make_unique<DropRecordingPlayer>(PlayerServices{
             environment, messages, modes, desktop, folder.filePath("zepo").toStdString(), {}, {}});
-        player->playerControl().loadMovie(std::make_unique<RecordingMovie>(clock, *movieSlot(1000), log, "player"));
+        player->playerControl().loadMovie(std::make_unique<RecordingMovie>(clock, *movieSlot(kPlayerMovieControl), log, "player"));
         player->playerControl().movie()->load();
         player->playlist()->movie().loadMovie(
-            std::make_unique<RecordingMovie>(clock, *movieSlot(1014), log, "playlist"));
+            std::make_unique<RecordingMovie>(clock, *movieSlot(kPlayListMovieControl), log, "playlist"));
         player->playlist()->movie().movie()->load();
     }
 

@@ -89,7 +89,7 @@ protected:
     ManualClock clock;
     test::ScriptedStreams streams;
     MovieEnvironment environment{clock, streams.factory()};
-    ProbeMovie probe{environment, *movieSlot(1013)};
+    ProbeMovie probe{environment, *movieSlot(kProbeMovieControl)};
     std::vector<Report> reports;
 };
 
@@ -276,7 +276,7 @@ TEST(ProbeMovieWithoutStreams, RestartsAndTicksSafely)
 {
     ManualClock clock;
     MovieEnvironment environment{clock, [] { return std::unique_ptr<stream::NetStream>(); }};
-    ProbeMovie probe(environment, *movieSlot(1013));
+    ProbeMovie probe(environment, *movieSlot(kProbeMovieControl));
     int commands = 0;
     probe.setCommandSink([&](const std::string&, const std::string&) { ++commands; });
     probe.rewind();
