@@ -75,12 +75,6 @@ public:
 
     // --- Opening files
     void AddFiles(const std::vector<std::string>& paths, AddMode mode) override;
-    // The numeric mode (1 appends, any other value replaces) for the stream tests that
-    // still pass one; goes when they pass AddMode.
-    void AddFiles(const std::vector<std::string>& paths, int mode)
-    {
-        AddFiles(paths, mode == 1 ? AddMode::Append : AddMode::Replace);
-    }
     // The hand-over receiver: true when the record was taken (its kind is
     // HandOverRecord::kKind). data: the paths, each followed by a zero byte.
     bool OnCopyData(unsigned kind, const std::string& data);

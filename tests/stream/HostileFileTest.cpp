@@ -78,7 +78,7 @@ TEST_P(HostileFileInAList, PlaysInItsLengthAndTheNextFileStarts)
     ASSERT_TRUE(QFile::copy(toQt(clip), toQt(folder + "/next.flv")));
     const double length = lastTimestamp(clip);
 
-    w.player.AddFiles({folder + "/hostile.flv", folder + "/next.flv"}, 0);
+    w.player.AddFiles({folder + "/hostile.flv", folder + "/next.flv"}, AddMode::Replace);
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.player.windowTitle() == "hostile.flv - ZEPO"; }, 2000));
     double latest = 0;
     ASSERT_TRUE(QTest::qWaitFor(

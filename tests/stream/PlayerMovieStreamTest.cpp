@@ -214,7 +214,7 @@ TEST(PlayerWindowOnRealStream, EndsFilesAtTheirRealEndAndMovesOn)
                      [&](const QString& title) { titles.emplace_back(fromQt(title), clock.elapsed()); });
     const std::string cut = "h263_mp3_youtube_keyframes_truncated_hachoir.flv";
     const std::string empty = "header_only_9bytes_reserved_flag_red5old.flv";
-    w.player.AddFiles({corpusFile(cut), corpusFile(empty), clip}, 0);
+    w.player.AddFiles({corpusFile(cut), corpusFile(empty), clip}, AddMode::Replace);
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.variable("TotalTime_flag") == "1"; }, 3000));
     EXPECT_EQ(w.movie().panel().totalText(), "/00:46");
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.player.windowTitle() == "clip.flv - ZEPO"; }, 5000))
