@@ -1,8 +1,7 @@
-#include "bridge/CShockwaveFlash.h"
-#include "movies/LoadFlv_2.h"
 #include "platform/ManualClock.h"
 #include "tests/support/Pictures.h"
 #include "tests/support/ScriptedStream.h"
+#include "tests/support/ShownPlayerMovie.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -12,34 +11,26 @@
 namespace zepo::test {
 namespace {
 
+// A manual clock and scripted streams, made before the movie that uses them.
+struct ScriptedPlayerEnvironment {
+    ManualClock clock;
+    ScriptedStreams streams;
+    MovieEnvironment environment{clock, streams.factory()};
+};
+
 // The real player movie in its control, shown on the offscreen platform, driven by
 // Qt Test input. The clock is manual so frames run only when the test says.
-class PlayerMovieWidget : public ::testing::Test {
+class PlayerMovieWidget : public ::testing::Test, protected ScriptedPlayerEnvironment, protected ShownPlayerMovie {
 protected:
-    PlayerMovieWidget()
-    {
-        QObject::connect(&control, &CShockwaveFlash::FSCommand, &control,
-                         [this](const std::string& command, const std::string&) { commands.push_back(command); });
-        control.resize(320, 245);
-        control.loadMovie(createMovie(kPlayerMovieControl, environment));
-        control.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&control));
-        QApplication::processEvents();  // the movie's first frame runs from the event loop
-        movie = dynamic_cast<PlayerMovie*>(control.movie());
-        stream = streams.latest();
-    }
+    PlayerMovieWidget() : ShownPlayerMovie(environment) { stream = streams.latest(); }
     void SetUp() override
     {
+        ASSERT_TRUE(exposed);
         ASSERT_NE(movie, nullptr);
         ASSERT_NE(stream, nullptr);
         ASSERT_EQ(commands, std::vector<std::string>{"ok"});
     }
 
-    QPoint toWidget(const QPointF& stagePoint) const
-    {
-        return control.stageToWidgetTransform().map(stagePoint).toPoint();
-    }
-    QPoint button(PanelButton b) const { return toWidget(movie->panel().buttonRect(b).center()); }
     void click(const QPoint& at) { QTest::mouseClick(&control, Qt::LeftButton, Qt::NoModifier, at); }
     void startPlaying()
     {
@@ -52,13 +43,7 @@ protected:
     }
     QImage picture() { return control.grab().toImage(); }
 
-    ManualClock clock;
-    ScriptedStreams streams;
-    MovieEnvironment environment{clock, streams.factory()};
-    CShockwaveFlash control;
-    PlayerMovie* movie = nullptr;
     ScriptedStream* stream = nullptr;
-    std::vector<std::string> commands;
 };
 
 // Share of the pixels in a band of rows that are not black.

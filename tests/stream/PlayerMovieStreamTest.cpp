@@ -1,10 +1,9 @@
-#include "bridge/CShockwaveFlash.h"
-#include "movies/LoadFlv_2.h"
 #include "platform/QtTimerService.h"
 #include "playlist/CPlayListDlg.h"
 #include "tests/stream/RealPlayerWindow.h"
 #include "tests/stream/StreamRecorder.h"
 #include "tests/support/LogCapture.h"
+#include "tests/support/ShownPlayerMovie.h"
 
 #include <QApplication>
 #include <QTest>
@@ -13,23 +12,20 @@
 namespace zepo::test {
 namespace {
 
+// Real time and real streams, made before the movie that uses them.
+struct RealPlayerEnvironment {
+    QtTimerService timers;
+    MovieEnvironment environment{timers, flvStreams(timers)};
+};
+
 // The real player movie in its control with the real stream and real time: what the
 // unit tests check on a scripted stream, here against a stream that really plays.
-class PlayerMovieOnRealStream : public ::testing::Test {
+class PlayerMovieOnRealStream : public ::testing::Test, protected RealPlayerEnvironment, protected ShownPlayerMovie {
 protected:
-    PlayerMovieOnRealStream()
-    {
-        QObject::connect(&control, &CShockwaveFlash::FSCommand, &control,
-                         [this](const std::string& command, const std::string&) { commands.push_back(command); });
-        control.resize(320, 245);
-        control.loadMovie(createMovie(kPlayerMovieControl, environment));
-        control.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&control));
-        QApplication::processEvents();  // the movie's first frame runs from the event loop
-        movie = dynamic_cast<PlayerMovie*>(control.movie());
-    }
+    PlayerMovieOnRealStream() : ShownPlayerMovie(environment) {}
     void SetUp() override
     {
+        ASSERT_TRUE(exposed);
         ASSERT_NE(movie, nullptr);
         ASSERT_NE(movie->stream(), nullptr);
     }
@@ -53,22 +49,12 @@ protected:
     }
     int count(const std::string& command) const { return int(std::count(commands.begin(), commands.end(), command)); }
 
-    QPoint toWidget(const QPointF& stagePoint) const
-    {
-        return control.stageToWidgetTransform().map(stagePoint).toPoint();
-    }
     void click(PanelButton b)
     {
-        const QPoint at = toWidget(movie->panel().buttonRect(b).center());
+        const QPoint at = button(b);
         QTest::mouseMove(&control, at);
         QTest::mouseClick(&control, Qt::LeftButton, Qt::NoModifier, at);
     }
-
-    QtTimerService timers;
-    MovieEnvironment environment{timers, flvStreams(timers)};
-    CShockwaveFlash control;
-    PlayerMovie* movie = nullptr;
-    std::vector<std::string> commands;
 };
 
 // "Seek to 0 and pause" leaves the time at 0 or a hair past it: the stream may start
