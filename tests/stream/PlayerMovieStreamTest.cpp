@@ -2,6 +2,7 @@
 #include "playlist/CPlayListDlg.h"
 #include "tests/stream/RealPlayerWindow.h"
 #include "tests/stream/StreamRecorder.h"
+#include "tests/support/HoldsFor.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/ShownPlayerMovie.h"
 
@@ -60,19 +61,35 @@ protected:
 // "Seek to 0 and pause" leaves the time at 0 or a hair past it: the stream may start
 // playing from 0 in the moment between the two calls.
 constexpr double kAtZero = 0.01;
+// How long a test watches a stopped or paused stream's time stand: a stream that ran on
+// would leave the tolerance within a tenth of a second (its clock is held after a seek
+// only until the decoders have the first frame at the target).
+constexpr int kStandsMs = 500;
+// How far past its target a seek's stream plays before the landing is judged: it shows
+// that the stream plays on from there.
+constexpr double kPlaysOnSeconds = 0.1;
 
-// A seek has landed when the stream plays on from its target: a while later the time
-// lies between the target and the target plus the time waited.
+// A seek has landed when the stream plays on from its target: the time moves past the
+// target, never falls below it and runs no faster than the time waited since the seek. A
+// seek asked for sets the time to its target at once, so the target alone proves nothing.
 ::testing::AssertionResult landed(const stream::NetStream& s, double target)
 {
     QElapsedTimer waited;
     waited.start();
-    QTest::qWait(300);
-    const double time = s.time();
+    double time = s.time();
+    double lowest = time;
+    const bool passed = QTest::qWaitFor(
+        [&] {
+            time = s.time();
+            lowest = std::min(lowest, time);
+            return time >= target + kPlaysOnSeconds;
+        },
+        3000);
     const double most = target + double(waited.elapsed()) / 1000 + 0.05;
-    if (time >= target - 0.05 && time <= most)
+    if (passed && lowest >= target - 0.05 && time <= most)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "time " << time << " is not in [" << target << ", " << most << "]";
+    return ::testing::AssertionFailure() << "time " << time << " (lowest " << lowest << ") is not in [" << target
+                                         << ", " << most << "]" << (passed ? "" : " and did not pass the target");
 }
 
 TEST_F(PlayerMovieOnRealStream, PlaysToTheEndSendsNextOnceAndRestsStoppedAtZero)
@@ -81,14 +98,13 @@ TEST_F(PlayerMovieOnRealStream, PlaysToTheEndSendsNextOnceAndRestsStoppedAtZero)
     open(clip, lastTimestamp(clip));
     ASSERT_TRUE(QTest::qWaitFor([&] { return count("gotoNextFlv") > 0; }, 6000));
     // The three end sources (the stream's stop, the per-frame check and the end watch)
-    // all see this end; only one of them may act on it.
-    QTest::qWait(1000);
-    const double rest = time();
-    QTest::qWait(500);
+    // all see this end; only one of them may act on it. Nothing is to happen after it, so
+    // no event marks that the others kept still: they would act within the end watch's
+    // half second, and the test watches three times that long.
+    EXPECT_TRUE(holdsFor([&] { return count("gotoNextFlv") == 1 && std::abs(time()) <= kAtZero; }, 1500))
+        << "time " << time() << ", commands " << ::testing::PrintToString(commands);
     EXPECT_EQ(commands, std::vector<std::string>{"gotoNextFlv"});
     EXPECT_EQ(control.GetVariable("stop_flag"), "1");
-    EXPECT_NEAR(rest, 0, kAtZero);
-    EXPECT_EQ(time(), rest) << "stopped";
     EXPECT_EQ(movie->panel().timeText(), "00:00");
 }
 
@@ -114,10 +130,9 @@ TEST_F(PlayerMovieOnRealStream, PanelButtonsDriveTheStream)
 
     click(PanelButton::Pause);
     ASSERT_EQ(control.GetVariable("pause_flag"), "1");
-    QTest::qWait(100);
     const double paused = time();
-    QTest::qWait(600);
-    EXPECT_NEAR(time(), paused, 0.02) << "a paused stream's time stands";
+    EXPECT_TRUE(holdsFor([&] { return std::abs(time() - paused) <= 0.02; }, kStandsMs))
+        << "a paused stream's time stands: " << paused << " became " << time();
     click(PanelButton::Pause);
     EXPECT_TRUE(waitForTime([&](double t) { return t > paused + 0.2; }, 2000)) << "and moves again when resumed";
 
@@ -135,40 +150,39 @@ TEST_F(PlayerMovieOnRealStream, PanelButtonsDriveTheStream)
     QTest::mouseMove(&control, from);
     QTest::mousePress(&control, Qt::LeftButton, Qt::NoModifier, from);
     QTest::mouseMove(&control, to);
-    QTest::qWait(100);
+    // The knob follows the pointer on the movie's next frame, and seeks there.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return std::abs(movie->panel().seekKnobX()) <= 1; }, 1000));
     QTest::mouseRelease(&control, Qt::LeftButton, Qt::NoModifier, to);
     EXPECT_TRUE(landed(*movie->stream(), lastTimestamp(clip) / 2));
 
     click(PanelButton::Stop);
     EXPECT_EQ(control.GetVariable("stop_flag"), "1");
-    QTest::qWait(300);
-    EXPECT_NEAR(time(), 0, kAtZero);
+    EXPECT_TRUE(holdsFor([&] { return std::abs(time()) <= kAtZero; }, kStandsMs)) << "stop rests at 0, not at " << time();
     click(PanelButton::Start);
     EXPECT_TRUE(waitForTime([](double t) { return t > 0.2; }, 2000));
     EXPECT_EQ(commands, (std::vector<std::string>{"stopPlay", "startPlay"}));
 }
 
-// Files whose length on screen is not where their data ends still end where the data
-// does and move on: one cut short at 1.9 s whose metadata says 46.9 s, then one that is
-// only a header (length 0), then a whole clip.
 // Each failure gives one line on stderr that names the file: a file that cannot be opened
-// (however often the load retry tries it again), a track that cannot be decoded, no audio
-// device. The movie tells what the stream reports; the device is the stream's to tell.
+// (however often the load retry tries it again; giving it up is a line of its own), a
+// track that cannot be decoded, no audio device. The movie tells what the stream reports;
+// the device is the stream's to tell.
 TEST_F(PlayerMovieOnRealStream, EachFailureIsToldInOneLineNamingTheFile)
 {
     LogCapture log;
     const std::string missing = fixture("no such file.flv");
     control.SetVariable("flv_file", missing);
     control.TGotoLabel(kCommandClip, "sendFlv");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !log.lines("zepo.movies").empty(); }, 3000));
-    QTest::qWait(1200);  // two load retries
-    EXPECT_EQ(log.lines("zepo.movies").size(), 1u);
+    // The load retry opens the file again every half second until it gives up on it: by
+    // the time it says so, every retry has had its chance to tell the failure again.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !log.lines("zepo.movies", "cannot open " + missing).empty(); }, 8000));
     EXPECT_EQ(log.lines("zepo.movies", missing + ": the file cannot be read: No such file or directory").size(), 1u);
+    EXPECT_EQ(log.lines("zepo.movies").size(), 2u);
 
     QTemporaryDir dir;
     const std::string broken = withBrokenSoundConfiguration("h264_aac.flv", dir);
     open(broken, lastTimestamp(broken));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return log.lines("zepo.movies").size() == 2; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.lines("zepo.movies").size() == 3; }, 3000));
     EXPECT_EQ(log.lines("zepo.movies", broken + ": the sound is damaged: aac decoder refused its configuration").size(),
               1u);
     EXPECT_TRUE(waitForTime([](double t) { return t > 0.5; }, 3000)) << "the picture plays on";
@@ -183,9 +197,12 @@ TEST_F(PlayerMovieOnRealStream, EachFailureIsToldInOneLineNamingTheFile)
     ASSERT_EQ(device.size(), 1u);
     EXPECT_EQ(device[0].type, QtWarningMsg);
     EXPECT_EQ(device[0].text.rfind(clip + ": no sound: no audio device: ", 0), 0u) << device[0].text;
-    EXPECT_EQ(log.lines("zepo.movies").size(), 2u);
+    EXPECT_EQ(log.lines("zepo.movies").size(), 3u);
 }
 
+// Files whose length on screen is not where their data ends still end where the data
+// does and move on: one cut short at 1.9 s whose metadata says 46.9 s, then one that is
+// only a header (length 0), then a whole clip.
 TEST(PlayerWindowOnRealStream, EndsFilesAtTheirRealEndAndMovesOn)
 {
     RealPlayerWindow w;
