@@ -8,7 +8,6 @@
 #include "platform/ModalDialogs.h"
 #include "platform/PathText.h"
 #include "platform/VirtualKeys.h"
-#include "playlist/PathRules.h"
 #include "playlist/PlayerWindowLink.h"
 #include "res/DialogTemplates.h"
 
@@ -184,20 +183,7 @@ void CPlayListDlg::OnDropFiles(const std::vector<std::string>& dropped)
 {
     raise();
     activateWindow();
-    for (const std::string& raw : dropped) {
-        const std::string path = stripEnclosingQuotes(raw);
-        switch (pathKind(path)) {
-        case PathKind::Missing:
-            messages_.show(missingPathMessage(path));
-            break;
-        case PathKind::Folder:
-            AddFolder(path, AddMode::Append, true);
-            break;
-        case PathKind::File:
-            AddPath(path, AddMode::Append);
-            break;
-        }
-    }
+    addFilesTo(this, dropped, AddMode::Append, messages_);
 }
 
 } // namespace zepo
