@@ -84,6 +84,8 @@ private:
     Outcome string(std::string& out, bool longForm);
     Outcome properties(AmfValue& out, int depth, std::size_t start);
     Outcome strictArray(AmfValue& out, int depth, std::size_t start);
+    template <typename Keep>
+    Outcome member(int depth, Keep keep);
     std::size_t beginReference(std::size_t start);
     void completeReference(std::size_t slot);
     Outcome reference(AmfValue& out, int depth, std::size_t at);
@@ -178,6 +180,19 @@ Outcome Decoder::string(std::string& out, bool longForm)
     return Outcome::Done;
 }
 
+// One member of an object or array, handed to `keep` unless it is lost: a member cut off
+// by the end of the data (or a bound) is dropped, one that is itself an object or array
+// closed early is kept with what it had. Anything but Done ends the container.
+template <typename Keep>
+Outcome Decoder::member(int depth, Keep keep)
+{
+    AmfValue child;
+    const Outcome c = value(child, depth + 1);
+    if (c != Outcome::Failed && (!endsEarly(c) || isContainer(child)))
+        keep(std::move(child));
+    return c;
+}
+
 // Key/value pairs up to the end marker (or the end of the bytes, which closes the object).
 Outcome Decoder::properties(AmfValue& out, int depth, std::size_t start)
 {
@@ -194,18 +209,11 @@ Outcome Decoder::properties(AmfValue& out, int depth, std::size_t start)
         }
         if (!charge(sizeof(key)))  // its characters were counted as it was read
             return cut(kOverMemoryBound);
-        AmfValue child;
-        const Outcome c = value(child, depth + 1);
-        if (c == Outcome::Failed)
+        const Outcome c = member(depth, [&](AmfValue child) {
+            out.properties.emplace_back(std::move(key), std::move(child));
+        });
+        if (c != Outcome::Done)
             return c;
-        if (endsEarly(c)) {
-            // A value cut off by the end of the data (or a bound) is dropped; one that is
-            // itself an object closed early is kept with what it had.
-            if (isContainer(child))
-                out.properties.emplace_back(std::move(key), std::move(child));
-            return c;
-        }
-        out.properties.emplace_back(std::move(key), std::move(child));
     }
     completeReference(slot);
     return Outcome::Done;
@@ -222,16 +230,9 @@ Outcome Decoder::strictArray(AmfValue& out, int depth, std::size_t start)
     // The count is not trusted for memory: the elements are taken as they come, and an
     // array cut off ends with the elements that are there.
     for (std::uint32_t i = 0; i < declared; ++i) {
-        AmfValue child;
-        const Outcome c = value(child, depth + 1);
-        if (c == Outcome::Failed)
+        const Outcome c = member(depth, [&](AmfValue child) { out.elements.push_back(std::move(child)); });
+        if (c != Outcome::Done)
             return c;
-        if (endsEarly(c)) {
-            if (isContainer(child))
-                out.elements.push_back(std::move(child));
-            return c;
-        }
-        out.elements.push_back(std::move(child));
     }
     completeReference(slot);
     return Outcome::Done;

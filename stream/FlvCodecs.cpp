@@ -11,6 +11,32 @@ constexpr int kSpeexRate = 16000;
 constexpr int kNarrowbandRate = 8000;
 constexpr int kNellymoserWideRate = 16000;
 
+// An audio tag's sound format (its upper four bits) and what that format fixes whatever
+// the tag's rate and channel bits say.
+struct AudioFormat {
+    FlvCodec codec;     // None: reserved or device-specific, which no decoder here knows
+    int fixedRate = 0;  // 0: the rate bits hold
+    bool mono = false;
+};
+constexpr AudioFormat kAudioFormats[16] = {
+    {FlvCodec::PcmPlatformEndian},
+    {FlvCodec::Adpcm},
+    {FlvCodec::Mp3},
+    {FlvCodec::PcmLittleEndian},
+    {FlvCodec::Nellymoser, kNellymoserWideRate, true},
+    {FlvCodec::Nellymoser, kNarrowbandRate, true},
+    {FlvCodec::Nellymoser},
+    {FlvCodec::G711ALaw, kNarrowbandRate},
+    {FlvCodec::G711MuLaw, kNarrowbandRate},
+    {FlvCodec::None},
+    {FlvCodec::Aac},
+    {FlvCodec::Speex, kSpeexRate, true},  // Speex in FLV is always 16 kHz mono
+    {FlvCodec::None},
+    {FlvCodec::None},
+    {FlvCodec::Mp3, kNarrowbandRate},
+    {FlvCodec::None},
+};
+
 constexpr std::uint8_t kFrameTypeKey = 1;
 constexpr std::uint8_t kFrameTypeCommand = 5;
 
@@ -114,32 +140,15 @@ FlvPayload parseAudioPayload(std::span<const std::uint8_t> d)
     p.sampleRate = kRates[(b >> 2) & 3];
     p.bitsPerSample = (b & 0x02) ? 16 : 8;
     p.channels = (b & 0x01) ? 2 : 1;
-    switch (b >> 4) {
-    case 0: p.codec = FlvCodec::PcmPlatformEndian; break;
-    case 1: p.codec = FlvCodec::Adpcm; break;
-    case 2: p.codec = FlvCodec::Mp3; break;
-    case 3: p.codec = FlvCodec::PcmLittleEndian; break;
-    case 4:
-        p.codec = FlvCodec::Nellymoser;
-        p.sampleRate = kNellymoserWideRate;
+    const AudioFormat& format = kAudioFormats[b >> 4];
+    if (format.codec == FlvCodec::None)
+        return kind(FlvPayload::Kind::Unsupported);
+    p.codec = format.codec;
+    if (format.fixedRate)
+        p.sampleRate = format.fixedRate;
+    if (format.mono)
         p.channels = 1;
-        break;
-    case 5:
-        p.codec = FlvCodec::Nellymoser;
-        p.sampleRate = kNarrowbandRate;
-        p.channels = 1;
-        break;
-    case 6: p.codec = FlvCodec::Nellymoser; break;
-    case 7:
-        p.codec = FlvCodec::G711ALaw;
-        p.sampleRate = kNarrowbandRate;
-        break;
-    case 8:
-        p.codec = FlvCodec::G711MuLaw;
-        p.sampleRate = kNarrowbandRate;
-        break;
-    case 10:
-        p.codec = FlvCodec::Aac;
+    if (format.codec == FlvCodec::Aac) {
         if (d.size() < 2)
             return kind(FlvPayload::Kind::Ignored, FlvCodec::Aac);
         p.offset = 2;
@@ -147,19 +156,6 @@ FlvPayload parseAudioPayload(std::span<const std::uint8_t> d)
             p.kind = FlvPayload::Kind::SequenceHeader;
         else if (d[1] != 1)
             return kind(FlvPayload::Kind::Ignored, FlvCodec::Aac);
-        break;
-    case 11:
-        // Speex in FLV is always 16 kHz mono, whatever the rate bits say.
-        p.codec = FlvCodec::Speex;
-        p.sampleRate = kSpeexRate;
-        p.channels = 1;
-        break;
-    case 14:
-        p.codec = FlvCodec::Mp3;
-        p.sampleRate = kNarrowbandRate;
-        break;
-    default:  // 9 reserved, 15 device-specific
-        return kind(FlvPayload::Kind::Unsupported);
     }
     if (d.size() <= p.offset && p.kind == FlvPayload::Kind::Frame)
         p.kind = FlvPayload::Kind::Ignored;
