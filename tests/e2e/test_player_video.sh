@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Playing a file on a real X server: `zepo sample.flv` shows moving video under the title
 # "sample.flv - ZEPO"; the control panel shows under the pointer, its time display runs,
-# and the panel hides once the pointer has left the window. A screenshot of the playing
-# window with its panel goes to screenshots/ for a look.
+# and the panel hides once the pointer has left the window. Paused, the picture stays as it
+# was when the X server asks for the window again. A screenshot of the playing window with
+# its panel goes to screenshots/ for a look.
 source "$(dirname "$0")/lib.sh"
 e2e_start "$@"
 
@@ -57,6 +58,26 @@ xdotool mousemove $((X + w + 40)) $((Y + h + 40))
 sleep 0.6
 shot left.png
 [ "$(not_panel left.png "$panel")" -gt $((panel_pixels * 3 / 4)) ] || e2e_fail "the panel stayed after the pointer left"
+
+# Pictures reach the screen straight from memory the X server reads, past the toolkit's
+# copy of the window. Paused a while after the last repaint (a focus change repaints),
+# and every window asked for its contents again (xrefresh maps a window over the screen
+# that no window manager sees, and unmaps it: no focus changes), the paused picture
+# comes back, not an older one from the toolkit's copy; resumed, the picture moves on.
+xdotool windowactivate --sync "$player"
+sleep 1.5
+xdotool key ctrl+c
+sleep 0.5
+shot paused.png
+xrefresh
+sleep 0.5
+shot refreshed.png
+stale=$(differing paused.png refreshed.png "$video")
+[ "$stale" -lt 50 ] || e2e_fail "the paused picture did not come back as it was ($stale pixels differ)"
+xdotool key ctrl+c
+sleep 1
+shot resumed.png
+[ "$(differing refreshed.png resumed.png "$video")" -gt 200 ] || e2e_fail "the picture stood still after resuming"
 
 wmctrl -i -c "$player"
 e2e_wait_exit
