@@ -289,13 +289,24 @@ std::optional<QSize> parseSize(const char* text)
     return QSize(w, h);
 }
 
+// Waits for the next event, at most `seconds`. It sleeps meanwhile: a loop that polled
+// would take a core from the stream it measures (processEvents with a time limit never
+// waits for an event).
+void waitForEvents(QGuiApplication& app, double seconds)
+{
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.start(int(std::ceil(seconds * 1000)));
+    app.processEvents(QEventLoop::WaitForMoreEvents);
+}
+
 void showWindow(QGuiApplication& app, PictureWindow& window, QSize size)
 {
     window.resize(size);
     window.show();
     const auto t = bench::Clock::now();
     while (!window.isExposed() && bench::secondsSince(t) < 5)
-        app.processEvents(QEventLoop::WaitForMoreEvents, 10);
+        waitForEvents(app, 0.01);
 }
 
 // Video timestamp minus the sound's time as heard, for every painted frame from the first
@@ -394,7 +405,7 @@ std::optional<double> timedSeek(QGuiApplication& app, stream::NetStream& s, Pict
     const auto t = bench::Clock::now();
     s.seek(target);
     while (window.painted.size() == before && bench::secondsSince(t) < kSeekLimitSeconds)
-        app.processEvents(QEventLoop::WaitForMoreEvents, 5);
+        waitForEvents(app, 0.005);
     if (window.painted.size() == before)
         return std::nullopt;
     return msBetween(t, window.painted.back().at);
@@ -416,14 +427,14 @@ int seeks(QGuiApplication& app, const char* file, QSize size, const std::vector<
     const auto t = bench::Clock::now();
     s->play(file);
     while (!ready && bench::secondsSince(t) < kSeekLimitSeconds)
-        app.processEvents(QEventLoop::WaitForMoreEvents, 10);
+        waitForEvents(app, 0.01);
     // The buffer is full once the seek index exists: scanned, or taken from the metadata.
     const double readyMs = bench::secondsSince(t) * 1000;
     s->pause();
     // Pictures already on their way when the stream paused land first.
     const auto paused = bench::Clock::now();
     while (bench::secondsSince(paused) < kSettleSeconds)
-        app.processEvents(QEventLoop::WaitForMoreEvents, 10);
+        waitForEvents(app, 0.01);
     std::vector<double> forward;
     std::vector<double> back;
     int failed = 0;
