@@ -22,6 +22,7 @@ private:
     void readLeadingConfigurations();
     void resendConfigurations();
     void seek(const SessionState::SeekRequest& request);
+    std::int64_t pictureShownAt(double target);
     void updateRouting();
     void readOneTag();
     void reachEnd();

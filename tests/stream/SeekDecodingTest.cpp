@@ -39,5 +39,29 @@ TEST(StreamSeek, FarIntoAKeyframeIntervalLandsExactlyAndPlaysEveryFrameAfter)
     EXPECT_EQ(*played.rbegin(), 29);
 }
 
+// The reader finds the picture at the target ahead, and every picture before it that
+// nothing refers to is left out of decoding, right up to the target. Whatever kind of
+// picture the target lands on (a reference, or one nothing refers to, which must then be
+// decoded after all) and whether it lands on a timestamp or between two, the picture
+// shown is the last one not after the target. (In the H.264 clip frames 17, 20, 23 and 26
+// are referred to by nothing; frame n is stamped 0.2 + n / 10 s.)
+TEST(StreamSeek, LandsOnTheExactPictureWhicheverKindItIs)
+{
+    for (const char* file : {"h264_aac.flv", "h264_aac_keyframes.flv"}) {
+        StreamRecorder r;
+        r.stream->play(fixture(file));
+        ASSERT_TRUE(r.waitFor(kBufferFull, 3000)) << file;
+        r.stream->pause();
+        for (const auto& [target, frame] : std::vector<std::pair<double, int>>{
+                 {1.9, 17}, {2.25, 20}, {2.0, 18}, {2.8, 26}, {2.799, 25}, {2.5, 23}, {1.7, 15}, {2.45, 22}}) {
+            r.stream->seek(target);
+            EXPECT_TRUE(QTest::qWaitFor(
+                [&] { return !r.frames.empty() && StreamRecorder::frameNumber(r.frames.back()) == frame; }, 3000))
+                << file << " at " << target << " shows "
+                << (r.frames.empty() ? -1 : StreamRecorder::frameNumber(r.frames.back()));
+        }
+    }
+}
+
 } // namespace
 } // namespace zepo::test
