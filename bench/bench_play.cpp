@@ -4,8 +4,9 @@
 //   bench_play play FILE SECONDS WxH   play() to the first painted frame, frames painted,
 //                                      CPU and peak memory; on a clip made by run-bench.sh
 //                                      (a centre box whose grey counts frames, 16 + 6 * (n
-//                                      mod 30), and a beep every second) also the offset of
-//                                      every painted frame from the sound as heard
+//                                      mod 30), a flash on the first frame of every second
+//                                      with a beep) also the offset of every painted frame
+//                                      from the sound as heard
 //   bench_play seek FILE WxH BASE...   paused precise seeks, as bench_mpv_seek does them in
 //                                      mpv: to each base untimed, then 5 s forward and back,
 //                                      each timed until its frame is painted
@@ -358,10 +359,13 @@ void reportSync(const Timeline& file, const std::vector<Painted>& painted)
         maxAbs = std::max(maxAbs, std::fabs(o));
         inside += o >= kSyncEarliest && o <= kSyncLatest;
     }
-    // The file's own offset: each flash (frame 0 of a second) against its beep.
+    // The file's own offset: each flash (the first frame of a second) against its beep.
+    const std::size_t perSecond = file.pictures.size() > 1
+        ? std::size_t(std::lround(double(file.pictures.size() - 1) / (file.pictures.back() - file.pictures.front())))
+        : 1;
     std::vector<double> own;
-    for (std::size_t k = 0; k < beeps && k * kCounterPeriod < file.pictures.size(); ++k)
-        own.push_back((file.pictures[k * kCounterPeriod] - file.beeps[k]) * 1000);
+    for (std::size_t k = 0; k < beeps && k * perSecond < file.pictures.size(); ++k)
+        own.push_back((file.pictures[k * perSecond] - file.beeps[k]) * 1000);
     std::printf("av_frames=%zu av_p5_ms=%.1f av_median_ms=%.1f av_p95_ms=%.1f av_max_abs_ms=%.1f av_in_window_pct=%.1f "
                 "av_before_sound=%d av_unreadable=%d beeps_heard=%zu file_flash_minus_beep_ms=%.1f\n",
                 offsets.size(), percentile(offsets, 0.05), percentile(offsets, 0.5), percentile(offsets, 0.95), maxAbs,
