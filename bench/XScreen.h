@@ -187,4 +187,13 @@ inline int ignoreErrors(Display*, XErrorEvent*)
     return 0;
 }
 
+// The display the players run on, its errors ignored; null without one.
+inline Display* openDisplay()
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (display)
+        XSetErrorHandler(ignoreErrors);
+    return display;
+}
+
 } // namespace zepo::bench

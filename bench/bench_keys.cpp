@@ -60,36 +60,30 @@ struct Options {
 std::optional<Options> parse(int argc, char** argv)
 {
     Options o;
-    int i = 1;
-    for (; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-        const std::string a = argv[i];
-        if (i + 1 >= argc)
-            return std::nullopt;
-        const char* v = argv[++i];
-        if (a == "--title")
+    const auto command = bench::parseCommandLine(argc, argv, [&o](const std::string& name, const char* v) {
+        if (name == "--title")
             o.title = v;
-        else if (a == "--pause")
+        else if (name == "--pause")
             o.pause = v;
-        else if (a == "--stop")
+        else if (name == "--stop")
             o.stop = v;
-        else if (a == "--forward")
+        else if (name == "--forward")
             o.forward = v;
-        else if (a == "--back")
+        else if (name == "--back")
             o.back = v;
-        else if (a == "--seeks")
+        else if (name == "--seeks")
             o.seeks = std::atoi(v);
-        else if (a == "--still")
+        else if (name == "--still")
             o.stillSeconds = std::atof(v);
-        else if (a == "--timeout")
+        else if (name == "--timeout")
             o.timeoutSeconds = std::atof(v);
         else
-            return std::nullopt;
-    }
-    for (++i; i < argc; ++i)
-        o.command.push_back(argv[i]);
-    if (o.command.empty() || (o.seeks > 0 && (o.forward.empty() || o.back.empty())))
+            return false;
+        return true;
+    });
+    if (!command || (o.seeks > 0 && (o.forward.empty() || o.back.empty())))
         return std::nullopt;
-    o.command.push_back(nullptr);
+    o.command = *command;
     return o;
 }
 
@@ -177,14 +171,6 @@ std::optional<double> timedSeek(Display* d, bench::XScreen& screen, Window w, co
     return std::nullopt;
 }
 
-double percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return -1;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, std::size_t(p * double(v.size())))];
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -197,21 +183,15 @@ int main(int argc, char** argv)
                      argv[0]);
         return 2;
     }
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = bench::openDisplay();
     int event = 0, error = 0, major = 0, minor = 0;
     if (!display || !XTestQueryExtension(display, &event, &error, &major, &minor)) {
         std::fprintf(stderr, "no X display with XTest\n");
         return 1;
     }
-    XSetErrorHandler(bench::ignoreErrors);
     bench::XScreen screen(display);
-
     const auto start = bench::Clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-        execvp(options->command[0], options->command.data());
-        _exit(127);
-    }
+    const pid_t child = bench::launch(options->command);
     if (child < 0)
         return 1;
 
@@ -267,12 +247,8 @@ int main(int argc, char** argv)
         kill(child, SIGKILL);
         waitpid(child, &status, 0);
     }
-    std::vector<double> all = forward;
-    all.insert(all.end(), back.begin(), back.end());
-    std::printf("seek_fwd_ms_median=%.1f seek_back_ms_median=%.1f seek_ms_median=%.1f seek_ms_max=%.1f seeks=%zu failed=%d "
-                "still_cpu_pct=%.2f stopped_cpu_pct=%.2f\n",
-                percentile(forward, 0.5), percentile(back, 0.5), percentile(all, 0.5), percentile(all, 1.0), all.size(),
-                failed, still, stopped);
+    std::printf("%s still_cpu_pct=%.2f stopped_cpu_pct=%.2f\n", bench::seekFigures(forward, back, failed).c_str(), still,
+                stopped);
     XCloseDisplay(display);
     return window && failed == 0 ? 0 : 1;
 }

@@ -269,14 +269,6 @@ private:
     bool fresh_ = false;
 };
 
-double percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, std::size_t(p * double(v.size())))];
-}
-
 double msBetween(bench::Clock::time_point from, bench::Clock::time_point to)
 {
     return std::chrono::duration<double>(to - from).count() * 1000;
@@ -368,8 +360,8 @@ void reportSync(const Timeline& file, const std::vector<Painted>& painted)
         own.push_back((file.pictures[k * perSecond] - file.beeps[k]) * 1000);
     std::printf("av_frames=%zu av_p5_ms=%.1f av_median_ms=%.1f av_p95_ms=%.1f av_max_abs_ms=%.1f av_in_window_pct=%.1f "
                 "av_before_sound=%d av_unreadable=%d beeps_heard=%zu file_flash_minus_beep_ms=%.1f\n",
-                offsets.size(), percentile(offsets, 0.05), percentile(offsets, 0.5), percentile(offsets, 0.95), maxAbs,
-                100.0 * inside / double(offsets.size()), beforeSound, unreadable, heard.size(), percentile(own, 0.5));
+                offsets.size(), bench::percentile(offsets, 0.05), bench::percentile(offsets, 0.5), bench::percentile(offsets, 0.95), maxAbs,
+                100.0 * inside / double(offsets.size()), beforeSound, unreadable, heard.size(), bench::percentile(own, 0.5));
 }
 
 int play(QGuiApplication& app, const char* file, double seconds, QSize size)
@@ -455,12 +447,7 @@ int seeks(QGuiApplication& app, const char* file, QSize size, const std::vector<
             back.push_back(*b);
         failed += !f + !b;
     }
-    std::vector<double> all = forward;
-    all.insert(all.end(), back.begin(), back.end());
-    std::printf("ready_ms=%.1f seek_fwd_ms_median=%.1f seek_back_ms_median=%.1f seek_ms_median=%.1f seek_ms_max=%.1f "
-                "seeks=%zu failed=%d\n",
-                readyMs, percentile(forward, 0.5), percentile(back, 0.5), percentile(all, 0.5), percentile(all, 1.0),
-                all.size(), failed);
+    std::printf("ready_ms=%.1f %s\n", readyMs, bench::seekFigures(forward, back, failed).c_str());
     return failed ? 1 : 0;
 }
 

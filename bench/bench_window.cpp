@@ -53,32 +53,26 @@ struct Options {
 std::optional<Options> parse(int argc, char** argv)
 {
     Options o;
-    int i = 1;
-    for (; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-        const std::string a = argv[i];
-        if (i + 1 >= argc)
-            return std::nullopt;
-        const char* v = argv[++i];
-        if (a == "--size") {
+    const auto command = bench::parseCommandLine(argc, argv, [&o](const std::string& name, const char* v) {
+        if (name == "--size") {
             int w = 0, h = 0;
             if (std::sscanf(v, "%dx%d", &w, &h) != 2 || w <= 0 || h <= 0)
-                return std::nullopt;
+                return false;
             o.size = {w, h};
-        } else if (a == "--title") {
+        } else if (name == "--title") {
             o.title = v;
-        } else if (a == "--hold") {
+        } else if (name == "--hold") {
             o.holdSeconds = std::atof(v);
-        } else if (a == "--timeout") {
+        } else if (name == "--timeout") {
             o.timeoutSeconds = std::atof(v);
         } else {
-            return std::nullopt;
+            return false;
         }
-    }
-    for (++i; i < argc; ++i)
-        o.command.push_back(argv[i]);
-    if (o.command.empty())
+        return true;
+    });
+    if (!command)
         return std::nullopt;
-    o.command.push_back(nullptr);
+    o.command = *command;
     return o;
 }
 
@@ -107,20 +101,14 @@ int main(int argc, char** argv)
                      argv[0]);
         return 2;
     }
-    Display* display = XOpenDisplay(nullptr);
+    Display* display = bench::openDisplay();
     if (!display) {
         std::fprintf(stderr, "no X display\n");
         return 1;
     }
-    XSetErrorHandler(bench::ignoreErrors);
     bench::XScreen screen(display);
-
     const auto start = bench::Clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-        execvp(options->command[0], options->command.data());
-        _exit(127);
-    }
+    const pid_t child = bench::launch(options->command);
     if (child < 0)
         return 1;
 

@@ -132,6 +132,17 @@ median() { sort -g | awk '{v[NR]=$1} END {if (NR) print v[int((NR+1)/2)]; else p
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {if (a+0 > 0 && b+0 > 0) printf "%.2f", a/b; else print "-"}'; }
 row() { printf "  %-44s %12s %12s %12s %12s  %s\n" "$@"; }
 head_row() { echo; echo "$1"; row "" "$2" "$3" "$4" "$5" "$6"; }
+# The two rows of a seek comparison: SEEK-FILE OURS THEIRS EXTRA (EXTRA follows the ratio).
+seek_rows() {
+  local label="without keyframe index" ours=$2 theirs=$3
+  [ "$1" = "$seek_index" ] && label="with keyframe index"
+  row "$label" "$(echo "$ours" | value seek_ms_median)" "$(echo "$ours" | value seek_ms_max)" \
+    "$(echo "$theirs" | value seek_ms_median)" "$(echo "$theirs" | value seek_ms_max)" \
+    "$(ratio "$(echo "$ours" | value seek_ms_median)" "$(echo "$theirs" | value seek_ms_median)")$4"
+  row "  forward / back medians" "$(echo "$ours" | value seek_fwd_ms_median) / $(echo "$ours" | value seek_back_ms_median)" "" \
+    "$(echo "$theirs" | value seek_fwd_ms_median) / $(echo "$theirs" | value seek_back_ms_median)" "" \
+    "seeks: $(echo "$ours" | value seeks) / $(echo "$theirs" | value seeks), failed $(echo "$ours" | value failed) / $(echo "$theirs" | value failed)"
+}
 # Mean and largest |A-V| a player prints in its status line (ffplay, mpv), in ms.
 reported_av() {
   tr '\r' '\n' <"$1" | grep -o 'A-V: *[-+0-9.]*' | awk '{v=$2+0; if (v<0) v=-v; s+=v; if (v>m) m=v; n++}
@@ -272,14 +283,7 @@ for file in "$seek_plain" "$seek_index"; do
   for _ in $(seq 1 100); do kill -0 "$mpv_pid" 2>/dev/null || break; sleep 0.05; done
   kill "$mpv_pid" 2>/dev/null || true
   wait "$mpv_pid" 2>/dev/null || true
-  label="without keyframe index"
-  [ "$file" = "$seek_index" ] && label="with keyframe index"
-  row "$label" "$(echo "$ours" | value seek_ms_median)" "$(echo "$ours" | value seek_ms_max)" \
-    "$(echo "$theirs" | value seek_ms_median)" "$(echo "$theirs" | value seek_ms_max)" \
-    "$(ratio "$(echo "$ours" | value seek_ms_median)" "$(echo "$theirs" | value seek_ms_median)"); $(echo "$ours" | value ready_ms) ms"
-  row "  forward / back medians" "$(echo "$ours" | value seek_fwd_ms_median) / $(echo "$ours" | value seek_back_ms_median)" "" \
-    "$(echo "$theirs" | value seek_fwd_ms_median) / $(echo "$theirs" | value seek_back_ms_median)" "" \
-    "seeks: $(echo "$ours" | value seeks) / $(echo "$theirs" | value seeks), failed $(echo "$ours" | value failed) / $(echo "$theirs" | value failed)"
+  seek_rows "$file" "$ours" "$theirs" "; $(echo "$ours" | value ready_ms) ms"
 done
 echo "  Bases: $seek_bases; from each, +5 s then -5 s (exact). ZEPO: bench_play, seek() until the frame is painted;"
 echo "  mpv --pause --hr-seek=yes --vo=x11 over its IPC, until playback-restart (sent once the frame is on screen)."
@@ -295,14 +299,7 @@ for file in "$seek_plain" "$seek_index"; do
     --back ctrl+Left -- "$work/bin/zepo" "$file" 2>/dev/null || true)
   theirs=$("$bin/bench_keys" --title "$(basename "$file")" --pause space --seeks "$key_seeks" --forward Right --back Left \
     -- mpv --no-config --hr-seek=yes --osd-level=0 --no-osc --vo=x11 --ao=null "$file" 2>/dev/null || true)
-  label="without keyframe index"
-  [ "$file" = "$seek_index" ] && label="with keyframe index"
-  row "$label" "$(echo "$ours" | value seek_ms_median)" "$(echo "$ours" | value seek_ms_max)" \
-    "$(echo "$theirs" | value seek_ms_median)" "$(echo "$theirs" | value seek_ms_max)" \
-    "$(ratio "$(echo "$ours" | value seek_ms_median)" "$(echo "$theirs" | value seek_ms_median)")"
-  row "  forward / back medians" "$(echo "$ours" | value seek_fwd_ms_median) / $(echo "$ours" | value seek_back_ms_median)" "" \
-    "$(echo "$theirs" | value seek_fwd_ms_median) / $(echo "$theirs" | value seek_back_ms_median)" "" \
-    "seeks: $(echo "$ours" | value seeks) / $(echo "$theirs" | value seeks), failed $(echo "$ours" | value failed) / $(echo "$theirs" | value failed)"
+  seek_rows "$file" "$ours" "$theirs" ""
 done
 echo "  Each player plays the file for 2 s, is paused with its key and steps $key_seeks times 5 s forward, then"
 echo "  $key_seeks times back (ZEPO Ctrl+Right / Ctrl+Left; mpv --hr-seek=yes Right / Left, its on-screen display"
