@@ -1,6 +1,6 @@
 #include "app/CPlayerApp.h"
 
-#include "app/HandOverRecord.h"
+#include "platform/HandOverRecord.h"
 #include "platform/InstanceChannel.h"
 #include "player/CPlayerDlg.h"
 

@@ -1,10 +1,10 @@
 #include "app/CSettingFile.h"
 
 #include "platform/AtomicFile.h"
-#include "platform/ExecutablePath.h"
 #include "platform/LeadingInt.h"
 #include "platform/Log.h"
 #include "platform/MessageBoxService.h"
+#include "platform/PathNames.h"
 
 #include <cstdio>
 

@@ -7,7 +7,6 @@
 namespace zepo {
 
 namespace {
-const std::string kCommandClip = "FromMFC_mc";
 const std::string kRootPrefix = "_root.";
 } // namespace
 
@@ -111,11 +110,6 @@ void Movie::playFrames()
 {
     if (!frames_.running())
         frames_.start(frameIntervalMs(), [this] { onEnterFrame(); });
-}
-
-void Movie::stopFrames()
-{
-    frames_.stop();
 }
 
 void Movie::repaint()

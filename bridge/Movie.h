@@ -34,6 +34,16 @@ public:
                           std::function<void()> read) = 0;
 };
 
+// The clip on the root timeline of the player and playlist movies whose frame labels are
+// the host commands: every host command jumps it, and its own variables are addressed
+// through it.
+inline constexpr char kCommandClip[] = "FromMFC_mc";
+// The path of a variable of the command clip ("FromMFC_mc.name").
+inline std::string commandClipVariable(const std::string& name)
+{
+    return std::string(kCommandClip) + "." + name;
+}
+
 // A movie: a table of bridged text variables, a command clip `FromMFC_mc` whose frame
 // labels are handlers, frame ticks at the movie's frame rate from the timer service, and
 // painting and input in stage coordinates. Host and movie logic run on the UI thread
@@ -110,8 +120,6 @@ protected:
 
     // Frame ticks at the slot's frame rate.
     void playFrames();
-    void stopFrames();
-    bool framesPlaying() const { return frames_.running(); }
     int frameIntervalMs() const;
 
     void repaint();

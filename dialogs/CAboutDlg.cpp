@@ -17,13 +17,12 @@ CAboutDlg::CAboutDlg(MovieEnvironment& movies, QWidget* owner)
 
 CAboutDlg::CAboutDlg(std::unique_ptr<Movie> movie, QWidget* owner) : QDialog(owner), m_movie(this)
 {
-    setWindowTitle(QString::fromUtf8(tmpl::kAboutCaption));
+    setWindowTitle(QString::fromUtf8(tmpl::kAbout.caption));
     setWindowFlags(kDialogFrame);
     setFont(dialogFont());
     const DialogUnits units(font());
-    setFixedSize(units.toPixels(QSize(tmpl::kAboutSize.width, tmpl::kAboutSize.height)));
-    const DialogRect& r = tmpl::kAboutMovie.rect;
-    m_movie.setGeometry(units.toPixels(QRect(r.x, r.y, r.width, r.height)));
+    setFixedSize(units.sizeOf(tmpl::kAbout));
+    m_movie.setGeometry(units.rectOf(tmpl::kAboutMovie.rect));
     m_movie.loadMovie(std::move(movie));
     installEventFilter(this);
     m_movie.installEventFilter(this);

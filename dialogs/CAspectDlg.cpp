@@ -19,14 +19,6 @@
 namespace zepo {
 
 namespace {
-const std::string kClip = "FromMFC_mc";
-
-QRect pixels(const DialogUnits& units, const DialogControl& control)
-{
-    const DialogRect& r = control.rect;
-    return units.toPixels(QRect(r.x, r.y, r.width, r.height));
-}
-
 struct FixedRatio {
     const char* width;
     const char* height;
@@ -37,24 +29,24 @@ constexpr FixedRatio kFixedRatios[] = {{"320", "240"}, {"352", "240"}, {"320", "
 
 CAspectDlg::CAspectDlg(CShockwaveFlash& player, QWidget* parent) : QDialog(parent), player_(player)
 {
-    setWindowTitle(QString::fromUtf8(tmpl::kAspectCaption));
+    setWindowTitle(QString::fromUtf8(tmpl::kAspect.caption));
     setWindowFlags(kDialogFrame);
     setFont(dialogFont());
     const DialogUnits units(font());
-    setFixedSize(units.toPixels(QSize(tmpl::kAspectSize.width, tmpl::kAspectSize.height)));
+    setFixedSize(units.sizeOf(tmpl::kAspect));
 
     // The group box comes first so that it lies beneath the controls it frames; the rest
     // are made in template order, which is also their tab order.
     auto* group = new QGroupBox(QString::fromUtf8(tmpl::kAspectGroup.text), this);
-    group->setGeometry(pixels(units, tmpl::kAspectGroup));
+    group->setGeometry(units.rectOf(tmpl::kAspectGroup.rect));
 
     ok_ = new QPushButton(QString::fromUtf8(tmpl::kAspectOk.text), this);
-    ok_->setGeometry(pixels(units, tmpl::kAspectOk));
+    ok_->setGeometry(units.rectOf(tmpl::kAspectOk.rect));
     ok_->setDefault(true);
     cancel_ = new QPushButton(QString::fromUtf8(tmpl::kAspectCancel.text), this);
-    cancel_->setGeometry(pixels(units, tmpl::kAspectCancel));
+    cancel_->setGeometry(units.rectOf(tmpl::kAspectCancel.rect));
     apply_ = new QPushButton(QString::fromUtf8(tmpl::kAspectApply.text), this);
-    apply_->setGeometry(pixels(units, tmpl::kAspectApply));
+    apply_->setGeometry(units.rectOf(tmpl::kAspectApply.rect));
 
     choices_ = new QButtonGroup(this);
     int id = Custom;
@@ -62,16 +54,16 @@ CAspectDlg::CAspectDlg(CShockwaveFlash& player, QWidget* parent) : QDialog(paren
         auto* radio = new QRadioButton(QString::fromUtf8(control.text), this);
         // This style's indicator is wider than the one the template was drawn for: a
         // label never gets cut, the button grows to the right into the free space.
-        const QRect area = pixels(units, control);
+        const QRect area = units.rectOf(control.rect);
         radio->setGeometry(area.adjusted(0, 0, std::max(0, radio->sizeHint().width() - area.width()), 0));
         choices_->addButton(radio, id++);
     }
     widthEdit_ = new QLineEdit(this);
-    widthEdit_->setGeometry(pixels(units, tmpl::kAspectWidthEdit));
+    widthEdit_->setGeometry(units.rectOf(tmpl::kAspectWidthEdit.rect));
     heightEdit_ = new QLineEdit(this);
-    heightEdit_->setGeometry(pixels(units, tmpl::kAspectHeightEdit));
+    heightEdit_->setGeometry(units.rectOf(tmpl::kAspectHeightEdit.rect));
     auto* colon = new QLabel(QString::fromUtf8(tmpl::kAspectColon.text), this);
-    colon->setGeometry(pixels(units, tmpl::kAspectColon));
+    colon->setGeometry(units.rectOf(tmpl::kAspectColon.rect));
 
     connect(ok_, &QPushButton::clicked, this, &CAspectDlg::accept);
     connect(cancel_, &QPushButton::clicked, this, &CAspectDlg::reject);
@@ -158,7 +150,7 @@ void CAspectDlg::sendPair(const std::string& width, const std::string& height)
 {
     player_.SetVariable("m_width", width);
     player_.SetVariable("m_height", height);
-    player_.TGotoLabel(kClip, "aspect");
+    player_.TGotoLabel(kCommandClip, "aspect");
 }
 
 } // namespace zepo

@@ -14,14 +14,9 @@ namespace {
 // and still shows a dozen or more at once.
 constexpr int kOpenedListPixels = 200;
 
-QRect pixels(const DialogUnits& units, const DialogRect& r)
-{
-    return units.toPixels(QRect(r.x, r.y, r.width, r.height));
-}
-
 void place(QWidget& control, const DialogUnits& units, const DialogControl& source)
 {
-    control.setGeometry(pixels(units, source.rect));
+    control.setGeometry(units.rectOf(source.rect));
     if (source.id >= 0)
         control.setObjectName(QString::number(source.id));
 }
@@ -75,10 +70,10 @@ CBasicSettingPage::CBasicSettingPage(QWidget* parent)
       modeListLabel_(QString::fromUtf8(tmpl::kBasicModeListLabel.text), this),
       m_modeList(this)
 {
-    setObjectName(QString::number(tmpl::kBasicPageId));
+    setObjectName(QString::number(tmpl::kBasicPage.id));
     setFont(dialogFont());
     const DialogUnits units;
-    resize(pixels(units, tmpl::kBasicPageSize).size());
+    resize(units.sizeOf(tmpl::kBasicPage));
 
     place(m_restore, units, tmpl::kBasicRestore);
     place(m_adjustSize, units, tmpl::kBasicAdjustSize);

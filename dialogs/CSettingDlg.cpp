@@ -7,6 +7,7 @@
 #include "platform/ModalDialogs.h"
 #include "platform/PathText.h"
 #include "res/DialogTemplates.h"
+#include "res/MessageTexts.h"
 
 #include <QPainter>
 #include <QStyleOptionTabWidgetFrame>
@@ -25,15 +26,10 @@ constexpr int kPaneInset = 4;
 constexpr int kRecommendedWidth = 640;
 constexpr int kRecommendedHeight = 480;
 
-QRect pixels(const DialogUnits& units, const DialogRect& r)
-{
-    return units.toPixels(QRect(r.x, r.y, r.width, r.height));
-}
-
 void place(QPushButton& button, const DialogUnits& units, const DialogControl& source)
 {
     button.setText(QString::fromUtf8(source.text));
-    button.setGeometry(pixels(units, source.rect));
+    button.setGeometry(units.rectOf(source.rect));
     button.setObjectName(QString::number(source.id));
 }
 
@@ -111,12 +107,12 @@ CSettingDlg::CSettingDlg(CSettingFile& settings, DisplayModes& modes, MessageBox
       cancel_(this)
 {
     setWindowFlags(kDialogFrame);
-    setWindowTitle(QString::fromUtf8(tmpl::kSettingCaption));
-    setObjectName(QString::number(tmpl::kSettingId));
+    setWindowTitle(QString::fromUtf8(tmpl::kSetting.caption));
+    setObjectName(QString::number(tmpl::kSetting.id));
     setFont(dialogFont());
     const DialogUnits units;
     // A modal frame: the template's size, not resizable.
-    setFixedSize(pixels(units, tmpl::kSettingSize).size());
+    setFixedSize(units.sizeOf(tmpl::kSetting));
 
     place(apply_, units, tmpl::kSettingApply);
     place(ok_, units, tmpl::kSettingOk);
@@ -139,7 +135,7 @@ void CSettingDlg::OnInitDialog()
 {
     for (const char* label : tmpl::kSettingTabs)
         m_tab.addTab(QString::fromUtf8(label));
-    const QRect tab = pixels(DialogUnits(), tmpl::kSettingTab.rect);
+    const QRect tab = DialogUnits().rectOf(tmpl::kSettingTab.rect);
     m_tab.setGeometry(QRect(tab.topLeft(), m_tab.sizeHint()));
     // The selected tab stands on the pane's top edge, as in a tab widget.
     const int overlap = style()->pixelMetric(QStyle::PM_TabBarBaseOverlap, nullptr, &m_tab);
@@ -182,7 +178,7 @@ void CSettingDlg::FillModes()
     recommended_ = recommendedModeOf(modes, current);
     if (recommended_ < 0) {
         // Nothing to recommend: the edit stays empty rather than showing a made-up mode.
-        messages_.show("画面モード取得失敗");
+        messages_.show(kNoDisplayModeText);
         return;
     }
     showText(m_basic.recommendedEdit(), numberedModeText(recommended_, modes[recommended_]));

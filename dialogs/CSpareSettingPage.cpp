@@ -8,12 +8,11 @@ namespace zepo {
 CSpareSettingPage::CSpareSettingPage(QWidget* parent)
     : QWidget(parent), text_(QString::fromUtf8(tmpl::kSpareText.text), this)
 {
-    setObjectName(QString::number(tmpl::kSparePageId));
+    setObjectName(QString::number(tmpl::kSparePage.id));
     setFont(dialogFont());
     const DialogUnits units;
-    const auto size = tmpl::kSparePageSize, text = tmpl::kSpareText.rect;
-    resize(units.toPixels(QSize(size.width, size.height)));
-    text_.setGeometry(units.toPixels(QRect(text.x, text.y, text.width, text.height)));
+    resize(units.sizeOf(tmpl::kSparePage));
+    text_.setGeometry(units.rectOf(tmpl::kSpareText.rect));
 }
 
 } // namespace zepo

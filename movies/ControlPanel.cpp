@@ -33,20 +33,6 @@ constexpr double kSearchPixels = 10;
 
 } // namespace
 
-const char* frameLabel(ButtonFrame frame)
-{
-    switch (frame) {
-    case ButtonFrame::Out: return "out";
-    case ButtonFrame::Over: return "over";
-    case ButtonFrame::Off: return "off";
-    case ButtonFrame::OutOff: return "out_off";
-    case ButtonFrame::OverOff: return "over_off";
-    case ButtonFrame::OutOn: return "out_on";
-    case ButtonFrame::OverOn: return "over_on";
-    }
-    return "";
-}
-
 ControlPanel::ControlPanel()
 {
     frames_.fill(ButtonFrame::Off);

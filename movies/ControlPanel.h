@@ -8,11 +8,10 @@ class QPainter;
 
 namespace zepo {
 
-// The look a panel button shows, named by its frame label ("out", "over", "off",
+// The look a panel button shows, named after its frame label ("out", "over", "off",
 // "out_off", "over_off", "out_on", "over_on"): normal, hovered, disabled, and off or on
 // for the two-state buttons.
 enum class ButtonFrame { Out, Over, Off, OutOff, OverOff, OutOn, OverOn };
-const char* frameLabel(ButtonFrame frame);
 
 // The panel's buttons: the six transport buttons from the left, then panel fix and ratio.
 enum class PanelButton { Start, Stop, Pause, Back, Forward, Repeat, Fix, Ratio };

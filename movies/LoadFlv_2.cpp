@@ -9,6 +9,7 @@
 #include "movies/ZepoLogo.h"
 #include "platform/Log.h"
 #include "platform/PathText.h"
+#include "res/MessageTexts.h"
 #include "stream/PercentDecoding.h"
 
 #include <QPainter>
@@ -27,9 +28,6 @@ constexpr int kLoadRetryMs = 500;
 // starting, a disk waking up), short enough that a file that has gone away is not left
 // standing at 00:00 for longer than a user would wait for a video to begin.
 constexpr std::int64_t kLoadGiveUpMs = 5000;
-// What the user is told about a file given up, followed by its path: the words they
-// know from a path that cannot be found when it is opened.
-constexpr char kCannotOpenText[] = "ファイル取得失敗 ：\n";
 // The end watch: playback has ended once the time stood still across one interval.
 constexpr int kEndWatchMs = 500;
 // The per-frame end check looks at the last second of the file.
@@ -110,8 +108,8 @@ void PlayerMovie::defineLabels()
     defineLabel("play", [this] { play(); });
     defineLabel("stop", [this] { stop(); });
     defineLabel("pause", [this] { pause(); });
-    defineLabel("back", [this] { back(); });
-    defineLabel("forward", [this] { forward(); });
+    defineLabel("back", [this] { stepBack(); });
+    defineLabel("forward", [this] { stepForward(); });
     defineLabel("repeat", [this] { repeat(); });
     defineLabel("fix", [this] {
         fix();
@@ -204,7 +202,9 @@ void PlayerMovie::giveUpLoading()
     buttonState();
     // The host may open the next file from inside this command.
     sendCommand("gotoNextFlv");
-    sendCommand("msg", kCannotOpenText + path);
+    // What the user is told: the words they know from a path that cannot be found when
+    // it is opened.
+    sendCommand("msg", kFileNotFoundText + path);
 }
 
 void PlayerMovie::onStreamStatus(const std::string& code)
@@ -284,7 +284,7 @@ void PlayerMovie::pause()
     buttonState();
 }
 
-void PlayerMovie::back()
+void PlayerMovie::stepBack()
 {
     if (playing()) {
         const double target = stream_->time() - kStepSeconds;
@@ -293,7 +293,7 @@ void PlayerMovie::back()
     buttonState();
 }
 
-void PlayerMovie::forward()
+void PlayerMovie::stepForward()
 {
     if (playing()) {
         const double target = stream_->time() + kStepSeconds;

@@ -69,8 +69,10 @@ private:
     void play();
     void stop();
     void pause();
-    void back();
-    void forward();
+    // The 5-second steps of the "back" and "forward" commands (not the timeline's
+    // Rewind and Forward, which the player movie has no frames for).
+    void stepBack();
+    void stepForward();
     void repeat();
     void takeCustomAspect();
     void checkEndOnFrame(double time);

@@ -14,11 +14,12 @@ std::unique_ptr<Movie> createMovie(int controlId, MovieEnvironment& environment)
     if (!slot)
         return nullptr;
     switch (controlId) {
-    case 1000: return std::make_unique<PlayerMovie>(environment, *slot);
-    case 1013: return std::make_unique<ProbeMovie>(environment, *slot);
-    case 1014: return std::make_unique<PlayListMovie>(environment.timers, *slot);
-    case 1012: return std::make_unique<AboutMovie>(environment.timers, *slot, desktopUrlOpener(),
-                                                      installedDocuments(executablePath()));
+    case kPlayerMovieControl: return std::make_unique<PlayerMovie>(environment, *slot);
+    case kProbeMovieControl: return std::make_unique<ProbeMovie>(environment, *slot);
+    case kPlayListMovieControl: return std::make_unique<PlayListMovie>(environment.timers, *slot);
+    case kAboutMovieControl:
+        return std::make_unique<AboutMovie>(environment.timers, *slot, desktopUrlOpener(),
+                                            installedDocuments(executablePath()));
     default: return nullptr;
     }
 }

@@ -1,7 +1,5 @@
 #include "movies/PlayListIcons.h"
 
-#include "movies/playList.h"
-
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -52,13 +50,14 @@ QIcon drawOn()
 }
 } // namespace
 
-QIcon drawPlayStateIcon(int state)
+QIcon drawPlayStateIcon(playstate::PlayState state)
 {
     switch (state) {
+    case playstate::Pending: break;
     case playstate::Playing: return drawPlay();
     case playstate::Done: return drawOn();
-    default: return drawOff();
     }
+    return drawOff();
 }
 
 } // namespace zepo

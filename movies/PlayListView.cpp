@@ -242,9 +242,9 @@ void PlayListView::paintFileRow(QPainter& painter, const QRect& rect, int row) c
 
 void PlayListView::paintStateRow(QPainter& painter, const QRect& rect, int row) const
 {
-    const int state = movie_.entries()[row].state;
+    const playstate::PlayState state = movie_.entries()[row].state;
     const QRect icon(QPoint(0, 0), QSize(kPlayStateIconSize, kPlayStateIconSize));
-    stateIcons_[state >= 0 && state < 3 ? state : 0].paint(&painter, icon.translated(rect.center() - icon.center()));
+    stateIcons_[state].paint(&painter, icon.translated(rect.center() - icon.center()));
 }
 
 } // namespace zepo

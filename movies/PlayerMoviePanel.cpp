@@ -253,8 +253,8 @@ void PlayerMovie::mousePress(const QPointF& stagePoint)
         case PanelButton::Start: play(); break;
         case PanelButton::Stop: stop(); break;
         case PanelButton::Pause: pause(); break;
-        case PanelButton::Back: back(); break;
-        case PanelButton::Forward: forward(); break;
+        case PanelButton::Back: stepBack(); break;
+        case PanelButton::Forward: stepForward(); break;
         case PanelButton::Repeat: repeat(); break;
         case PanelButton::Fix: fix(); break;
         case PanelButton::Ratio: toggleRatioPanel(); break;

@@ -2,7 +2,7 @@
 
 #include "movies/ZepoLogo.h"
 #include "platform/DialogUnits.h"
-#include "platform/ExecutablePath.h"
+#include "platform/PathNames.h"
 #include "platform/PathText.h"
 
 #include <QDir>

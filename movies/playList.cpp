@@ -1,6 +1,7 @@
 #include "movies/playList.h"
 
 #include "movies/PlayListView.h"
+#include "platform/PathNames.h"
 #include "platform/VirtualKeys.h"
 
 #include <algorithm>
@@ -9,8 +10,6 @@
 namespace zepo {
 
 namespace {
-const std::string kClip = "FromMFC_mc";
-const std::string kFlvPath = "FromMFC_mc.flv_path";
 const std::string kFileListName = "file_list";
 
 // Left edges of the five buttons, from the pane's left edge.
@@ -28,18 +27,17 @@ constexpr double kColumnOverlap = 2;
 
 std::string_view PlayListEntry::label() const
 {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string_view(path) : std::string_view(path).substr(slash + 1);
+    return fileNameOf(path);
 }
 
 PlayListMovie::PlayListMovie(TimerService& timers, const MovieSlot& slot) : Movie(timers, slot)
 {
     // The command clip's labels exist as soon as the movie does: the host may feed paths
     // before the first frame has run (the command-line files arrive that early).
-    defineLabel("default", [this] { setText(kFlvPath, ""); });
+    defineLabel("default", [this] { setText(kFlvPathVariable, ""); });
     defineLabel("addList", [this] {
-        fileArray_.push_back(text(kFlvPath));
-        gotoLabel(kClip, "default");
+        fileArray_.push_back(text(kFlvPathVariable));
+        gotoLabel(kCommandClip, "default");
     });
     defineHostCommand("newList", &PlayListMovie::newList);
     defineHostCommand("delSelectFlv", &PlayListMovie::delSelectFlv);
@@ -48,11 +46,11 @@ PlayListMovie::PlayListMovie(TimerService& timers, const MovieSlot& slot) : Movi
     defineHostCommand("gotoPrevFlv_2", &PlayListMovie::playPrevFlv_2);
     defineLabel("startPlay", [this] {
         markCurrent(playstate::Playing);
-        gotoLabel(kClip, "default");
+        gotoLabel(kCommandClip, "default");
     });
     defineLabel("stopPlay", [this] {
         markCurrent(playstate::Done);
-        gotoLabel(kClip, "default");
+        gotoLabel(kCommandClip, "default");
     });
 }
 
@@ -62,7 +60,7 @@ void PlayListMovie::defineHostCommand(const char* label, void (PlayListMovie::*a
 {
     defineLabel(label, [this, action] {
         (this->*action)();
-        gotoLabel(kClip, "default");
+        gotoLabel(kCommandClip, "default");
     });
 }
 
@@ -335,7 +333,7 @@ void PlayListMovie::clickStateRow(int row)
     if (row < 0 || row >= static_cast<int>(entries_.size()))
         return;
     forgetClick();
-    int& state = entries_[row].state;
+    playstate::PlayState& state = entries_[row].state;
     if (state == playstate::Pending)
         state = playstate::Done;
     else if (state == playstate::Done)
@@ -397,15 +395,6 @@ void PlayListMovie::clearSelection()
     selected_ = -1;
 }
 
-std::vector<int> PlayListMovie::selectedRows() const
-{
-    std::vector<int> rows;
-    for (int i = 0; i < static_cast<int>(entries_.size()); ++i)
-        if (entries_[i].selected)
-            rows.push_back(i);
-    return rows;
-}
-
 void PlayListMovie::forgetClick()
 {
     dbcStartTime_ = -1;
@@ -413,14 +402,14 @@ void PlayListMovie::forgetClick()
     dbcListName_.clear();
 }
 
-void PlayListMovie::markCurrent(int state)
+void PlayListMovie::markCurrent(playstate::PlayState state)
 {
     if (!delPlaying_)
         setState(listCount_, state);
     updateIcon();
 }
 
-void PlayListMovie::setState(int index, int state)
+void PlayListMovie::setState(int index, playstate::PlayState state)
 {
     // listCount may lie outside the list; a change addressed there does nothing.
     if (index >= 0 && index < static_cast<int>(entries_.size()))

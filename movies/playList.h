@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bridge/Movie.h"
+#include "movies/PlayState.h"
 
 #include <QRectF>
 #include <array>
@@ -15,17 +16,13 @@ namespace zepo {
 
 class PlayListView;
 
-// Play state of a list entry (the data of its state-column row).
-namespace playstate {
-inline constexpr int Pending = 0; // will be played by next/previous
-inline constexpr int Playing = 1; // the current entry while it plays
-inline constexpr int Done = 2;    // played, stopped or switched off; skipped by next/previous
-} // namespace playstate
+// The command clip's variable that carries one path to the host command "addList".
+inline const std::string kFlvPathVariable = commandClipVariable("flv_path");
 
 // One entry of the list. Kept small: a list may hold a hundred thousand of them.
 struct PlayListEntry {
     std::string path; // the full path, exactly as it was added
-    int state = playstate::Pending;
+    playstate::PlayState state = playstate::Pending;
     bool selected = false; // one of the file column's selected rows
     // The file name the file column shows: the text after the last "/", or the whole path.
     std::string_view label() const;
@@ -77,7 +74,6 @@ public:
     // The selected index that every operation acts on: the row selected last, -1 for
     // none. Other rows may be selected with it (entries()[i].selected).
     int selectedRow() const { return selected_; }
-    std::vector<int> selectedRows() const;
     const std::string& selectedText() const { return selectedText_; }
     int firstVisibleRow() const { return firstVisible_; }
     // Rows the columns show, a last, partly shown one included.
@@ -127,8 +123,8 @@ protected:
 
 private:
     void defineHostCommand(const char* label, void (PlayListMovie::*action)());
-    void markCurrent(int state);
-    void setState(int index, int state);
+    void markCurrent(playstate::PlayState state);
+    void setState(int index, playstate::PlayState state);
     int pendingAtOrAfter(int index) const;
     int pendingAtOrBefore(int index) const;
     // Leaves the current entry for entry `next` and plays it.

@@ -1,7 +1,7 @@
 #include "platform/AtomicFile.h"
 
-#include "platform/ExecutablePath.h"
 #include "platform/Log.h"
+#include "platform/PathNames.h"
 
 #include <cerrno>
 #include <climits>

@@ -19,8 +19,16 @@ public:
     int toPixelsY(int dlu) const;
     QRect toPixels(const QRect& dluRect) const;
     QSize toPixels(const QSize& dluSize) const;
-    int baseX() const { return baseX_; }
-    int baseY() const { return baseY_; }
+    // The pixels of a dialog template's rectangle (anything with x, y, width and height)
+    // and of a template's size (anything with width and height).
+    template <class TemplateRect> QRect rectOf(const TemplateRect& r) const
+    {
+        return toPixels(QRect(r.x, r.y, r.width, r.height));
+    }
+    template <class TemplateFrame> QSize sizeOf(const TemplateFrame& f) const
+    {
+        return toPixels(QSize(f.width, f.height));
+    }
 
 private:
     int baseX_;

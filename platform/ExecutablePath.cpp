@@ -15,10 +15,4 @@ std::optional<std::string> executablePath()
     return buffer;
 }
 
-std::string folderOf(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 } // namespace zepo

@@ -9,7 +9,4 @@ namespace zepo {
 // not tell it.
 std::optional<std::string> executablePath();
 
-// Folder part of a path, with its trailing "/" ("/a/b/c" -> "/a/b/"; "c" -> "").
-std::string folderOf(const std::string& path);
-
 } // namespace zepo

@@ -17,8 +17,6 @@ public:
     // Runs every tick due up to now + ms (ticks due at the same moment run in the order
     // their timers were started), then sets the time to now + ms.
     void advance(std::int64_t ms);
-    bool isRunning(TimerId id) const { return timers_.count(id) != 0; }
-    std::size_t runningCount() const { return timers_.size(); }
 
 private:
     struct Entry {

@@ -1,6 +1,7 @@
 #include "platform/ModeGuard.h"
 
 #include "platform/ExecutablePath.h"
+#include "platform/PathNames.h"
 #include "platform/Log.h"
 
 #include <cerrno>

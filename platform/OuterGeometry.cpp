@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QTimer>
 #include <QWidget>
+#include <QWindow>
 
 namespace zepo {
 
@@ -16,7 +17,19 @@ namespace {
 constexpr int kFrameSettleMs = 3000;
 // How often to look for the frame meanwhile: about once per display frame.
 constexpr int kFramePollMs = 16;
-constexpr char kPendingName[] = "zepo-outer-geometry-pending";
+constexpr char kPlacementName[] = "zepo-outer-geometry-placement";
+
+// Puts a top-level window's client at a rectangle. The toolkit sends a move alone to the
+// window system with the size the window system last reported, and on a busy machine
+// that report can still be one from before the window's last resize (the window
+// manager's answer to its own placement of the window arriving late): the whole
+// rectangle goes out instead, so that the size asked for is the size the window keeps.
+void placeClient(QWidget& window, const QRect& client)
+{
+    window.setGeometry(client);
+    if (QWindow* native = window.windowHandle(); native && window.isVisible())
+        native->setGeometry(client);
+}
 
 // Places the client so that client plus the frame known now make the outer rectangle,
 // and returns that frame. The client's own rectangle is given, so the system puts it
@@ -24,20 +37,21 @@ constexpr char kPendingName[] = "zepo-outer-geometry-pending";
 QMargins apply(QWidget& window, const QRect& outer)
 {
     const QMargins frame = frameExtents(window).value_or(QMargins());
-    window.setGeometry(outer.marginsRemoved(frame));
+    placeClient(window, outer.marginsRemoved(frame));
     return frame;
 }
 
-// Remembers the outer size a hidden window was given and, once the window is shown and
-// its frame becomes known, places it again with that frame. Until the settling time is
-// over, the window system may still report sizes from before that placement: `settled`
-// runs again on each, so that a docked partner ends at the edge the window keeps.
-class PendingOuterGeometry : public QObject {
+// Remembers the outer size a window was given and, once the window is shown and its
+// frame becomes known, places it again with that frame. Until the settling time is over,
+// the window system may still report sizes from before that placement: `settled` runs
+// again on each, so that a docked partner ends at the edge the window keeps, and a move
+// meanwhile keeps the size given rather than one reported late.
+class OuterPlacement : public QObject {
 public:
-    PendingOuterGeometry(QWidget& window, std::function<void()> settled)
+    OuterPlacement(QWidget& window, std::function<void()> settled)
         : QObject(&window), window_(window), settled_(std::move(settled))
     {
-        setObjectName(kPendingName);
+        setObjectName(kPlacementName);
         window.installEventFilter(this);
     }
 
@@ -52,6 +66,11 @@ public:
         topLeft_ = topLeft;
         placedWith_ = frame;
     }
+
+    QSize outerSize() const { return outer_; }
+
+    // Placed again with the frame, and only settling now.
+    bool corrected() const { return corrected_; }
 
     // The rectangle the window is to get, once it has been shown.
     std::optional<QRect> target() const
@@ -81,20 +100,6 @@ public:
         return false;
     }
 
-private:
-    void correct()
-    {
-        if (corrected_ || done_ || !announcedFrameExtents(window_))
-            return;
-        corrected_ = true;
-        poll_->stop();
-        // No longer the window's pending placement, though it watches until settled.
-        setObjectName(QString());
-        apply(window_, QRect(topLeft_, outer_));
-        if (settled_)
-            settled_();
-    }
-
     void finish()
     {
         if (done_)
@@ -103,6 +108,18 @@ private:
         setObjectName(QString());
         window_.removeEventFilter(this);
         deleteLater();
+    }
+
+private:
+    void correct()
+    {
+        if (corrected_ || done_ || !announcedFrameExtents(window_))
+            return;
+        corrected_ = true;
+        poll_->stop();
+        apply(window_, QRect(topLeft_, outer_));
+        if (settled_)
+            settled_();
     }
 
     QWidget& window_;
@@ -115,37 +132,51 @@ private:
     bool done_ = false;
 };
 
-PendingOuterGeometry* pendingOf(const QWidget& window)
+// The placement a window is waiting for or settling into, if any.
+OuterPlacement* placementOf(const QWidget& window)
 {
-    return static_cast<PendingOuterGeometry*>(window.findChild<QObject*>(kPendingName, Qt::FindDirectChildrenOnly));
+    return static_cast<OuterPlacement*>(window.findChild<QObject*>(kPlacementName, Qt::FindDirectChildrenOnly));
+}
+
+// A placement the window still waits to be corrected into.
+OuterPlacement* pendingOf(const QWidget& window)
+{
+    OuterPlacement* placement = placementOf(window);
+    return placement && !placement->corrected() ? placement : nullptr;
 }
 
 } // namespace
 
 void setOuterGeometry(QWidget& window, const QRect& outer, std::function<void()> settled)
 {
-    PendingOuterGeometry* pending = pendingOf(window);
+    // A new placement ends the one the window was settling into.
+    if (OuterPlacement* settling = placementOf(window); settling && settling->corrected())
+        settling->finish();
+    OuterPlacement* pending = pendingOf(window);
     const QMargins frame = apply(window, outer);
     if (pending)
         pending->moveTo(outer.topLeft(), frame);
     if (window.isVisible() && announcedFrameExtents(window) && !pending)
         return;
     if (!pending)
-        pending = new PendingOuterGeometry(window, std::move(settled));
+        pending = new OuterPlacement(window, std::move(settled));
     pending->remember(outer.size(), frame);
 }
 
 void moveOuterTo(QWidget& window, const QPoint& topLeft)
 {
     const QMargins frame = frameExtents(window).value_or(QMargins());
-    if (PendingOuterGeometry* pending = pendingOf(window))
-        pending->moveTo(topLeft, frame);
-    window.setGeometry(QRect(topLeft + QPoint(frame.left(), frame.top()), window.size()));
+    QSize client = window.size();
+    if (OuterPlacement* placement = placementOf(window)) {
+        placement->moveTo(topLeft, frame);
+        client = QRect(QPoint(), placement->outerSize()).marginsRemoved(frame).size();
+    }
+    placeClient(window, QRect(topLeft + QPoint(frame.left(), frame.top()), client));
 }
 
 std::optional<QRect> pendingOuterGeometry(const QWidget& window)
 {
-    const PendingOuterGeometry* pending = pendingOf(window);
+    const OuterPlacement* pending = pendingOf(window);
     return pending ? pending->target() : std::nullopt;
 }
 

@@ -16,7 +16,9 @@ namespace zepo {
 // docked partner along use it to move the partner to the corrected edge).
 void setOuterGeometry(QWidget& window, const QRect& outer, std::function<void()> settled = {});
 
-// Moves a top-level window so that its frame's top-left corner lands on a point.
+// Moves a top-level window so that its frame's top-left corner lands on a point. Its size
+// stays; while a placement settles, that is the size the placement gave, whatever size
+// the window system last reported.
 void moveOuterTo(QWidget& window, const QPoint& topLeft);
 
 // While a shown window waits for its frame to be placed as asked, the outer rectangle it

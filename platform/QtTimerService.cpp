@@ -25,7 +25,24 @@ TimerService::TimerId QtTimerService::startTimer(int intervalMs, Tick tick)
 
 void QtTimerService::post(std::function<void()> call)
 {
-    QMetaObject::invokeMethod(&uiContext_, std::move(call), Qt::QueuedConnection);
+    {
+        std::lock_guard lock(postedMutex_);
+        posted_.push_back(std::move(call));
+    }
+    // One event per call: Qt keeps posted events in order, so the n-th event runs the
+    // n-th call, whichever thread's event reached the queue first.
+    QMetaObject::invokeMethod(&uiContext_, [this] { runOldestPosted(); }, Qt::QueuedConnection);
+}
+
+void QtTimerService::runOldestPosted()
+{
+    std::function<void()> call;
+    {
+        std::lock_guard lock(postedMutex_);
+        call = std::move(posted_.front());
+        posted_.pop_front();
+    }
+    call();
 }
 
 void QtTimerService::stopTimer(TimerId id)

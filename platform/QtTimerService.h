@@ -4,8 +4,11 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 
 class QTimer;
 
@@ -27,7 +30,15 @@ public:
     void post(std::function<void()> call);
 
 private:
+    void runOldestPosted();
+
     QObject uiContext_;  // lives on the UI thread and receives the posted calls
+    // Calls posted and not yet run, oldest first. Pushed by any thread, popped by the UI
+    // thread, always under postedMutex_: the call and what it captured cross threads
+    // through this lock, which the sanitizer sees, not through Qt's event queue, whose
+    // locks it cannot see.
+    std::mutex postedMutex_;
+    std::deque<std::function<void()>> posted_;
     std::map<TimerId, std::unique_ptr<QTimer>> timers_;
     QElapsedTimer elapsed_;
     TimerId nextId_ = 1;

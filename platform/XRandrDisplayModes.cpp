@@ -18,6 +18,14 @@ XRandrDisplayModes* g_live = nullptr;
 constexpr int kFallbackBitsPerPixel = 32;
 } // namespace
 
+// The output of interest with the screen resources its description was read from; held
+// for one call.
+struct XRandrDisplayModes::OutputView {
+    unsigned long output = 0;
+    XRandrResources resources{nullptr};
+    XRandrOutputInfo info{nullptr};
+};
+
 std::unique_ptr<XRandrDisplayModes> XRandrDisplayModes::create(std::shared_ptr<X11Connection> connection)
 {
     if (!connection)
@@ -139,19 +147,29 @@ std::optional<DisplayMode> XRandrDisplayModes::describe(unsigned long modeId)
     return mode;
 }
 
-std::optional<DisplayMode> XRandrDisplayModes::current()
+std::unique_ptr<XRandrDisplayModes::OutputView> XRandrDisplayModes::viewOutput()
 {
     const unsigned long output = outputOfInterest();
     if (output == 0)
-        return std::nullopt;
+        return nullptr;
     Display* display = x_->display();
-    XRandrResources resources{XRRGetScreenResourcesCurrent(display, x_->root())};
-    if (!resources.r)
+    auto view = std::make_unique<OutputView>();
+    view->output = output;
+    view->resources.r = XRRGetScreenResourcesCurrent(display, x_->root());
+    if (!view->resources.r)
+        return nullptr;
+    view->info.o = XRRGetOutputInfo(display, view->resources.r, output);
+    if (!view->info.o)
+        return nullptr;
+    return view;
+}
+
+std::optional<DisplayMode> XRandrDisplayModes::current()
+{
+    const std::unique_ptr<OutputView> view = viewOutput();
+    if (!view || view->info.o->crtc == 0)
         return std::nullopt;
-    XRandrOutputInfo info{XRRGetOutputInfo(display, resources.r, output)};
-    if (!info.o || info.o->crtc == 0)
-        return std::nullopt;
-    XRandrCrtcInfo crtc{XRRGetCrtcInfo(display, resources.r, info.o->crtc)};
+    XRandrCrtcInfo crtc{XRRGetCrtcInfo(x_->display(), view->resources.r, view->info.o->crtc)};
     if (!crtc.c || crtc.c->mode == 0)
         return std::nullopt;
     std::optional<DisplayMode> mode = describe(crtc.c->mode);
@@ -162,41 +180,30 @@ std::optional<DisplayMode> XRandrDisplayModes::current()
 
 std::optional<DisplayMode> XRandrDisplayModes::mode(int number)
 {
-    const unsigned long output = outputOfInterest();
-    if (output == 0 || number < 0)
+    if (number < 0)
         return std::nullopt;
-    Display* display = x_->display();
-    XRandrResources resources{XRRGetScreenResourcesCurrent(display, x_->root())};
-    if (!resources.r)
+    const std::unique_ptr<OutputView> view = viewOutput();
+    if (!view || number >= view->info.o->nmode)
         return std::nullopt;
-    XRandrOutputInfo info{XRRGetOutputInfo(display, resources.r, output)};
-    if (!info.o || number >= info.o->nmode)
-        return std::nullopt;
-    return describe(info.o->modes[number]);
+    return describe(view->info.o->modes[number]);
 }
 
 DisplayModes::ChangeResult XRandrDisplayModes::change(const DisplayMode& wanted)
 {
-    const unsigned long output = outputOfInterest();
-    if (output == 0)
+    const std::unique_ptr<OutputView> view = viewOutput();
+    if (!view || view->info.o->crtc == 0)
         return ChangeResult::Failed;
-    Display* display = x_->display();
-    XRandrResources resources{XRRGetScreenResourcesCurrent(display, x_->root())};
-    if (!resources.r)
-        return ChangeResult::Failed;
-    XRandrOutputInfo info{XRRGetOutputInfo(display, resources.r, output)};
-    if (!info.o || info.o->crtc == 0)
-        return ChangeResult::Failed;
+    const XRROutputInfo& info = *view->info.o;
 
     // Width and height are what is asked for; among the output's modes of that size the
     // one with the same refresh rate is taken when there is one, else the first.
     RRMode chosen = 0;
-    for (int i = 0; i < info.o->nmode; ++i) {
-        const std::optional<DisplayMode> candidate = describe(info.o->modes[i]);
+    for (int i = 0; i < info.nmode; ++i) {
+        const std::optional<DisplayMode> candidate = describe(info.modes[i]);
         if (!candidate || candidate->width != wanted.width || candidate->height != wanted.height)
             continue;
         if (chosen == 0 || candidate->refreshHz == wanted.refreshHz) {
-            chosen = info.o->modes[i];
+            chosen = info.modes[i];
             if (candidate->refreshHz == wanted.refreshHz)
                 break;
         }
@@ -204,14 +211,14 @@ DisplayModes::ChangeResult XRandrDisplayModes::change(const DisplayMode& wanted)
     if (chosen == 0)
         return ChangeResult::Failed;
 
-    std::optional<CrtcConfig> config = readCrtcConfig(display, info.o->crtc);
+    std::optional<CrtcConfig> config = readCrtcConfig(x_->display(), info.crtc);
     if (!config)
         return ChangeResult::Failed;
     if (config->mode == chosen)
         return ChangeResult::Successful;
     config->mode = chosen;
     // Whoever restores the mode if we end now knows it before the mode changes.
-    const CrtcConfig* startup = changedCrtc_ == 0 ? startupConfig(info.o->crtc) : nullptr;
+    const CrtcConfig* startup = changedCrtc_ == 0 ? startupConfig(info.crtc) : nullptr;
     if (startup)
         holdForRestore(*startup);
     if (!apply(*config)) {
@@ -220,8 +227,8 @@ DisplayModes::ChangeResult XRandrDisplayModes::change(const DisplayMode& wanted)
         return ChangeResult::Failed;
     }
     if (changedCrtc_ == 0) {
-        changedCrtc_ = info.o->crtc;
-        changedOutput_ = output;
+        changedCrtc_ = info.crtc;
+        changedOutput_ = view->output;
     }
     return ChangeResult::Successful;
 }

@@ -38,8 +38,12 @@ public:
     static void restoreAtExit();
 
 private:
+    struct OutputView;
+
     explicit XRandrDisplayModes(std::shared_ptr<X11Connection> connection);
     unsigned long outputOfInterest();
+    // The output of interest as the server describes it now; null when there is none.
+    std::unique_ptr<OutputView> viewOutput();
     std::optional<DisplayMode> describe(unsigned long modeId);
     int bitsPerPixel();
     const CrtcConfig* startupConfig(unsigned long crtc) const;

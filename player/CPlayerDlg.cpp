@@ -66,7 +66,7 @@ CPlayerDlg::CPlayerDlg(PlayerServices services, QWidget* parent)
 {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
                    | Qt::WindowCloseButtonHint);
-    setWindowTitle(QString::fromUtf8(tmpl::kPlayerCaption));
+    setWindowTitle(QString::fromUtf8(tmpl::kPlayer.caption));
     setFont(dialogFont());
     setAutoFillBackground(true);
     QPalette black = palette();
@@ -76,9 +76,8 @@ CPlayerDlg::CPlayerDlg(PlayerServices services, QWidget* parent)
     setMinimumSize(kMinimumClient);
 
     const DialogUnits units;
-    resize(units.toPixels(QSize(tmpl::kPlayerSize.width, tmpl::kPlayerSize.height)));
-    const auto probe = tmpl::kProbeMovie.rect;
-    m_probe.setGeometry(units.toPixels(QRect(probe.x, probe.y, probe.width, probe.height)));
+    resize(units.sizeOf(tmpl::kPlayer));
+    m_probe.setGeometry(units.rectOf(tmpl::kProbeMovie.rect));
     // The probe movie is measured, never seen.
     m_probe.hide();
     m_player.setGeometry(rect());
@@ -102,11 +101,10 @@ void CPlayerDlg::OnInitDialog()
 {
     setWindowIcon(appIcon());
     m_fileName.clear();
-    m_filePath.clear();
-    m_initialised = 1;
-    m_fullScreen = 0;
-    m_topMost = 0;
-    m_settingDlgOpen = 0;
+    m_initialised = true;
+    m_fullScreen = false;
+    m_topMost = false;
+    m_settingDlgOpen = false;
 
     m_playlist = std::make_unique<CPlayListDlg>(services_.movies, services_.messages);
     m_playlist->CreateListWindow(this);
@@ -114,7 +112,7 @@ void CPlayerDlg::OnInitDialog()
     m_settings = std::make_unique<CSettingFile>(services_.executablePath, services_.messages);
     RestoreGeometry();
     qApp->installEventFilter(this);
-    SetPanelWatch(1);
+    SetPanelWatch(true);
 }
 
 void CPlayerDlg::RestoreGeometry()
@@ -156,7 +154,7 @@ void CPlayerDlg::ApplySavedState()
     m_panelHeight = leadingInt(m_player.GetVariable("c_height"));
     if (m_settings && m_settings->Restore == 1) {
         m_player.SetVariable("vol_mfc", m_settings->ReadString(kPrevInfo, "volume", "100"));
-        m_player.TGotoLabel("FromMFC_mc", "volSet");
+        m_player.TGotoLabel(kCommandClip, "volSet");
         if (m_settings->ReadInt(kPrevInfo, "TopMost", 0) == 1)
             setTopMost(true);
         if (m_settings->ReadInt(kPrevInfo, "PlayList_Show", 0) == 1)
@@ -164,9 +162,9 @@ void CPlayerDlg::ApplySavedState()
         else
             m_playlist->hide();
         if (m_settings->ReadInt(kPrevInfo, "Panel_Fix", 0) == 1)
-            m_player.TGotoLabel("FromMFC_mc", "fix");
+            m_player.TGotoLabel(kCommandClip, "fix");
     }
-    AddFiles(services_.arguments, 0);
+    AddFiles(services_.arguments, AddMode::Replace);
 }
 
 void CPlayerDlg::SaveAndClose()
@@ -195,7 +193,7 @@ void CPlayerDlg::SaveAndClose()
     s.EndBatch();
     m_settings.reset();
     m_playlist.reset();
-    SetPanelWatch(0);
+    SetPanelWatch(false);
 }
 
 void CPlayerDlg::closeEvent(QCloseEvent* event)
@@ -231,7 +229,7 @@ void CPlayerDlg::moveEvent(QMoveEvent* event)
 
 void CPlayerDlg::followDockedPlaylist()
 {
-    if (!m_playlist || m_playlist->m_docked != 1)
+    if (!m_playlist || !m_playlist->m_docked)
         return;
     const QRect player = outerGeometry(*this);
     moveOuterTo(*m_playlist, QPoint(player.x() + player.width(), player.y()));

@@ -49,9 +49,6 @@ struct PlayerServices {
 class CPlayerDlg : public QDialog, public PlayerWindowLink {
     Q_OBJECT
 public:
-    // The three outcomes of the input filter.
-    enum class FilterOutcome { Consumed, Direct, Standard };
-
     explicit CPlayerDlg(PlayerServices services, QWidget* parent = nullptr);
     ~CPlayerDlg() override;
 
@@ -72,27 +69,32 @@ public:
     CShockwaveFlash& probeControl() { return m_probe; }
     MessageBoxService& messages() { return services_.messages; }
     const std::string& currentFileName() const { return m_fileName; }
-    const std::string& currentFilePath() const { return m_filePath; }
     int panelHeight() const { return m_panelHeight; }
-    bool isFullScreen() const { return m_fullScreen != 0; }
-    bool isTopMost() const { return m_topMost != 0; }
+    bool isFullScreen() const { return m_fullScreen; }
+    bool isTopMost() const { return m_topMost; }
 
     // --- Opening files
-    void AddFiles(const std::vector<std::string>& paths, int mode) override;
-    // The hand-over receiver: true when the record was taken (kind 0x8000). data: the
-    // paths, each followed by a zero byte.
+    void AddFiles(const std::vector<std::string>& paths, AddMode mode) override;
+    // The numeric mode (1 appends, any other value replaces) for the stream tests that
+    // still pass one; goes when they pass AddMode.
+    void AddFiles(const std::vector<std::string>& paths, int mode)
+    {
+        AddFiles(paths, mode == 1 ? AddMode::Append : AddMode::Replace);
+    }
+    // The hand-over receiver: true when the record was taken (its kind is
+    // HandOverRecord::kKind). data: the paths, each followed by a zero byte.
     bool OnCopyData(unsigned kind, const std::string& data);
-    int SendFileToPlayer(const std::string& path) override;
+    void SendFileToPlayer(const std::string& path) override;
 
     // --- Movie events
     void OnProbeFSCommand(const std::string& command, const std::string& args);
     void OnPlayerFSCommand(const std::string& command, const std::string& args);
-    void SetPanelWatch(int on);
+    void SetPanelWatch(bool on);
     void OnPanelWatchTick();
 
     // --- Commands, shortcuts, context menu
     void OnCommand(int id);
-    int OnShortcutKey(int virtualKey, bool ctrlDown) override;
+    FilterOutcome OnShortcutKey(int virtualKey, bool ctrlDown) override;
     FilterOutcome PreTranslateMessage(QObject* target, QEvent* event);
     void ShowContextMenu(int x, int y);
     // Runs a built context menu at a screen point and returns the chosen item (null when
@@ -101,9 +103,11 @@ public:
     void setContextMenuRunner(MenuRunner runner) { menuRunner_ = std::move(runner); }
 
     // --- Full screen and display modes
-    void ToggleFullScreen(int leaveOnly) override;
-    int ChangeDisplayMode();
-    void SetCursorHideTimer(int on);
+    void ToggleFullScreen(FullScreenToggle toggle) override;
+    // Switches to the full-screen display mode, or back to the normal one when full
+    // screen is on; what fails is told to the user, and full screen goes on regardless.
+    void ChangeDisplayMode();
+    void SetCursorHideTimer(bool on);
     void OnCursorHideTick();
 
     // --- PlayerWindowLink
@@ -154,18 +158,17 @@ private:
     std::unique_ptr<CSettingFile> m_settings;
     std::unique_ptr<CPlayListDlg> m_playlist;
     int m_panelHeight = 0;
-    int m_initialised = 0;
-    int m_fullScreen = 0;
-    int m_topMost = 0;
-    int m_settingDlgOpen = 0;
+    bool m_initialised = false;
+    bool m_fullScreen = false;
+    bool m_topMost = false;
+    bool m_settingDlgOpen = false;
     std::string m_fileName;
-    std::string m_filePath;
     CShockwaveFlash m_player;
     CShockwaveFlash m_probe;
 
     // Panel watch (timer 1) and cursor hiding (timer 2).
     IntervalTimer panelWatch_;
-    int panelWatchRunning_ = 0;
+    bool panelWatchRunning_ = false;
     IntervalTimer cursorHide_;
 
     // Full-screen bookkeeping: the windows recorded on entering, restored on leaving.
@@ -176,7 +179,7 @@ private:
     std::vector<SavedWindow> savedWindows_;
     bool playlistWasVisible_ = false;
     // The playlist window's place and docking when full screen began.
-    int playlistWasDocked_ = 0;
+    bool playlistWasDocked_ = false;
     QRect playlistGeometry_;
     // The player's client rectangle and state before full screen, restored exactly.
     QRect windowedGeometry_;

@@ -25,8 +25,6 @@
 namespace zepo {
 
 namespace {
-const std::string kCommandClip = "FromMFC_mc";
-
 // The commands that are one host command to the player movie.
 struct PlayerRelay {
     int command;
@@ -50,7 +48,7 @@ void CPlayerDlg::OnCommand(int id)
     }
     switch (id) {
     case cmd::FullScreen:
-        ToggleFullScreen(0);
+        ToggleFullScreen(FullScreenToggle::EnterOrLeave);
         break;
     case cmd::TopMost:
         toggleTopMost();
@@ -82,7 +80,7 @@ void CPlayerDlg::OnCommand(int id)
 
 void CPlayerDlg::toggleTopMost()
 {
-    setTopMost(m_topMost == 0);
+    setTopMost(!m_topMost);
 }
 
 void CPlayerDlg::setTopMost(bool on)
@@ -98,7 +96,7 @@ void CPlayerDlg::setTopMost(bool on)
     } else {
         setWindowFlags(flags);
     }
-    m_topMost = on ? 1 : 0;
+    m_topMost = on;
 }
 
 void CPlayerDlg::togglePlaylist()
@@ -116,14 +114,14 @@ void CPlayerDlg::togglePlaylist()
 
 void CPlayerDlg::runSettingsCommand()
 {
-    ToggleFullScreen(1);
+    ToggleFullScreen(FullScreenToggle::LeaveOnly);
     if (!m_settings)
         return;
     // While the flag is set a double-click on the video does not toggle full screen.
-    m_settingDlgOpen = 1;
+    m_settingDlgOpen = true;
     CSettingDlg dialog(*m_settings, services_.displayModes, services_.messages, this);
     execOwnerModal(dialog);
-    m_settingDlgOpen = 0;
+    m_settingDlgOpen = false;
 }
 
 // The dialog reads and writes the player movie through its control.
@@ -139,7 +137,7 @@ void CPlayerDlg::runAboutBox()
     execOwnerModal(dialog);
 }
 
-int CPlayerDlg::OnShortcutKey(int virtualKey, bool ctrlDown)
+FilterOutcome CPlayerDlg::OnShortcutKey(int virtualKey, bool ctrlDown)
 {
     const ShortcutAction action = shortcutFor(virtualKey, ctrlDown);
     switch (action.kind) {
@@ -147,12 +145,12 @@ int CPlayerDlg::OnShortcutKey(int virtualKey, bool ctrlDown)
         OnCommand(action.command);
         break;
     case ShortcutAction::Kind::LeaveFullScreen:
-        ToggleFullScreen(1);
+        ToggleFullScreen(FullScreenToggle::LeaveOnly);
         break;
     case ShortcutAction::Kind::None:
         break;
     }
-    return action.standard;
+    return action.delivery;
 }
 
 bool CPlayerDlg::isPropagatedDelivery(QObject* target, QEvent* event)
@@ -179,7 +177,7 @@ bool CPlayerDlg::isFirstKeyReceiver(QObject* target) const
     return false;
 }
 
-CPlayerDlg::FilterOutcome CPlayerDlg::PreTranslateMessage(QObject* target, QEvent* event)
+FilterOutcome CPlayerDlg::PreTranslateMessage(QObject* target, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::KeyPress: {
@@ -231,7 +229,7 @@ CPlayerDlg::FilterOutcome CPlayerDlg::PreTranslateMessage(QObject* target, QEven
     }
 }
 
-CPlayerDlg::FilterOutcome CPlayerDlg::filterKeyPress(QKeyEvent* event)
+FilterOutcome CPlayerDlg::filterKeyPress(QKeyEvent* event)
 {
     const int key = virtualKeyFromQt(event->key());
     const Qt::KeyboardModifiers modifiers = event->modifiers();
@@ -239,15 +237,15 @@ CPlayerDlg::FilterOutcome CPlayerDlg::filterKeyPress(QKeyEvent* event)
     // key reaches the shortcuts or the dialog's key handling.
     if ((modifiers & Qt::AltModifier) && !(modifiers & Qt::ControlModifier)) {
         if (key == vk::Return) {
-            ToggleFullScreen(0);
+            ToggleFullScreen(FullScreenToggle::EnterOrLeave);
             return FilterOutcome::Consumed;
         }
         return FilterOutcome::Direct;
     }
-    return OnShortcutKey(key, modifiers & Qt::ControlModifier) == 1 ? FilterOutcome::Standard : FilterOutcome::Direct;
+    return OnShortcutKey(key, modifiers & Qt::ControlModifier);
 }
 
-CPlayerDlg::FilterOutcome CPlayerDlg::filterDoubleClick(QObject* target, QMouseEvent* event)
+FilterOutcome CPlayerDlg::filterDoubleClick(QObject* target, QMouseEvent* event)
 {
     // A second right press arrives as a double-click; the movies never see it either.
     if (event->button() == Qt::RightButton)
@@ -258,8 +256,8 @@ CPlayerDlg::FilterOutcome CPlayerDlg::filterDoubleClick(QObject* target, QMouseE
     if (auto* widget = qobject_cast<QWidget*>(target); widget && widget != this)
         point = widget->mapTo(this, point);
     // The boundary row belongs to the video; below it lies the control panel.
-    if (point.y() <= height() - m_panelHeight && m_settingDlgOpen == 0) {
-        ToggleFullScreen(0);
+    if (point.y() <= height() - m_panelHeight && !m_settingDlgOpen) {
+        ToggleFullScreen(FullScreenToggle::EnterOrLeave);
         return FilterOutcome::Consumed;
     }
     return FilterOutcome::Standard;
@@ -267,11 +265,11 @@ CPlayerDlg::FilterOutcome CPlayerDlg::filterDoubleClick(QObject* target, QMouseE
 
 void CPlayerDlg::onMouseMove()
 {
-    if (m_fullScreen != 1)
+    if (!m_fullScreen)
         return;
     showCursorAgain();
-    SetCursorHideTimer(0);
-    SetCursorHideTimer(1);
+    SetCursorHideTimer(false);
+    SetCursorHideTimer(true);
 }
 
 void CPlayerDlg::onWheel(QWheelEvent* event)
@@ -293,14 +291,14 @@ void CPlayerDlg::onDrop(QDropEvent* event)
     const std::vector<std::string> paths = droppedPaths(event->mimeData());
     event->acceptProposedAction();
     const bool append = event->modifiers() & Qt::ControlModifier;
-    AddFiles(paths, append ? 1 : 0);
+    AddFiles(paths, append ? AddMode::Append : AddMode::Replace);
 }
 
 void CPlayerDlg::ShowContextMenu(int x, int y)
 {
     ContextMenuState state;
-    state.fullScreen = m_fullScreen == 1;
-    state.topMost = m_topMost == 1;
+    state.fullScreen = m_fullScreen;
+    state.topMost = m_topMost;
     state.playlistVisible = m_playlist && m_playlist->isVisible();
     std::unique_ptr<QMenu> menu = buildContextMenu(state, this);
     const QPoint screenPos = mapToGlobal(QPoint(x, y));

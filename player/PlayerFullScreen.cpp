@@ -7,6 +7,7 @@
 #include "player/DisplayModeChoice.h"
 #include "playlist/CPlayListDlg.h"
 #include "res/DialogTemplates.h"
+#include "res/MessageTexts.h"
 
 #include <QCursor>
 
@@ -19,7 +20,6 @@ constexpr int kCursorHideMs = 2000;
 constexpr std::size_t kMaxSavedWindows = 30;
 // Windows of this class are the desktop itself and are never recorded.
 const std::string kDesktopClass = "Progman";
-const std::string kNoModeForDefault = "画面モード取得失敗";
 const std::string kNoModeForSetting = "設定に合う画面モードが見つかりませんでした\n設定直してくれ";
 const std::string kRestartNeeded = "設定の変更を有効にするには\n再起動が必要です";
 const std::string kChangeFailed = "設定の変更に失敗しました";
@@ -27,11 +27,11 @@ const std::string kChangeFailed = "設定の変更に失敗しました";
 const std::string kNoCorrection = "1.0";
 } // namespace
 
-void CPlayerDlg::ToggleFullScreen(int leaveOnly)
+void CPlayerDlg::ToggleFullScreen(FullScreenToggle toggle)
 {
-    if (m_fullScreen == 1)
+    if (m_fullScreen)
         leaveFullScreen();
-    else if (leaveOnly == 0)
+    else if (toggle == FullScreenToggle::EnterOrLeave)
         enterFullScreen();
 }
 
@@ -56,9 +56,9 @@ void CPlayerDlg::enterFullScreen()
     showFullScreen();
     raise();
     activateWindow();
-    m_fullScreen = 1;
-    SetPanelWatch(0);
-    SetCursorHideTimer(1);
+    m_fullScreen = true;
+    SetPanelWatch(false);
+    SetCursorHideTimer(true);
 }
 
 void CPlayerDlg::leaveFullScreen()
@@ -75,8 +75,8 @@ void CPlayerDlg::leaveFullScreen()
     raise();
     restorePlaylistWindow();
 
-    m_fullScreen = 0;
-    SetCursorHideTimer(0);
+    m_fullScreen = false;
+    SetCursorHideTimer(false);
     showCursorAgain();
 }
 
@@ -111,7 +111,7 @@ void CPlayerDlg::recordDesktopWindows()
 {
     savedWindows_.clear();
     // The playlist window is recorded by its title even when hidden.
-    const std::string playlistTitle = tmpl::kPlayListCaption;
+    const std::string playlistTitle = tmpl::kPlayList.caption;
     for (const DesktopWindow& window : services_.desktop.list()) {
         if (savedWindows_.size() >= kMaxSavedWindows)
             break;
@@ -142,24 +142,24 @@ void CPlayerDlg::restoreDesktopWindows()
     }
 }
 
-int CPlayerDlg::ChangeDisplayMode()
+void CPlayerDlg::ChangeDisplayMode()
 {
-    if (m_fullScreen == 1) {
+    if (m_fullScreen) {
         m_player.SetVariable("FullScreenAdjust_h", kNoCorrection);
         m_player.SetVariable("FullScreenAdjust_w", kNoCorrection);
         services_.displayModes.restoreStartupMode();
-        return 1;
+        return;
     }
     if (!m_settings || m_settings->ChangeResolution == 0)
-        return 0;
+        return;
 
     const DisplayMode current = currentDisplayMode(services_.displayModes);
 
     if (m_settings->ResolutionFullSize == -1) {
         const std::optional<int> found = findDefaultMode(services_.displayModes, current.bitsPerPixel);
         if (!found) {
-            services_.messages.show(kNoModeForDefault);
-            return -1;
+            services_.messages.show(kNoDisplayModeText);
+            return;
         }
         // Kept in memory only; the settings dialog is where it is written down.
         m_settings->ResolutionFullSize = *found;
@@ -167,7 +167,7 @@ int CPlayerDlg::ChangeDisplayMode()
     const std::optional<DisplayMode> target = services_.displayModes.mode(m_settings->ResolutionFullSize);
     if (!target) {
         services_.messages.show(kNoModeForSetting);
-        return -1;
+        return;
     }
 
     if (const std::optional<ModeCorrection> correction = correctionFor(current, *target))
@@ -175,22 +175,21 @@ int CPlayerDlg::ChangeDisplayMode()
 
     switch (services_.displayModes.change(*target)) {
     case DisplayModes::ChangeResult::Successful:
-        return 1;
+        break;
     case DisplayModes::ChangeResult::Restart:
         services_.messages.show(kRestartNeeded);
-        return 0;
+        break;
     case DisplayModes::ChangeResult::Failed:
+        services_.messages.show(kChangeFailed);
         break;
     }
-    services_.messages.show(kChangeFailed);
-    return 0;
 }
 
-void CPlayerDlg::SetCursorHideTimer(int on)
+void CPlayerDlg::SetCursorHideTimer(bool on)
 {
     if (!m_settings || m_settings->HideCursor == 0)
         return;
-    if (on == 1)
+    if (on)
         cursorHide_.start(kCursorHideMs, [this] { OnCursorHideTick(); });
     else
         cursorHide_.stop();
@@ -198,7 +197,7 @@ void CPlayerDlg::SetCursorHideTimer(int on)
 
 void CPlayerDlg::OnCursorHideTick()
 {
-    SetCursorHideTimer(0);
+    SetCursorHideTimer(false);
     if (!blankedCursors_.empty())
         return;
     // The window and every child that sets a cursor of its own; the others show their

@@ -14,7 +14,6 @@ namespace zepo {
 namespace {
 // Panel watch: how often the pointer is checked against the window.
 constexpr int kPanelWatchMs = 100;
-const std::string kClip = "FromMFC_mc";
 } // namespace
 
 void CPlayerDlg::OnProbeFSCommand(const std::string& command, const std::string& args)
@@ -33,17 +32,15 @@ void CPlayerDlg::OnProbeFSCommand(const std::string& command, const std::string&
     };
     if (command == "getTotalTime") {
         copy({Duration});
-        m_player.TGotoLabel(kClip, "getTotalTime");
+        m_player.TGotoLabel(kCommandClip, "getTotalTime");
     } else if (command == "allDone") {
         copy({DataFlag, SizeFlag, TotalTimeFlag, Width, Height, Duration});
-        m_player.TGotoLabel(kClip, "allDone");
+        m_player.TGotoLabel(kCommandClip, "allDone");
     } else if (command == "getSize") {
         copy({DataFlag, SizeFlag, Width, Height});
-        m_player.TGotoLabel(kClip, "getSize");
+        m_player.TGotoLabel(kCommandClip, "getSize");
     } else if (command == "searchStart") {
-        m_player.TGotoLabel(kClip, "searchStart");
-    } else if (command == "playFlv") {
-        // The probe never asks to play anything.
+        m_player.TGotoLabel(kCommandClip, "searchStart");
     } else if (command == "msg") {
         services_.messages.show(args);
     } else if (command == "text") {
@@ -55,7 +52,7 @@ void CPlayerDlg::OnPlayerFSCommand(const std::string& command, const std::string
 {
     const auto toPlaylist = [this](const std::string& label) {
         if (m_playlist)
-            m_playlist->movie().TGotoLabel(kClip, label);
+            m_playlist->movie().TGotoLabel(kCommandClip, label);
     };
     if (command == "ok") {
         ApplySavedState();
@@ -68,9 +65,9 @@ void CPlayerDlg::OnPlayerFSCommand(const std::string& command, const std::string
         if (!m_fileName.empty())
             toPlaylist("stopPlay");
     } else if (command == "control_on") {
-        SetPanelWatch(1);
+        SetPanelWatch(true);
     } else if (command == "control_off") {
-        SetPanelWatch(0);
+        SetPanelWatch(false);
     } else if (command == "msg") {
         services_.messages.show(args);
     } else if (command == "text") {
@@ -78,19 +75,16 @@ void CPlayerDlg::OnPlayerFSCommand(const std::string& command, const std::string
     }
 }
 
-void CPlayerDlg::SetPanelWatch(int on)
+// A start while the watch runs does nothing: the period is not restarted.
+void CPlayerDlg::SetPanelWatch(bool on)
 {
-    if (on == 1) {
-        if (panelWatchRunning_ != 1) {
-            panelWatchRunning_ = 1;
-            panelWatch_.start(kPanelWatchMs, [this] { OnPanelWatchTick(); });
-        }
-    } else if (on == 0) {
-        if (panelWatchRunning_ != 0) {
-            panelWatchRunning_ = 0;
-            panelWatch_.stop();
-        }
-    }
+    if (on == panelWatchRunning_)
+        return;
+    panelWatchRunning_ = on;
+    if (on)
+        panelWatch_.start(kPanelWatchMs, [this] { OnPanelWatchTick(); });
+    else
+        panelWatch_.stop();
 }
 
 void CPlayerDlg::OnPanelWatchTick()
@@ -105,8 +99,8 @@ void CPlayerDlg::OnPanelWatchTick()
         && cursor.y() <= bottom;
     if (inside)
         return;
-    SetPanelWatch(0);
-    m_player.TGotoLabel(kClip, "panel_off");
+    SetPanelWatch(false);
+    m_player.TGotoLabel(kCommandClip, "panel_off");
 }
 
 } // namespace zepo

@@ -2,7 +2,9 @@
 // the sending of one file to the player and probe movies.
 #include "player/CPlayerDlg.h"
 
+#include "platform/HandOverRecord.h"
 #include "platform/MessageBoxService.h"
+#include "platform/PathNames.h"
 #include "platform/PathText.h"
 #include "playlist/CPlayListDlg.h"
 #include "playlist/PathRules.h"
@@ -10,9 +12,6 @@
 namespace zepo {
 
 namespace {
-// The record kind a second instance sends.
-constexpr unsigned kHandOverKind = 0x8000;
-
 // "%" is the movies' escape character: a literal one travels as "%25".
 std::string escapeForMovies(const std::string& path)
 {
@@ -26,19 +25,13 @@ std::string escapeForMovies(const std::string& path)
     }
     return out;
 }
-
-// Name and extension: everything after the last "/".
-std::string fileNameOf(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 } // namespace
 
-void CPlayerDlg::AddFiles(const std::vector<std::string>& paths, int mode)
+void CPlayerDlg::AddFiles(const std::vector<std::string>& paths, AddMode mode)
 {
     for (std::size_t i = 0; i < paths.size(); ++i) {
-        const int position = mode == 1 ? -1 : static_cast<int>(i);
+        // Only the first path may replace the list.
+        const AddMode pathMode = i == 0 ? mode : AddMode::Append;
         const std::string path = stripEnclosingQuotes(paths[i]);
         if (path.empty())
             continue;
@@ -48,11 +41,11 @@ void CPlayerDlg::AddFiles(const std::vector<std::string>& paths, int mode)
             break;
         case PathKind::Folder:
             if (m_playlist)
-                m_playlist->AddFolder(path, position, 1);
+                m_playlist->AddFolder(path, pathMode, true);
             break;
         case PathKind::File:
             if (m_playlist)
-                m_playlist->AddPath(path, position);
+                m_playlist->AddPath(path, pathMode);
             break;
         }
     }
@@ -60,7 +53,7 @@ void CPlayerDlg::AddFiles(const std::vector<std::string>& paths, int mode)
 
 bool CPlayerDlg::OnCopyData(unsigned kind, const std::string& data)
 {
-    if (kind != kHandOverKind)
+    if (kind != HandOverRecord::kKind)
         return false;
     restoreIfMinimised();
     raise();
@@ -76,22 +69,20 @@ bool CPlayerDlg::OnCopyData(unsigned kind, const std::string& data)
         paths.push_back(data.substr(start, end - start));
         start = end + 1;
     }
-    AddFiles(paths, 0);
+    AddFiles(paths, AddMode::Replace);
     return true;
 }
 
-int CPlayerDlg::SendFileToPlayer(const std::string& path)
+void CPlayerDlg::SendFileToPlayer(const std::string& path)
 {
-    m_filePath = path;
     m_fileName = fileNameOf(path);
     setWindowTitle(toQt(m_fileName + " - ZEPO"));
     const std::string escaped = escapeForMovies(path);
     m_player.SetVariable("flv_file", escaped);
-    m_player.TGotoLabel("FromMFC_mc", "sendFlv");
+    m_player.TGotoLabel(kCommandClip, "sendFlv");
     m_probe.Rewind();
     m_probe.SetVariable("flv_file", escaped);
     m_probe.Forward();
-    return 0;
 }
 
 } // namespace zepo

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/FilterOutcome.h"
+
 namespace zepo {
 
 // What one key press of the player window (or of the playlist window, which hands its
@@ -7,8 +9,9 @@ namespace zepo {
 struct ShortcutAction {
     enum class Kind { None, Command, LeaveFullScreen };
     Kind kind = Kind::None;
-    int command = 0;      // for Kind::Command
-    int standard = 1;     // 1: standard key handling follows; 0: direct delivery only
+    int command = 0; // for Kind::Command
+    // Standard: the dialog's key handling follows; Direct: the key's target alone.
+    FilterOutcome delivery = FilterOutcome::Standard;
 };
 
 // The shortcut table. ctrlDown: Ctrl was held when the key was pressed; Shift is never

@@ -1,5 +1,6 @@
 #include "playlist/AddQueue.h"
 
+#include "playlist/AddMode.h"
 #include "playlist/CPlayListDlg.h"
 #include "playlist/FileAccess.h"
 #include "playlist/FolderScan.h"
@@ -15,12 +16,18 @@
 namespace zepo {
 
 namespace {
-// The modes of the add operations: 0 starts a new list, -1 appends; the add-files
-// operation's mode 1 appends every path, -1 lets its first path replace.
-constexpr int kReplace = 0;
-constexpr int kAppend = -1;
-constexpr int kAddFilesAppend = 1;
-constexpr int kAddFilesReplace = -1;
+// The numbers of the add modes at the queue's interface: for one path 0 replaces, any
+// other value appends; for the add-files operation 1 appends every path, any other value
+// lets the first one replace.
+AddMode pathModeOf(int mode)
+{
+    return mode == 0 ? AddMode::Replace : AddMode::Append;
+}
+int addFilesNumberOf(AddMode mode)
+{
+    return mode == AddMode::Append ? 1 : 0;
+}
+
 // Playlist entries handed to the player window at once: it looks at each of them.
 constexpr std::size_t kEntriesPerHanding = 64;
 // Folder names read in one step: reading a name costs far less than looking at an entry.
@@ -30,11 +37,11 @@ enum class Step { Continue, Done };
 } // namespace
 
 struct AddQueue::Request {
-    enum class Kind { Path, Folder, Playlist };
+    enum class Kind { Path, Folder };
     Kind kind;
     std::string path;
-    int mode;
-    int recursion = 1;
+    AddMode mode;
+    bool recursive = true;
 };
 
 // One piece of an open's work; the open works the frame on top of its stack.
@@ -70,7 +77,7 @@ public:
     // Counts paths looked at; false (and the open stops) when that passes the cap.
     bool lookAt(std::size_t paths);
     void addEntry(const std::string& path, bool replace);
-    void handToPlayer(const std::vector<std::string>& paths, int mode);
+    void handToPlayer(const std::vector<std::string>& paths, AddMode mode);
     // The replace mode waits with this frame for the first entry actually added.
     void holdReplace(const Frame* frame) { replaceHolder_ = frame; }
     void dropReplace(const Frame* frame)
@@ -84,7 +91,7 @@ public:
 
 private:
     void openFolder(const Request& request);
-    void openPlaylist(const std::string& path, int mode);
+    void openPlaylist(const std::string& path, AddMode mode);
     void stop();
     std::string whereReading() const;
 
@@ -131,8 +138,8 @@ private:
 // end and two links to one folder cannot make it add that folder's files twice.
 class AddQueue::FolderFrame : public Frame {
 public:
-    FolderFrame(std::string path, FolderReader reader, std::shared_ptr<std::set<FolderId>> entered, int recursion)
-        : path_(std::move(path)), reader_(std::move(reader)), entered_(std::move(entered)), recursion_(recursion)
+    FolderFrame(std::string path, FolderReader reader, std::shared_ptr<std::set<FolderId>> entered, bool recursive)
+        : path_(std::move(path)), reader_(std::move(reader)), entered_(std::move(entered)), recursive_(recursive)
     {
     }
     Step step(Open& open) override
@@ -145,17 +152,17 @@ public:
         const auto entry = reader_.nextEntry();
         if (!entry)
             return Step::Done;
-        if (entry->isFolder && recursion_ == 1) {
+        if (entry->isFolder && recursive_) {
             const auto id = folderId(entry->path);
             if (id && entered_->insert(*id).second) {
                 if (auto reader = FolderReader::open(entry->path))
-                    open.push(std::make_unique<FolderFrame>(entry->path, std::move(*reader), entered_, 1));
+                    open.push(std::make_unique<FolderFrame>(entry->path, std::move(*reader), entered_, true));
             }
             return Step::Continue;
         }
         // The replace mode is not given to the entry: it waits for the first entry any
         // part of the folder actually adds (see Open::addEntry).
-        open.process({Request::Kind::Path, entry->path, kAppend});
+        open.process({Request::Kind::Path, entry->path, AddMode::Append});
         return Step::Continue;
     }
     void finish(Open& open) override { open.dropReplace(this); }
@@ -165,14 +172,14 @@ private:
     std::string path_;
     FolderReader reader_;
     std::shared_ptr<std::set<FolderId>> entered_;
-    int recursion_;
+    bool recursive_;
 };
 
 // A playlist file read line by line. The lines that name something are handed to the
 // player window a few at a time, as one list for the first handing's replace mode.
 class AddQueue::PlaylistFrame : public Frame {
 public:
-    PlaylistFrame(std::string path, std::string identity, int mode, PlaylistReader reader, std::size_t logStart)
+    PlaylistFrame(std::string path, std::string identity, AddMode mode, PlaylistReader reader, std::size_t logStart)
         : path_(std::move(path)), identity_(std::move(identity)), mode_(mode), reader_(std::move(reader)),
           logStart_(logStart)
     {
@@ -220,14 +227,14 @@ private:
     {
         if (entries_.empty())
             return;
-        open.handToPlayer(entries_, (handed_ || mode_ != kReplace) ? kAddFilesAppend : kAddFilesReplace);
+        open.handToPlayer(entries_, handed_ ? AddMode::Append : mode_);
         handed_ = true;
         entries_.clear();
     }
 
     std::string path_;     // as it was opened
     std::string identity_; // canonical
-    int mode_;
+    AddMode mode_;
     PlaylistReader reader_;
     std::size_t logStart_;
     std::vector<std::string> entries_;
@@ -299,14 +306,11 @@ void AddQueue::Open::process(const Request& request)
     case Request::Kind::Folder:
         openFolder(request);
         break;
-    case Request::Kind::Playlist:
-        openPlaylist(request.path, request.mode);
-        break;
     case Request::Kind::Path:
-        if (CPlayListDlg::IsPlaylistFile(request.path) == 0)
+        if (CPlayListDlg::IsPlaylistFile(request.path))
             openPlaylist(request.path, request.mode);
-        else if (CPlayListDlg::IsFlvFile(request.path) == 0)
-            addEntry(request.path, request.mode == kReplace);
+        else if (CPlayListDlg::IsFlvFile(request.path))
+            addEntry(request.path, request.mode == AddMode::Replace);
         break;
     }
 }
@@ -321,12 +325,12 @@ void AddQueue::Open::openFolder(const Request& request)
         return;
     auto entered = std::make_shared<std::set<FolderId>>();
     entered->insert(*id);
-    push(std::make_unique<FolderFrame>(request.path, std::move(*reader), std::move(entered), request.recursion));
-    if (request.mode == kReplace)
+    push(std::make_unique<FolderFrame>(request.path, std::move(*reader), std::move(entered), request.recursive));
+    if (request.mode == AddMode::Replace)
         holdReplace(stack_.back().get());
 }
 
-void AddQueue::Open::openPlaylist(const std::string& path, int mode)
+void AddQueue::Open::openPlaylist(const std::string& path, AddMode mode)
 {
     if (path.empty())
         return;
@@ -334,7 +338,7 @@ void AddQueue::Open::openPlaylist(const std::string& path, int mode)
     if (!identity || std::find(reading_.begin(), reading_.end(), *identity) != reading_.end())
         return;
     if (const auto known = expansions_.find(*identity); known != expansions_.end()) {
-        push(std::make_unique<ReplayFrame>(*identity, known->second, mode == kReplace));
+        push(std::make_unique<ReplayFrame>(*identity, known->second, mode == AddMode::Replace));
         return;
     }
     auto reader = PlaylistReader::open(path);
@@ -374,11 +378,11 @@ void AddQueue::Open::addEntry(const std::string& path, bool replace)
         log_.push_back(path);
 }
 
-void AddQueue::Open::handToPlayer(const std::vector<std::string>& paths, int mode)
+void AddQueue::Open::handToPlayer(const std::vector<std::string>& paths, AddMode mode)
 {
     std::deque<Request> collected;
     queue_.collecting_ = &collected;
-    queue_.target_.addFiles(paths, mode);
+    queue_.target_.addFiles(paths, addFilesNumberOf(mode));
     queue_.collecting_ = nullptr;
     cost_ += static_cast<int>(paths.size());
     if (!collected.empty())
@@ -415,17 +419,12 @@ AddQueue::~AddQueue() = default;
 
 void AddQueue::addPath(const std::string& path, int mode)
 {
-    enqueue({Request::Kind::Path, path, mode});
+    enqueue({Request::Kind::Path, path, pathModeOf(mode)});
 }
 
 void AddQueue::addFolder(const std::string& folder, int mode, int recursion)
 {
-    enqueue({Request::Kind::Folder, folder, mode, recursion});
-}
-
-void AddQueue::loadPlaylist(const std::string& path, int mode)
-{
-    enqueue({Request::Kind::Playlist, path, mode});
+    enqueue({Request::Kind::Folder, folder, pathModeOf(mode), recursion == 1});
 }
 
 void AddQueue::enqueue(Request request)

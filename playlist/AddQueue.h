@@ -46,11 +46,12 @@ public:
     AddQueue(const AddQueue&) = delete;
     AddQueue& operator=(const AddQueue&) = delete;
 
-    // The playlist window's operations, queued (modes as theirs: 0 replaces, any other
-    // value appends; a folder's subfolders are scanned when recursion is exactly 1).
+    // The playlist window's operations, queued (modes as the numbers of the add
+    // operations: 0 replaces, any other value appends; a folder's subfolders are scanned
+    // when recursion is exactly 1). The queue takes numbers still because a benchmark
+    // drives it as the playlist window does.
     void addPath(const std::string& path, int mode);
     void addFolder(const std::string& folder, int mode, int recursion);
-    void loadPlaylist(const std::string& path, int mode);
 
     // Work is waiting or under way.
     bool busy() const { return !opens_.empty(); }

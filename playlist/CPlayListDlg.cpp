@@ -31,11 +31,11 @@ CPlayListDlg::CPlayListDlg(MovieEnvironment& movies, MessageBoxService& messages
     : QDialog(parent), messages_(messages), m_movie(this), adding_(movies.timers, *this)
 {
     setWindowFlags(kToolWindowFrame);
-    setWindowTitle(QString::fromUtf8(tmpl::kPlayListCaption));
+    setWindowTitle(QString::fromUtf8(tmpl::kPlayList.caption));
     setFont(dialogFont());
     setAcceptDrops(true);
     const DialogUnits units;
-    resize(units.toPixels(QSize(tmpl::kPlayListSize.width, tmpl::kPlayListSize.height)));
+    resize(units.sizeOf(tmpl::kPlayList));
     m_movie.setGeometry(rect());
     connect(&m_movie, &CShockwaveFlash::FSCommand, this,
             [this](const std::string& command, const std::string& args) { OnMovieCommand(command, args); });
@@ -47,7 +47,7 @@ CPlayListDlg::~CPlayListDlg()
     qApp->removeEventFilter(this);
 }
 
-bool CPlayListDlg::CreateListWindow(PlayerWindowLink* player)
+void CPlayListDlg::CreateListWindow(PlayerWindowLink* player)
 {
     m_player = player;
     // Created hidden; the player window decides where it goes and whether it shows. The
@@ -55,7 +55,6 @@ bool CPlayListDlg::CreateListWindow(PlayerWindowLink* player)
     setVisible(false);
     (void)winId();
     qApp->installEventFilter(this);
-    return true;
 }
 
 void CPlayListDlg::resizeEvent(QResizeEvent* event)
@@ -79,11 +78,11 @@ void CPlayListDlg::UpdateDocking()
     const int playerRight = p.x() + p.width();
     if (l.left() - kSnapDistance <= playerRight && playerRight <= l.left() + kSnapDistance
         && l.top() - kSnapDistance <= p.top() && p.top() <= l.top() + kSnapDistance) {
-        m_docked = 1;
+        m_docked = true;
         if (l.topLeft() != QPoint(playerRight, p.top()))
             moveOuterTo(*this, QPoint(playerRight, p.top()));
     } else {
-        m_docked = 0;
+        m_docked = false;
     }
 }
 
@@ -125,7 +124,7 @@ bool CPlayListDlg::eventFilter(QObject* watched, QEvent* event)
     return PreTranslateMessage(watched, event) == FilterOutcome::Consumed;
 }
 
-CPlayListDlg::FilterOutcome CPlayListDlg::PreTranslateMessage(QObject* target, QEvent* event)
+FilterOutcome CPlayListDlg::PreTranslateMessage(QObject* target, QEvent* event)
 {
     (void)target;
     switch (event->type()) {
@@ -137,20 +136,20 @@ CPlayListDlg::FilterOutcome CPlayListDlg::PreTranslateMessage(QObject* target, Q
         if ((key->modifiers() & Qt::AltModifier) && !ctrl) {
             if (code == vk::Return) {
                 if (m_player)
-                    m_player->ToggleFullScreen(0);
+                    m_player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
                 return FilterOutcome::Consumed;
             }
             return FilterOutcome::Direct;
         }
         if (code == vk::Delete) {
-            m_movie.TGotoLabel("FromMFC_mc", "delSelectFlv");
+            m_movie.TGotoLabel(kCommandClip, "delSelectFlv");
             return FilterOutcome::Consumed;
         }
         if (code == vk::Up || code == vk::Down)
             return FilterOutcome::Standard;
         if (code == 0 || !m_player)
             return FilterOutcome::Standard;
-        if (m_player->OnShortcutKey(code, ctrl) == 1)
+        if (m_player->OnShortcutKey(code, ctrl) == FilterOutcome::Standard)
             return FilterOutcome::Standard;
         // Direct: the key reaches its target, but never the dialog's Enter and Escape
         // handling. Escape and Enter have no other use here, so they end at the filter.
@@ -192,10 +191,10 @@ void CPlayListDlg::OnDropFiles(const std::vector<std::string>& dropped)
             messages_.show(missingPathMessage(path));
             break;
         case PathKind::Folder:
-            AddFolder(path, -1, 1);
+            AddFolder(path, AddMode::Append, true);
             break;
         case PathKind::File:
-            AddPath(path, -1);
+            AddPath(path, AddMode::Append);
             break;
         }
     }

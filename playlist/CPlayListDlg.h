@@ -1,6 +1,8 @@
 #pragma once
 
 #include "bridge/CShockwaveFlash.h"
+#include "platform/FilterOutcome.h"
+#include "playlist/AddMode.h"
 #include "playlist/AddQueue.h"
 
 #include <QDialog>
@@ -20,13 +22,11 @@ struct MovieEnvironment;
 class CPlayListDlg : public QDialog, private AddQueue::Target {
     Q_OBJECT
 public:
-    enum class FilterOutcome { Consumed, Direct, Standard };
-
     CPlayListDlg(MovieEnvironment& movies, MessageBoxService& messages, QWidget* parent = nullptr);
     ~CPlayListDlg() override;
 
     // Creates the window (hidden) and binds the player window.
-    bool CreateListWindow(PlayerWindowLink* player);
+    void CreateListWindow(PlayerWindowLink* player);
 
     // --- Window
     // Docks or frees the window by where it stands now (Qt holds back the move events of
@@ -41,21 +41,22 @@ public:
     void OnMovieCommand(const std::string& command, const std::string& args);
     // Adding paths: the work is queued and done in slices between the window's events
     // (see AddQueue); what these calls add reaches the movie a little later.
-    void AddPath(const std::string& path, int mode);
-    void AddFolder(const std::string& folder, int mode, int recursion);
-    void LoadPlaylistFile(const std::string& path, int mode);
+    void AddPath(const std::string& path, AddMode mode);
+    void AddFolder(const std::string& folder, AddMode mode, bool recursive);
     // Paths are still being added (the movie then takes them in one per frame).
     bool isAdding() const { return adding_.busy(); }
-    static int IsPlaylistFile(const std::string& path);
-    static int IsFlvFile(const std::string& path);
+    // A playlist file: one that begins with the header line.
+    static bool IsPlaylistFile(const std::string& path);
+    // An FLV file: one whose first three bytes are "flv" in any letter case.
+    static bool IsFlvFile(const std::string& path);
     void StartNewList();
 
     CShockwaveFlash& movie() { return m_movie; }
-    PlayerWindowLink* player() const { return m_player; }
     // Where saving asks for a file name; null (the default) is the desktop's save dialog.
     void setSavePathDialog(SavePathDialog* dialog) { savePathDialog_ = dialog; }
 
-    int m_docked = 1;
+    // Docked to the player window's right edge: it follows the player's moves.
+    bool m_docked = true;
 
     // Enter and Escape never end the window as a dialog's default and cancel keys would.
     void reject() override;

@@ -1,5 +1,8 @@
 #include "playlist/PathRules.h"
 
+#include "platform/PathNames.h"
+#include "res/MessageTexts.h"
+
 #include <sys/stat.h>
 
 namespace zepo {
@@ -21,7 +24,7 @@ PathKind pathKind(const std::string& path)
 
 std::string missingPathMessage(const std::string& path)
 {
-    return "ファイル取得失敗 ：\n" + path;
+    return kFileNotFoundText + path;
 }
 
 std::string resolveBesideFile(const std::string& file, const std::string& path)
@@ -31,9 +34,8 @@ std::string resolveBesideFile(const std::string& file, const std::string& path)
     std::string rest = path;
     while (rest.size() >= 2 && rest[0] == '.' && rest[1] == '/')
         rest.erase(0, rest.find_first_not_of('/', 1));
-    const auto slash = file.rfind('/');
     // The folder with its last "/": "/a/" for "/a/list.zepo", "/" for "/list.zepo".
-    const std::string folder = slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
+    const std::string folder = folderOf(file);
     if (rest.empty() || rest == ".") {
         if (folder.empty())
             return ".";

@@ -2,6 +2,7 @@
 // playlist files, and saving the list.
 #include "playlist/CPlayListDlg.h"
 
+#include "movies/playList.h"
 #include "platform/Log.h"
 #include "platform/MessageBoxService.h"
 #include "platform/PathText.h"
@@ -15,7 +16,6 @@
 namespace zepo {
 
 namespace {
-const std::string kClip = "FromMFC_mc";
 
 std::string capMessage(const std::string& where)
 {
@@ -44,33 +44,26 @@ void CPlayListDlg::OnMovieCommand(const std::string& command, const std::string&
     }
 }
 
-void CPlayListDlg::AddPath(const std::string& path, int mode)
+void CPlayListDlg::AddPath(const std::string& path, AddMode mode)
 {
-    adding_.addPath(path, mode);
+    adding_.addPath(path, mode == AddMode::Replace ? 0 : -1);
 }
 
-void CPlayListDlg::AddFolder(const std::string& folder, int mode, int recursion)
+void CPlayListDlg::AddFolder(const std::string& folder, AddMode mode, bool recursive)
 {
-    adding_.addFolder(folder, mode, recursion);
-}
-
-void CPlayListDlg::LoadPlaylistFile(const std::string& path, int mode)
-{
-    if (path.empty() || !m_player)
-        return;
-    adding_.loadPlaylist(path, mode);
+    adding_.addFolder(folder, mode == AddMode::Replace ? 0 : -1, recursive ? 1 : 0);
 }
 
 void CPlayListDlg::addFiles(const std::vector<std::string>& paths, int mode)
 {
     if (m_player)
-        m_player->AddFiles(paths, mode);
+        m_player->AddFiles(paths, mode == 1 ? AddMode::Append : AddMode::Replace);
 }
 
 void CPlayListDlg::appendToList(const std::string& path)
 {
-    m_movie.SetVariable(kClip + ".flv_path", path);
-    m_movie.TGotoLabel(kClip, "addList");
+    m_movie.SetVariable(kFlvPathVariable, path);
+    m_movie.TGotoLabel(kCommandClip, "addList");
 }
 
 void CPlayListDlg::tellCapReached(const std::string& where)
@@ -80,30 +73,28 @@ void CPlayListDlg::tellCapReached(const std::string& where)
     messages_.show(capMessage(where));
 }
 
-int CPlayListDlg::IsPlaylistFile(const std::string& path)
+bool CPlayListDlg::IsPlaylistFile(const std::string& path)
 {
-    if (path.empty())
-        return 2;
-    return hasPlaylistHeader(path) ? 0 : -1;
+    return !path.empty() && hasPlaylistHeader(path);
 }
 
-int CPlayListDlg::IsFlvFile(const std::string& path)
+bool CPlayListDlg::IsFlvFile(const std::string& path)
 {
     if (path.empty())
-        return 2;
+        return false;
     auto file = RegularFile::open(path);
     if (!file)
-        return -1;
+        return false;
     const auto start = file->read(3);
     if (!start || start->size() != 3)
-        return 1;
+        return false;
     const auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
-    return lower((*start)[0]) == 'f' && lower((*start)[1]) == 'l' && lower((*start)[2]) == 'v' ? 0 : 1;
+    return lower((*start)[0]) == 'f' && lower((*start)[1]) == 'l' && lower((*start)[2]) == 'v';
 }
 
 void CPlayListDlg::StartNewList()
 {
-    m_movie.TGotoLabel(kClip, "newList");
+    m_movie.TGotoLabel(kCommandClip, "newList");
 }
 
 } // namespace zepo

@@ -118,16 +118,4 @@ std::optional<std::string> PlaylistReader::takeLine()
     return line;
 }
 
-std::optional<std::vector<std::string>> readPlaylistLines(const std::string& path)
-{
-    auto reader = PlaylistReader::open(path);
-    if (!reader)
-        return std::nullopt;
-    std::vector<std::string> lines;
-    while (!reader->atEnd())
-        if (auto line = reader->nextLine())
-            lines.push_back(std::move(*line));
-    return lines;
-}
-
 } // namespace zepo

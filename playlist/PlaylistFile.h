@@ -4,7 +4,6 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace zepo {
 
@@ -53,8 +52,5 @@ private:
     bool tooLong_ = false;
     bool ended_ = false;
 };
-
-// Every line of a file at once (see PlaylistReader); nothing when it cannot be opened.
-std::optional<std::vector<std::string>> readPlaylistLines(const std::string& path);
 
 } // namespace zepo

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "res/MovieSlots.h"
+
 namespace zepo {
 
 // Dialog templates in dialog units, as they were designed; DialogUnits turns them into
@@ -14,26 +16,28 @@ struct DialogControl {
     DialogRect rect;
 };
 
+// A template's own line: its resource id, the caption (UTF-8; a page has none) and the
+// size of its client area.
+struct DialogFrame {
+    int id;
+    const char* caption;
+    int width, height;
+};
+
 namespace tmpl {
 
-// Player window (102): caption "ZEPO".
-inline constexpr int kPlayerId = 102;
-inline constexpr char kPlayerCaption[] = "ZEPO";
-inline constexpr DialogRect kPlayerSize{0, 0, 173, 101};
-inline constexpr DialogControl kPlayerMovie{1000, "", {7, 7, 80, 33}};
-inline constexpr DialogControl kProbeMovie{1013, "", {7, 62, 72, 32}};
+// Player window.
+inline constexpr DialogFrame kPlayer{102, "ZEPO", 173, 101};
+inline constexpr DialogControl kPlayerMovie{kPlayerMovieControl, "", {7, 7, 80, 33}};
+inline constexpr DialogControl kProbeMovie{kProbeMovieControl, "", {7, 62, 72, 32}};
 
-// Playlist window (132).
-inline constexpr int kPlayListId = 132;
-inline constexpr char kPlayListCaption[] = "ZEPO - プレイリスト";
-inline constexpr DialogRect kPlayListSize{0, 0, 134, 213};
-inline constexpr DialogControl kPlayListMovie{1014, "", {0, 0, 134, 213}};
+// Playlist window.
+inline constexpr DialogFrame kPlayList{132, "ZEPO - プレイリスト", 134, 213};
+inline constexpr DialogControl kPlayListMovie{kPlayListMovieControl, "", {0, 0, 134, 213}};
 
-// Aspect-ratio dialog (141). The radio buttons are in group order: custom first, then
+// Aspect-ratio dialog. The radio buttons are in group order: custom first, then
 // the three fixed ratios.
-inline constexpr int kAspectId = 141;
-inline constexpr char kAspectCaption[] = "アスペクト比";
-inline constexpr DialogRect kAspectSize{0, 0, 181, 120};
+inline constexpr DialogFrame kAspect{141, "アスペクト比", 181, 120};
 inline constexpr DialogControl kAspectOk{1, "OK", {65, 99, 50, 14}};
 inline constexpr DialogControl kAspectCancel{2, "ｷｬﾝｾﾙ", {123, 99, 50, 14}};
 inline constexpr DialogControl kAspectApply{1027, "適用", {7, 99, 50, 14}};
@@ -48,25 +52,20 @@ inline constexpr DialogControl kAspectHeightEdit{1036, "", {115, 70, 22, 13}};
 inline constexpr DialogControl kAspectColon{-1, ":", {107, 72, 8, 8}};
 inline constexpr DialogControl kAspectGroup{-1, "比", {7, 7, 167, 85}};
 
-// About box (100).
-inline constexpr int kAboutId = 100;
-inline constexpr char kAboutCaption[] = "ZEPOのﾊﾞｰｼﾞｮﾝ情報";
-inline constexpr DialogRect kAboutSize{0, 0, 194, 64};
-inline constexpr DialogControl kAboutMovie{1012, "", {0, 0, 194, 64}};
+// About box.
+inline constexpr DialogFrame kAbout{100, "ZEPOのﾊﾞｰｼﾞｮﾝ情報", 194, 64};
+inline constexpr DialogControl kAboutMovie{kAboutMovieControl, "", {0, 0, 194, 64}};
 
-// Settings dialog (136): a tab control over the two pages, and Apply, OK, Cancel.
-inline constexpr int kSettingId = 136;
-inline constexpr char kSettingCaption[] = "設定";
-inline constexpr DialogRect kSettingSize{0, 0, 187, 240};
+// Settings dialog: a tab control over the two pages, and Apply, OK, Cancel.
+inline constexpr DialogFrame kSetting{136, "設定", 187, 240};
 inline constexpr DialogControl kSettingOk{1, "OK", {74, 219, 50, 14}};
 inline constexpr DialogControl kSettingCancel{2, "ｷｬﾝｾﾙ", {130, 219, 50, 14}};
 inline constexpr DialogControl kSettingTab{1017, "Tab1", {7, 7, 173, 201}};
 inline constexpr DialogControl kSettingApply{1027, "適用", {18, 219, 50, 14}};
 inline constexpr const char* kSettingTabs[] = {"基本設定", "まだ"};
 
-// Basic settings page (137): a child of the settings dialog, 168 x 177.
-inline constexpr int kBasicPageId = 137;
-inline constexpr DialogRect kBasicPageSize{0, 0, 168, 177};
+// Basic settings page: a child of the settings dialog.
+inline constexpr DialogFrame kBasicPage{137, "", 168, 177};
 inline constexpr DialogControl kBasicRestore{1019, "前回終了時のウィンドウ位置等を復元する", {3, 23, 137, 10}};
 inline constexpr DialogControl kBasicAdjustSize{1027, "画面サイズをムービー毎に変更する", {3, 37, 121, 10}};
 inline constexpr DialogControl kBasicFullScreenGroup{-1, "フルスクリーン", {3, 59, 162, 105}};
@@ -79,9 +78,8 @@ inline constexpr DialogControl kBasicRecommendedMode{1028, "", {67, 122, 94, 12}
 inline constexpr DialogControl kBasicModeListLabel{-1, "フルスクリーン\n時の解像度 ：", {16, 135, 45, 17}};
 inline constexpr DialogControl kBasicModeList{1024, "", {64, 137, 94, 12}};
 
-// Spare page (138): same size as the basic page, a placeholder text only.
-inline constexpr int kSparePageId = 138;
-inline constexpr DialogRect kSparePageSize{0, 0, 168, 177};
+// Spare page: same size as the basic page, a placeholder text only.
+inline constexpr DialogFrame kSparePage{138, "", 168, 177};
 inline constexpr DialogControl kSpareText{-1, "そのうち作ります", {59, 84, 50, 8}};
 
 } // namespace tmpl

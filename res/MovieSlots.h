@@ -4,6 +4,12 @@
 
 namespace zepo {
 
+// The movie controls, by the id their dialog template gives them.
+inline constexpr int kPlayerMovieControl = 1000;
+inline constexpr int kProbeMovieControl = 1013;
+inline constexpr int kPlayListMovieControl = 1014;
+inline constexpr int kAboutMovieControl = 1012;
+
 // How a movie's stage maps onto its control.
 enum class StageScale {
     NoScale, // the stage is the control's size, centred on the authoring stage's centre
@@ -23,10 +29,10 @@ struct MovieSlot {
 };
 
 inline constexpr MovieSlot kMovieSlots[] = {
-    {1000, "LoadFlv_2", 640, 480, 30, StageScale::NoScale, true, 0x000000},
-    {1013, "searchFlvData", 200, 100, 12, StageScale::ShowAll, false, 0xFFFFFF},
-    {1014, "playList", 400, 400, 60, StageScale::NoScale, true, 0x000000},
-    {1012, "flv_about", 330, 80, 12, StageScale::ShowAll, true, 0x000000},
+    {kPlayerMovieControl, "LoadFlv_2", 640, 480, 30, StageScale::NoScale, true, 0x000000},
+    {kProbeMovieControl, "searchFlvData", 200, 100, 12, StageScale::ShowAll, false, 0xFFFFFF},
+    {kPlayListMovieControl, "playList", 400, 400, 60, StageScale::NoScale, true, 0x000000},
+    {kAboutMovieControl, "flv_about", 330, 80, 12, StageScale::ShowAll, true, 0x000000},
 };
 
 // The slot of a control id; null for an id without a movie.

@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (ASan + UBSan) in build-fuzz and runs each for
-# FUZZ_SECONDS (default 60) from a seed corpus: the test fixtures and the FLV corpus (for
-# the AMF0 target, their script tag payloads). Inputs that once crashed are kept in
+# FUZZ_SECONDS (default 60) from a seed corpus: the test fixtures, the FLV corpus (for
+# the AMF0 target, their script tag payloads) and hostile inputs made from a fixture
+# (metadata that explodes by references or nesting, damage before the first tag,
+# timestamps far out of the flow), with the dictionary of the target's format
+# (fuzz/amf0.dict, fuzz/flv.dict). Inputs that once crashed are kept in
 # fuzz/regressions/<target>/ and replayed first.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -29,11 +32,12 @@ if [ -d "$corpus" ]; then
   cp "$corpus"/*.flv "$seeds/flv/"
 fi
 python3 "$root/tests/fixtures/flvcraft.py" script-payloads "$seeds/amf" "$seeds"/flv/*.flv
+python3 "$root/tests/fixtures/flvcraft.py" hostile "$seeds/fixtures/flv1_mp3.flv" "$seeds/amf" "$seeds/flv"
 
 for target in "${targets[@]}"; do
   case $target in
-    Amf0Fuzzer) seed=$seeds/amf ;;
-    *) seed=$seeds/flv ;;
+    Amf0Fuzzer) seed=$seeds/amf dict=$root/fuzz/amf0.dict ;;
+    *) seed=$seeds/flv dict=$root/fuzz/flv.dict ;;
   esac
   work=$build/corpus/$target
   mkdir -p "$work"
@@ -44,7 +48,7 @@ for target in "${targets[@]}"; do
   fi
   echo "== $target: fuzzing for $seconds s"
   log=$build/$target.log
-  if ! "$build/fuzz/$target" -max_total_time="$seconds" -max_len=262144 -rss_limit_mb=2048 \
+  if ! "$build/fuzz/$target" -max_total_time="$seconds" -max_len=262144 -rss_limit_mb=2048 -dict="$dict" \
       -artifact_prefix="$build/$target-" -print_final_stats=1 "$work" "$seed" >"$log" 2>&1; then
     tail -80 "$log"
     echo "== $target found a failure; the input is in $build/$target-*"

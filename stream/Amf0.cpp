@@ -9,11 +9,18 @@ namespace {
 
 // Metadata nests two or three levels; anything deeper than this is an attack or damage.
 constexpr int kMaxDepth = 32;
-// Enough for a day-long file's keyframe index (two arrays of one entry per second) while
-// keeping the worst case of a hostile 16 MB tag to some tens of megabytes.
-constexpr std::size_t kMaxValues = 500000;
+// Enough for a day-long file's keyframe index (two arrays of one entry per second, about
+// 173 000 values) while keeping the values of a hostile tag to a few hundred thousand.
+constexpr std::size_t kMaxValues = 250000;
+// What the decoded values may take in memory, replayed references included: the keyframe
+// index above takes about 20 MB; a few copies of the bound still fit comfortably in a
+// player's memory.
+constexpr std::size_t kMaxDecodedBytes = 32 * 1024 * 1024;
 // The reference table: AMF0 counts its index in 16 bits.
 constexpr std::size_t kMaxReferences = 65535;
+
+// Why decoding stopped at the memory bound, as the warning about the file says it.
+constexpr char kOverMemoryBound[] = "more than 32 MB of values";
 
 enum Marker : std::uint8_t {
     kNumber = 0x00, kBoolean = 0x01, kString = 0x02, kObject = 0x03, kMovieClip = 0x04,
@@ -22,8 +29,20 @@ enum Marker : std::uint8_t {
     kRecordSet = 0x0E, kXmlDocument = 0x0F, kTypedObject = 0x10, kAvmPlus = 0x11,
 };
 
-// How decoding of one value ended.
-enum class Outcome { Done, OutOfBytes, Failed };
+// How decoding of one value ended. Cut: a bound was reached; like OutOfBytes, the objects
+// and arrays being decoded close with what they have.
+enum class Outcome { Done, OutOfBytes, Cut, Failed };
+
+bool endsEarly(Outcome o)
+{
+    return o == Outcome::OutOfBytes || o == Outcome::Cut;
+}
+
+bool isContainer(const AmfValue& v)
+{
+    return v.type == AmfValue::Type::Object || v.type == AmfValue::Type::EcmaArray
+        || v.type == AmfValue::Type::StrictArray;
+}
 
 class Decoder {
 public:
@@ -33,6 +52,8 @@ public:
     std::size_t position() const { return pos_; }
     bool atEnd() const { return pos_ >= bytes_.size(); }
     const FlvError& error() const { return error_; }
+    // Which bound stopped decoding, or null.
+    const char* cutReason() const { return cutReason_; }
 
 private:
     bool take(std::size_t n, const std::uint8_t*& p)
@@ -48,10 +69,16 @@ private:
         error_ = {kind, what};
         return Outcome::Failed;
     }
-    bool count(std::size_t n = 1)
+    Outcome cut(const char* why)
     {
-        values_ += n;
-        return values_ <= kMaxValues;
+        cutReason_ = why;
+        return Outcome::Cut;
+    }
+    // Accounts for memory the decoded values take; false once over the bound.
+    bool charge(std::size_t bytes)
+    {
+        decodedBytes_ += bytes;
+        return decodedBytes_ <= kMaxDecodedBytes;
     }
     Outcome number(double& out);
     Outcome string(std::string& out, bool longForm);
@@ -64,7 +91,7 @@ private:
     // A complex value (object, array) that a later reference may name: where its bytes
     // are, and whether it was complete. A reference is decoded again from those bytes,
     // and only when the value was complete before the reference, so a cycle cannot form
-    // and every replayed value counts against the same budget.
+    // and every replayed value counts against the same bounds, its bytes included.
     struct ReferenceSlot {
         std::size_t start = 0;
         std::size_t end = 0;
@@ -74,7 +101,9 @@ private:
     std::span<const std::uint8_t> bytes_;
     std::size_t pos_ = 0;
     std::size_t values_ = 0;
+    std::size_t decodedBytes_ = 0;
     FlvError error_;
+    const char* cutReason_ = nullptr;
     std::vector<ReferenceSlot> references_;
     int replaying_ = 0;  // inside a replayed reference: its objects have their slots already
 };
@@ -143,6 +172,8 @@ Outcome Decoder::string(std::string& out, bool longForm)
     }
     if (!take(length, p))
         return Outcome::OutOfBytes;
+    if (!charge(length))
+        return cut(kOverMemoryBound);
     out.assign(reinterpret_cast<const char*>(p), length);
     return Outcome::Done;
 }
@@ -161,15 +192,16 @@ Outcome Decoder::properties(AmfValue& out, int depth, std::size_t start)
             take(1, p);
             break;
         }
+        if (!charge(sizeof(key)))  // its characters were counted as it was read
+            return cut(kOverMemoryBound);
         AmfValue child;
         const Outcome c = value(child, depth + 1);
         if (c == Outcome::Failed)
             return c;
-        if (c == Outcome::OutOfBytes) {
-            // A value cut off by the end of the data is dropped; one that is itself an
-            // object closed by the end is kept with what it had.
-            if (child.type == AmfValue::Type::Object || child.type == AmfValue::Type::EcmaArray
-                || child.type == AmfValue::Type::StrictArray)
+        if (endsEarly(c)) {
+            // A value cut off by the end of the data (or a bound) is dropped; one that is
+            // itself an object closed early is kept with what it had.
+            if (isContainer(child))
                 out.properties.emplace_back(std::move(key), std::move(child));
             return c;
         }
@@ -187,16 +219,18 @@ Outcome Decoder::strictArray(AmfValue& out, int depth, std::size_t start)
     const std::uint32_t declared = (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16)
         | (std::uint32_t(p[2]) << 8) | p[3];
     const std::size_t slot = beginReference(start);
-    // Every element takes at least one byte: the count cannot honestly exceed them, and
-    // a cut-off array ends with the elements that are there.
-    out.elements.reserve(std::min<std::size_t>(declared, bytes_.size() - pos_));
+    // The count is not trusted for memory: the elements are taken as they come, and an
+    // array cut off ends with the elements that are there.
     for (std::uint32_t i = 0; i < declared; ++i) {
         AmfValue child;
         const Outcome c = value(child, depth + 1);
         if (c == Outcome::Failed)
             return c;
-        if (c == Outcome::OutOfBytes)
+        if (endsEarly(c)) {
+            if (isContainer(child))
+                out.elements.push_back(std::move(child));
             return c;
+        }
         out.elements.push_back(std::move(child));
     }
     completeReference(slot);
@@ -206,9 +240,11 @@ Outcome Decoder::strictArray(AmfValue& out, int depth, std::size_t start)
 Outcome Decoder::value(AmfValue& out, int depth)
 {
     if (depth > kMaxDepth)
-        return fail(FlvErrorKind::Unsupported, "nesting too deep");
-    if (!count())
-        return fail(FlvErrorKind::Unsupported, "too many values");
+        return cut("nested deeper than 32 levels");
+    if (++values_ > kMaxValues)
+        return cut("more than 250000 values");
+    if (!charge(sizeof(AmfValue)))
+        return cut(kOverMemoryBound);
     const std::size_t start = pos_;
     const std::uint8_t* p;
     if (!take(1, p))
@@ -287,12 +323,10 @@ FlvResult<AmfValue> decodeAmf0Value(std::span<const std::uint8_t> bytes, std::si
     AmfValue v;
     const Outcome o = decoder.value(v, 0);
     consumed = decoder.position();
-    truncated = o == Outcome::OutOfBytes;
+    truncated = endsEarly(o);
     if (o == Outcome::Failed)
         return decoder.error();
-    if (o == Outcome::OutOfBytes && v.properties.empty() && v.elements.empty()
-        && v.type != AmfValue::Type::Object && v.type != AmfValue::Type::EcmaArray
-        && v.type != AmfValue::Type::StrictArray)
+    if (endsEarly(o) && !isContainer(v))
         return FlvError{FlvErrorKind::Corrupt, "value cut off"};
     return v;
 }
@@ -313,10 +347,10 @@ FlvResult<ScriptData> decodeScriptData(std::span<const std::uint8_t> bytes)
         const Outcome o = decoder.value(v, 0);
         if (o == Outcome::Failed)
             break;  // keep what came before the damage
-        if (o == Outcome::OutOfBytes) {
-            script.truncated = true;
-            if (v.type == AmfValue::Type::Object || v.type == AmfValue::Type::EcmaArray
-                || v.type == AmfValue::Type::StrictArray)
+        if (endsEarly(o)) {
+            script.truncated = o == Outcome::OutOfBytes;
+            script.cut = decoder.cutReason();
+            if (isContainer(v))
                 script.arguments.push_back(std::move(v));
             break;
         }

@@ -18,14 +18,20 @@ struct ScriptData {
     // The bytes ended inside an object or array, which was closed with what it had (some
     // writers leave out the end markers and let the tag end instead).
     bool truncated = false;
+    // Why decoding stopped at one of its bounds (memory, number of values, depth), or
+    // null: the values end there, the objects and arrays open at that point closed with
+    // what they had.
+    const char* cut = nullptr;
 };
 
-// Decodes AMF0 script data. Nesting depth and the number of values are bounded, element
-// counts in the data are never trusted beyond the bytes that are there, and references
-// resolve only to objects already complete, so no input can make it loop or explode.
+// Decodes AMF0 script data. What the decoded values take in memory (a replayed reference
+// counts what it replays), their number and their nesting depth are bounded; element
+// counts in the data are never trusted, and references resolve only to objects already
+// complete, so no input can make it loop or explode.
 FlvResult<ScriptData> decodeScriptData(std::span<const std::uint8_t> bytes);
 
-// One AMF0 value from the start of the bytes; `consumed` tells how many bytes it took.
+// One AMF0 value from the start of the bytes; `consumed` tells how many bytes it took,
+// `truncated` whether the bytes (or a bound) ended it early.
 FlvResult<AmfValue> decodeAmf0Value(std::span<const std::uint8_t> bytes, std::size_t& consumed,
                                     bool& truncated);
 

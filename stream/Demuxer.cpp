@@ -2,9 +2,11 @@
 
 #include "stream/Amf0.h"
 #include "stream/NetStream.h"
+#include "stream/StreamLog.h"
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 
 namespace zepo::stream {
 namespace {
@@ -24,8 +26,42 @@ constexpr auto kPaceInterval = std::chrono::milliseconds(20);
 constexpr int kLookAheadTags = 20000;
 // The bytes of a video tag that tell its composition time.
 constexpr std::size_t kVideoPeekBytes = 16;
+// Warnings about one file, so that a file damaged all through cannot flood the log.
+constexpr int kMaxWarnings = 10;
+
+std::string seconds(std::int64_t ms)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f s", double(ms) / 1000.0);
+    return text;
+}
 
 } // namespace
+
+void Demuxer::warn(const std::string& what)
+{
+    if (warnings_ > kMaxWarnings)
+        return;
+    ++warnings_;
+    logMessage(LogLevel::Warning, s_.path,
+               warnings_ <= kMaxWarnings ? what : "further warnings about this file are left out");
+}
+
+void Demuxer::warnAt(std::uint64_t position, const std::string& what)
+{
+    if (warnedUpTo_ && position <= *warnedUpTo_)
+        return;
+    warnedUpTo_ = position;
+    warn(what);
+}
+
+void Demuxer::noteSkipped(std::uint64_t landed)
+{
+    const std::uint64_t skipped = reader_->skippedBytes() - skippedSeen_;
+    skippedSeen_ = reader_->skippedBytes();
+    if (skipped > 0)
+        warnAt(landed, "skipped " + std::to_string(skipped) + " damaged bytes before byte " + std::to_string(landed));
+}
 
 MediaPacket Demuxer::marker(MediaPacket::Kind kind, double target) const
 {
@@ -46,7 +82,6 @@ std::optional<StreamError> Demuxer::open()
         return StreamError::unreadable(s_.path, reader.error());
     reader_.emplace(std::move(*reader));
     reader_->setCancelFlag(&s_.abort);
-    readLeadingConfigurations();
     return std::nullopt;
 }
 
@@ -58,6 +93,7 @@ void Demuxer::readLeadingConfigurations()
         auto h = reader_->nextHeader();
         if (!h)
             break;
+        noteSkipped(h->position);
         if (h->type == FlvTagType::Script || h->encrypted)
             continue;
         auto payload = reader_->payload(*h);
@@ -102,7 +138,10 @@ void Demuxer::run()
     s_.readerSerial = 0;
     routeVideo_ = s_.videoWanted && s_.videoUsable;
     routeAudio_ = s_.audioWanted && s_.audioUsable;
+    // Started, as a local file is, once its header is sound: a long stretch of damage
+    // (or of a download's unwritten zeros) before the first tag is read through after.
     s_.events.status(kPlayStart);
+    readLeadingConfigurations();
     while (!s_.stopping()) {
         std::optional<SessionState::SeekRequest> request;
         {
@@ -167,6 +206,7 @@ void Demuxer::seek(const SessionState::SeekRequest& request)
     const auto targetMs = static_cast<std::uint32_t>(std::min(target * 1000.0, double(UINT32_MAX)));
     const SeekPoint* point = index ? index->at(targetMs) : nullptr;
     reader_->seek(point ? point->position : reader_->firstTagPosition());
+    timeline_.restart(point ? point->timeMs : 0, point ? point->shiftMs : 0);
 
     serial_ = request.serial;
     startMs_ = targetMs;
@@ -188,32 +228,46 @@ void Demuxer::seek(const SessionState::SeekRequest& request)
 // The presentation time of the picture a seek to the target shows (the last one not after
 // it; -1 when not known), read ahead from where decoding starts: tag headers and the first
 // bytes of each video tag, up to the first picture decoded after the target (no later one
-// can show before it). The decoder then leaves out every picture nothing refers to on
-// its way there.
+// can show before it). The tags are placed on a copy of the timeline, as reading them will
+// place them, so the time found is the one the decoder sees. The decoder then leaves out
+// every picture nothing refers to on its way there.
 std::int64_t Demuxer::pictureShownAt(double target)
 {
     const std::uint64_t start = reader_->position();
+    const std::uint64_t skippedBefore = reader_->skippedBytes();
+    TagTimeline timeline = timeline_;
     std::int64_t shown = -1;
     bool known = false;
     for (int i = 0; i < kLookAheadTags && !s_.stopping(); ++i) {
         auto h = reader_->nextHeader();
-        if (!h || (h->type == FlvTagType::Video && double(h->timestampMs) / 1000.0 > target)) {
-            known = true;  // the file ends, or no later picture can come before the target
+        if (!h) {
+            known = true;  // the file ends
             break;
         }
-        if (h->type != FlvTagType::Video || h->encrypted)
+        if (h->type == FlvTagType::Script)
+            continue;
+        const auto placed = timeline.place(h->timestampMs, [this] { return reader_->peekMediaTimestamp(); });
+        if (!placed.keep || h->type != FlvTagType::Video)
+            continue;
+        if (double(placed.timeMs) / 1000.0 > target) {
+            known = true;  // no later picture can come before the target
+            break;
+        }
+        if (h->encrypted)
             continue;
         const std::size_t n = std::min<std::size_t>(h->dataSize, kVideoPeekBytes);
         const std::uint8_t* bytes = reader_->peekPayload(*h, n);
         if (!bytes)
             continue;
         const FlvPayload info = parseVideoPayload({bytes, n});
-        const std::int64_t pts = std::int64_t(h->timestampMs) + info.compositionMs;
+        const std::int64_t pts = std::int64_t(placed.timeMs) + info.compositionMs;
         // Compared in seconds, as the decoder compares the pictures it decodes.
         if (info.kind == FlvPayload::Kind::Frame && double(pts) / 1000.0 <= target)
             shown = std::max(shown, pts);
     }
     reader_->seek(start);
+    // Damage stepped over here is told when reading reaches it, once.
+    skippedSeen_ += reader_->skippedBytes() - skippedBefore;
     return known ? shown : -1;
 }
 
@@ -238,8 +292,19 @@ void Demuxer::updateRouting()
     routeAudio_ = audio;
 }
 
-void Demuxer::reachEnd()
+void Demuxer::reachEnd(const FlvError& why)
 {
+    std::string early;
+    if (reader_->shrank())
+        early = "the file became shorter while it played: it ends at byte " + std::to_string(reader_->fileSize());
+    else if (why.kind != FlvErrorKind::EndOfStream || reader_->truncated())
+        early = std::string("reading ended early: ") + why.what;
+    else if (reader_->skippedBytes() > skippedSeen_)
+        early = "no valid tag in the last " + std::to_string(reader_->skippedBytes() - skippedSeen_) + " bytes";
+    if (!early.empty() && !endWarned_ && !s_.stopping()) {
+        endWarned_ = true;
+        warn(early);
+    }
     endOfFile_ = true;
     if (routeVideo_)
         route(s_.videoPackets, marker(MediaPacket::Kind::EndOfStream));
@@ -247,37 +312,60 @@ void Demuxer::reachEnd()
         route(s_.audioPackets, marker(MediaPacket::Kind::EndOfStream));
     {
         std::lock_guard lock(s_.mutex);
-        // Without an index (the scan failed), the end is the latest time this read saw.
-        if (s_.indexDone && !s_.index && startMs_ == 0)
+        // Without an index (the scan failed), the end is the latest time this read saw;
+        // so it is when the file became shorter than the index knows.
+        if (reader_->shrank() || (s_.indexDone && !s_.index && startMs_ == 0))
             s_.clock.setEnd(double(s_.readMs.load()) / 1000.0);
     }
     s_.endOfFileSerial = serial_;
     s_.notify();
 }
 
+bool Demuxer::place(const FlvTagHeader& h, std::uint32_t& timeMs)
+{
+    const auto placed = timeline_.place(h.timestampMs, [this] { return reader_->peekMediaTimestamp(); });
+    if (!placed.keep) {
+        warnAt(h.position, "dropped the tag at byte " + std::to_string(h.position) + ": its timestamp "
+                               + seconds(h.timestampMs) + " lies far from those around it");
+        return false;
+    }
+    if (placed.crossedJump)
+        warnAt(h.position, "the timestamps jump to " + seconds(h.timestampMs) + " at byte " + std::to_string(h.position)
+                               + ": played on from " + seconds(placed.timeMs));
+    timeMs = placed.timeMs;
+    return true;
+}
+
 void Demuxer::readOneTag()
 {
     auto header = reader_->nextHeader();
     if (!header) {
-        reachEnd();
+        reachEnd(header.error());
         return;
     }
     const FlvTagHeader& h = *header;
+    noteSkipped(h.position);
+    std::uint32_t timeMs = 0;
+    if (h.type != FlvTagType::Script) {
+        if (!place(h, timeMs))
+            return;
+        s_.readMs = std::max<std::int64_t>(s_.readMs.load(), timeMs);
+    }
     const bool wanted = h.type == FlvTagType::Script ? !metaDataSent_
         : h.type == FlvTagType::Video                ? routeVideo_
                                                      : routeAudio_;
-    if (h.type != FlvTagType::Script)
-        s_.readMs = std::max<std::int64_t>(s_.readMs.load(), h.timestampMs);
     if (!wanted || h.encrypted)
         return;
     auto payload = reader_->payload(h);
     if (!payload) {
-        reachEnd();
+        reachEnd(payload.error());
         return;
     }
     if (h.type == FlvTagType::Script) {
         auto script = decodeScriptData(*payload);
         if (script && script->name == "onMetaData" && !script->arguments.empty()) {
+            if (script->cut)
+                warn(std::string("the metadata is cut: ") + script->cut);
             metaDataSent_ = true;
             s_.events.metaData(std::move(script->arguments.front()));
         }
@@ -285,7 +373,7 @@ void Demuxer::readOneTag()
     }
     MediaPacket packet;
     packet.serial = serial_;
-    packet.dtsMs = h.timestampMs;
+    packet.dtsMs = timeMs;
     if (h.type == FlvTagType::Video) {
         packet.info = parseVideoPayload(*payload);
         if (packet.info.kind == FlvPayload::Kind::Frame) {

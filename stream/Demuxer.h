@@ -2,15 +2,19 @@
 
 #include "stream/FlvReader.h"
 #include "stream/SessionState.h"
+#include "stream/TagTimeline.h"
 
 #include <optional>
+#include <string>
 
 namespace zepo::stream {
 
-// The reader thread of a session: opens the file, reports it started, delivers the
-// metadata, reads tags ahead of the clock by the buffer time, hands audio and video to
-// their decoders (only while someone listens or watches), carries out seeks and says when
-// the buffer is full and when the file has been read to its end.
+// The reader thread of a session: opens the file, reports it started as soon as its
+// header is sound (damage before the first tag is searched through afterwards), delivers
+// the metadata, reads tags ahead of the clock by the buffer time, places them on one
+// steady timeline, hands audio and video to their decoders (only while someone listens or
+// watches), carries out seeks and says when the buffer is full and when the file has been
+// read to its end. What it steps over, drops or cuts it tells through the stream's log.
 class Demuxer {
 public:
     explicit Demuxer(SessionState& state) : s_(state) {}
@@ -25,7 +29,15 @@ private:
     std::int64_t pictureShownAt(double target);
     void updateRouting();
     void readOneTag();
-    void reachEnd();
+    // Places an audio or video tag on the timeline; false when it is dropped.
+    bool place(const FlvTagHeader& h, std::uint32_t& timeMs);
+    void reachEnd(const FlvError& why);
+    // Damage the reader stepped over on the way to the tag at `landed`.
+    void noteSkipped(std::uint64_t landed);
+    // A warning about what lies at that file position, unless one about it (or a later
+    // position) was given already: reading the same part again after a seek stays quiet.
+    void warnAt(std::uint64_t position, const std::string& what);
+    void warn(const std::string& what);
     // Waits a little for the clock, a seek, a new wish or the index.
     void idle();
     void reportBufferFull();
@@ -34,6 +46,7 @@ private:
 
     SessionState& s_;
     std::optional<FlvReader> reader_;
+    TagTimeline timeline_;
     int serial_ = 0;                 // generation being read
     std::uint32_t startMs_ = 0;      // target of that generation
     bool endOfFile_ = false;
@@ -45,6 +58,10 @@ private:
     // The latest sequence headers read: a seek can land past them, so they are sent again.
     std::optional<MediaPacket> videoConfig_;
     std::optional<MediaPacket> audioConfig_;
+    std::uint64_t skippedSeen_ = 0;  // the reader's count of skipped bytes already looked at
+    std::optional<std::uint64_t> warnedUpTo_;  // the furthest file position warned about
+    bool endWarned_ = false;         // how reading ended early was told
+    int warnings_ = 0;               // warnings given about this file
 };
 
 } // namespace zepo::stream

@@ -1,6 +1,7 @@
 #include "stream/FlvReader.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace zepo::stream {
@@ -12,8 +13,8 @@ constexpr std::size_t kWindowBytes = 256 * 1024;
 constexpr std::size_t kFileHeaderBytes = 9;
 constexpr std::size_t kTagHeaderBytes = 11;
 constexpr std::size_t kPreviousTagSizeBytes = 4;
-// How often a resynchronisation over damaged bytes looks whether it should give up.
-constexpr std::uint64_t kCancelCheckBytes = 64 * 1024;
+// Script tags looked past for the next audio or video tag: cue points come alone.
+constexpr int kPeekTags = 4;
 
 std::uint32_t be24(const std::uint8_t* p)
 {
@@ -23,6 +24,46 @@ std::uint32_t be24(const std::uint8_t* p)
 std::uint32_t be32(const std::uint8_t* p)
 {
     return (std::uint32_t(p[0]) << 24) | be24(p + 1);
+}
+
+// The bytes that can start a tag header: audio, video or script, the filter bit set or
+// not, the reserved bits clear.
+constexpr std::uint8_t kTagTypeBytes[] = {8, 9, 18, 8 | 0x20, 9 | 0x20, 18 | 0x20};
+
+// The bytes of a stretch that can start a tag header, in order. Each kind of type byte
+// is looked for with memchr, which reads as fast as memory does, so damage is walked over
+// at about the speed it is read.
+class TypeByteFinder {
+public:
+    TypeByteFinder(const std::uint8_t* begin, const std::uint8_t* end) : end_(end)
+    {
+        for (std::size_t k = 0; k < next_.size(); ++k)
+            next_[k] = find(k, begin);
+    }
+    // The next one, or the end of the stretch.
+    const std::uint8_t* take()
+    {
+        const auto k = static_cast<std::size_t>(std::min_element(next_.begin(), next_.end()) - next_.begin());
+        const std::uint8_t* hit = next_[k];
+        if (hit != end_)
+            next_[k] = find(k, hit + 1);
+        return hit;
+    }
+
+private:
+    const std::uint8_t* find(std::size_t k, const std::uint8_t* from) const
+    {
+        const void* hit = std::memchr(from, kTagTypeBytes[k], std::size_t(end_ - from));
+        return hit ? static_cast<const std::uint8_t*>(hit) : end_;
+    }
+
+    const std::uint8_t* end_;
+    std::array<const std::uint8_t*, std::size(kTagTypeBytes)> next_{};
+};
+
+bool streamIdZero(const std::uint8_t* header)
+{
+    return (header[8] | header[9] | header[10]) == 0;
 }
 
 bool parseTagHeader(const std::uint8_t* p, std::uint64_t pos, FlvTagHeader& out)
@@ -50,6 +91,7 @@ FlvResult<FlvReader> FlvReader::open(std::unique_ptr<ByteSource> source)
     if (!source)
         return FlvError{FlvErrorKind::Io, "no source"};
     FlvReader reader(std::move(source));
+    reader.end_ = reader.source_->size();
     const std::uint8_t* h = reader.view(0, kFileHeaderBytes);
     if (!h)
         return reader.ioError_ ? FlvError{FlvErrorKind::Io, "read failed"}
@@ -74,22 +116,44 @@ FlvResult<FlvReader> FlvReader::open(std::unique_ptr<ByteSource> source)
     return reader;
 }
 
+std::int64_t FlvReader::readSource(std::uint64_t pos, std::span<std::uint8_t> out)
+{
+    const std::int64_t got = source_->readAt(pos, out);
+    if (got < 0)
+        ioError_ = true;
+    else if (std::uint64_t(got) < out.size() && pos + std::uint64_t(got) < end_)
+        end_ = pos + std::uint64_t(got);
+    return got;
+}
+
 const std::uint8_t* FlvReader::view(std::uint64_t pos, std::size_t n)
 {
-    if (n > kWindowBytes || pos > fileSize() || fileSize() - pos < n)
+    if (n > kWindowBytes || pos > end_ || end_ - pos < n)
         return nullptr;
     if (pos >= windowStart_ && pos + n <= windowStart_ + windowLength_)
         return window_.data() + (pos - windowStart_);
     window_.resize(kWindowBytes);
-    const std::int64_t got = source_->readAt(pos, window_);
+    const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(kWindowBytes, end_ - pos));
+    const std::int64_t got = readSource(pos, {window_.data(), want});
     if (got < 0) {
-        ioError_ = true;
         windowLength_ = 0;
         return nullptr;
     }
     windowStart_ = pos;
     windowLength_ = static_cast<std::size_t>(got);
     return windowLength_ >= n ? window_.data() : nullptr;
+}
+
+std::size_t FlvReader::copyAt(std::uint64_t pos, std::span<std::uint8_t> out)
+{
+    if (pos > end_)
+        return 0;
+    out = out.first(static_cast<std::size_t>(std::min<std::uint64_t>(out.size(), end_ - pos)));
+    if (pos >= windowStart_ && pos + out.size() <= windowStart_ + windowLength_) {
+        std::memcpy(out.data(), window_.data() + (pos - windowStart_), out.size());
+        return out.size();
+    }
+    return static_cast<std::size_t>(std::max<std::int64_t>(readSource(pos, out), 0));
 }
 
 bool FlvReader::plausibleAt(std::uint64_t pos, FlvTagHeader& out)
@@ -107,21 +171,27 @@ const std::uint8_t* FlvReader::peekPayload(const FlvTagHeader& header, std::size
 
 bool FlvReader::tagHeaderAt(std::uint64_t position, FlvTagHeader& out)
 {
-    if (position > fileSize() || fileSize() - position < kTagHeaderBytes)
-        return false;
     std::uint8_t bytes[kTagHeaderBytes];
-    if (source_->readAt(position, bytes) != static_cast<std::int64_t>(kTagHeaderBytes))
-        return false;
-    return parseTagHeader(bytes, position, out)
-        && fileSize() - position - kTagHeaderBytes >= out.dataSize;
+    return copyAt(position, bytes) == kTagHeaderBytes && parseTagHeader(bytes, position, out)
+        && end_ - position - kTagHeaderBytes >= out.dataSize;
+}
+
+std::optional<std::uint32_t> FlvReader::peekMediaTimestamp()
+{
+    std::uint64_t at = position_;
+    FlvTagHeader h;
+    for (int i = 0; i < kPeekTags && tagHeaderAt(at, h); ++i) {
+        if (h.type != FlvTagType::Script)
+            return h.timestampMs;
+        at += kTagHeaderBytes + h.dataSize + kPreviousTagSizeBytes;
+    }
+    return std::nullopt;
 }
 
 bool FlvReader::previousTagSizeAt(std::uint64_t position, std::uint32_t& out)
 {
-    if (position > fileSize() || fileSize() - position < kPreviousTagSizeBytes)
-        return false;
     std::uint8_t bytes[kPreviousTagSizeBytes];
-    if (source_->readAt(position, bytes) != static_cast<std::int64_t>(kPreviousTagSizeBytes))
+    if (copyAt(position, bytes) != kPreviousTagSizeBytes)
         return false;
     out = be32(bytes);
     return true;
@@ -134,29 +204,66 @@ bool FlvReader::confirmedAt(std::uint64_t pos, FlvTagHeader& out)
     if (!plausibleAt(pos, out))
         return false;
     const std::uint64_t end = pos + kTagHeaderBytes + out.dataSize;
-    if (end > fileSize())
-        return false;
-    if (fileSize() - end <= kPreviousTagSizeBytes)
-        return true;
     // The whole tag through one window when it fits: checking its end must not move the
     // window past its payload, which is read (or peeked at) next.
     if (end + kPreviousTagSizeBytes - pos <= kWindowBytes)
         view(pos, end + kPreviousTagSizeBytes - pos);
-    const FlvTagHeader found = out;
-    bool ok = false;
-    if (const std::uint8_t* p = view(end, kPreviousTagSizeBytes))
-        ok = be32(p) == kTagHeaderBytes + found.dataSize;
+    if (end > end_)
+        return false;
+    if (end_ - end <= kPreviousTagSizeBytes)
+        return true;
+    // What follows the tag, read on its own when it lies beyond the window: a candidate
+    // in damage costs a few bytes of reading, not a window.
+    std::uint8_t after[kPreviousTagSizeBytes + kTagHeaderBytes];
+    const std::size_t n = copyAt(end, after);
+    if (n >= kPreviousTagSizeBytes && be32(after) == kTagHeaderBytes + out.dataSize)
+        return true;
     FlvTagHeader following;
-    if (!ok)
-        ok = plausibleAt(end + kPreviousTagSizeBytes, following);
-    out = found;
-    return ok;
+    return n == sizeof after && parseTagHeader(after + kPreviousTagSizeBytes, end + kPreviousTagSizeBytes, following);
+}
+
+// Walks over damage a window at a time; only positions whose bytes could start a tag
+// header are checked further.
+FlvResult<FlvTagHeader> FlvReader::findTag(std::uint64_t from)
+{
+    std::uint64_t candidate = from;
+    FlvTagHeader h;
+    while (candidate < end_ && end_ - candidate >= kTagHeaderBytes) {
+        if (cancel_ && cancel_->load(std::memory_order_relaxed))
+            return FlvError{FlvErrorKind::Io, "cancelled"};
+        // The rest of the window when it holds the candidate's header, else a new window.
+        const std::uint64_t windowEnd = std::min(windowStart_ + windowLength_, end_);
+        const bool inWindow = candidate >= windowStart_ && candidate < windowEnd
+            && windowEnd - candidate >= kTagHeaderBytes;
+        const auto span = static_cast<std::size_t>(
+            inWindow ? windowEnd - candidate : std::min<std::uint64_t>(kWindowBytes, end_ - candidate));
+        const std::uint8_t* p = view(candidate, span);
+        if (!p) {
+            if (ioError_)
+                return FlvError{FlvErrorKind::Io, "read failed"};
+            continue;  // the read came back short: the file ends earlier now
+        }
+        // Candidates whose whole header lies in this window.
+        const std::uint8_t* end = p + (span - kTagHeaderBytes + 1);
+        TypeByteFinder typeBytes(p, end);
+        const std::uint8_t* hit = typeBytes.take();
+        while (hit != end && !streamIdZero(hit))
+            hit = typeBytes.take();
+        candidate += std::uint64_t(hit - p);
+        if (hit == end)
+            continue;
+        if (confirmedAt(candidate, h))
+            return h;
+        if (ioError_)
+            return FlvError{FlvErrorKind::Io, "read failed"};
+        ++candidate;
+    }
+    return FlvError{FlvErrorKind::EndOfStream, "no further valid tag"};
 }
 
 FlvResult<FlvTagHeader> FlvReader::nextHeader()
 {
-    const std::uint64_t size = fileSize();
-    if (position_ >= size)
+    if (position_ >= end_)
         return FlvError{FlvErrorKind::EndOfStream, "end of file"};
     FlvTagHeader h;
     std::uint64_t pos = position_;
@@ -165,29 +272,23 @@ FlvResult<FlvTagHeader> FlvReader::nextHeader()
             return FlvError{FlvErrorKind::Io, "read failed"};
         // A header that is sound but runs past the end is a cut-off last tag; anything
         // else is damage, stepped over by walking forward to the next confirmed tag.
-        const bool cutShort = size - pos < kTagHeaderBytes
-            || (plausibleAt(pos, h) && size - pos - kTagHeaderBytes < h.dataSize);
-        std::uint64_t candidate = pos + 1;
-        bool found = false;
-        for (; candidate + kTagHeaderBytes <= size; ++candidate) {
-            if (confirmedAt(candidate, h)) {
-                found = true;
-                break;
-            }
-            if (ioError_)
-                return FlvError{FlvErrorKind::Io, "read failed"};
-            if (cancel_ && (candidate % kCancelCheckBytes) == 0 && cancel_->load(std::memory_order_relaxed))
-                return FlvError{FlvErrorKind::Io, "cancelled"};
-        }
+        const bool cutShort = end_ - pos < kTagHeaderBytes
+            || (plausibleAt(pos, h) && end_ - pos - kTagHeaderBytes < h.dataSize);
+        auto found = findTag(pos + 1);
         if (!found) {
+            if (found.error().kind != FlvErrorKind::EndOfStream)
+                return found.error();
             truncated_ = cutShort;
             if (!cutShort)
-                skipped_ += size - pos;
-            position_ = size;
+                skipped_ += end_ - pos;
+            position_ = end_;
             return FlvError{FlvErrorKind::EndOfStream, cutShort ? "truncated last tag" : "no further valid tag"};
         }
-        skipped_ += candidate - pos;
-        pos = candidate;
+        h = *found;
+        skipped_ += h.position - pos;
+        if (pos == firstTag_)
+            firstTag_ = h.position;
+        pos = h.position;
     }
     position_ = pos + kTagHeaderBytes + h.dataSize + kPreviousTagSizeBytes;
     return h;
@@ -203,10 +304,16 @@ FlvResult<std::vector<std::uint8_t>> FlvReader::payload(const FlvTagHeader& head
         std::memcpy(data.data(), p, header.dataSize);
         return data;
     }
-    // Larger than the window: read straight into the payload.
-    const std::int64_t got = source_->readAt(at, data);
-    if (got != static_cast<std::int64_t>(header.dataSize))
+    if (ioError_)
         return FlvError{FlvErrorKind::Io, "payload read failed"};
+    // Larger than the window: read straight into the payload.
+    const std::int64_t got = at < end_ ? readSource(at, data) : 0;
+    if (got < 0)
+        return FlvError{FlvErrorKind::Io, "payload read failed"};
+    if (got != static_cast<std::int64_t>(header.dataSize)) {
+        truncated_ = true;
+        return FlvError{FlvErrorKind::EndOfStream, "the file ends inside the tag"};
+    }
     return data;
 }
 

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace zepo::stream {
@@ -36,7 +37,8 @@ struct FlvTag {
 // they are used. A tag header that makes no sense makes the reader look forward for the
 // next valid tag (confirmed by the PreviousTagSize or the tag after it); a last tag cut
 // short ends the stream. A wrong PreviousTagSize alone is tolerated: some writers get it
-// wrong on every tag.
+// wrong on every tag. A read that gets fewer bytes than the file had when it was opened
+// means the file has been cut meanwhile: it ends there.
 class FlvReader {
 public:
     static FlvResult<FlvReader> open(std::unique_ptr<ByteSource> source);
@@ -45,7 +47,10 @@ public:
     FlvReader& operator=(FlvReader&&) noexcept = default;
 
     const FlvHeader& header() const { return header_; }
-    std::uint64_t fileSize() const { return source_->size(); }
+    // The size of the file as far as the reader knows: smaller than the source's once a
+    // read came back short.
+    std::uint64_t fileSize() const { return end_; }
+    bool shrank() const { return end_ < source_->size(); }
 
     // The next tag's header; the payload is not read. Follow with payload() or call
     // nextHeader() again to step over it.
@@ -58,6 +63,8 @@ public:
 
     // Continues reading at a tag header (a keyframe index entry, or the first tag).
     void seek(std::uint64_t position) { position_ = position; }
+    // Where the first tag starts; once damage in front of it has been stepped over, where
+    // the first valid tag starts, so reading from the top again does not search again.
     std::uint64_t firstTagPosition() const { return firstTag_; }
     std::uint64_t position() const { return position_; }
 
@@ -71,6 +78,10 @@ public:
     // when the tag is shorter. Valid until the next read.
     const std::uint8_t* peekPayload(const FlvTagHeader& header, std::size_t n);
 
+    // The timestamp of the next audio or video tag, looked at without reading on (script
+    // tags in between are passed); nothing when the tags there are not whole and sound.
+    std::optional<std::uint32_t> peekMediaTimestamp();
+
     // Whether a well-formed tag, whole within the file, starts at that position. Reads only
     // the header, so checking scattered positions costs no large reads.
     bool tagHeaderAt(std::uint64_t position, FlvTagHeader& out);
@@ -80,12 +91,20 @@ public:
 private:
     explicit FlvReader(std::unique_ptr<ByteSource> source) : source_(std::move(source)) {}
 
+    // Reads from the source; a short read moves the end of the file to where it stopped.
+    std::int64_t readSource(std::uint64_t pos, std::span<std::uint8_t> out);
     // Pointer to n bytes at pos through the read window, or null past the end / on error.
     const std::uint8_t* view(std::uint64_t pos, std::size_t n);
+    // Copies the bytes at pos from the window when it holds them, otherwise with a read
+    // of just those bytes (the window stays where it is); how many were copied.
+    std::size_t copyAt(std::uint64_t pos, std::span<std::uint8_t> out);
     bool plausibleAt(std::uint64_t pos, FlvTagHeader& out);
     bool confirmedAt(std::uint64_t pos, FlvTagHeader& out);
+    // The first confirmed tag at or after `from`; EndOfStream when there is none.
+    FlvResult<FlvTagHeader> findTag(std::uint64_t from);
 
     std::unique_ptr<ByteSource> source_;
+    std::uint64_t end_ = 0;        // the file's size, lowered by a short read
     FlvHeader header_;
     std::uint64_t firstTag_ = 0;
     std::uint64_t position_ = 0;   // where the next tag header is expected

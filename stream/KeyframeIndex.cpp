@@ -1,6 +1,7 @@
 #include "stream/KeyframeIndex.h"
 
 #include "stream/FlvCodecs.h"
+#include "stream/TagTimeline.h"
 
 #include <algorithm>
 #include <cmath>
@@ -72,6 +73,7 @@ FlvResult<KeyframeIndex> KeyframeIndex::scan(FlvReader& reader, const std::atomi
 {
     KeyframeIndex index;
     reader.seek(reader.firstTagPosition());
+    TagTimeline timeline;
     std::optional<SeekPoint> firstVideo;
     std::vector<SeekPoint> audioPoints;
     bool sawVideo = false;
@@ -86,8 +88,11 @@ FlvResult<KeyframeIndex> KeyframeIndex::scan(FlvReader& reader, const std::atomi
         }
         if (h->type == FlvTagType::Script)
             continue;
-        index.lastTimestampMs_ = std::max(index.lastTimestampMs_, h->timestampMs);
-        const SeekPoint point{h->timestampMs, h->position};
+        const auto placed = timeline.place(h->timestampMs, [&reader] { return reader.peekMediaTimestamp(); });
+        if (!placed.keep)
+            continue;
+        index.lastTimestampMs_ = std::max(index.lastTimestampMs_, placed.timeMs);
+        const SeekPoint point{placed.timeMs, h->position, timeline.shiftMs()};
         if (h->type == FlvTagType::Video && h->dataSize > 0) {
             sawVideo = true;
             if (!firstVideo)
@@ -128,8 +133,9 @@ std::optional<KeyframeIndex> KeyframeIndex::fromMetadata(const AmfValue& metadat
         if (pos >= double(reader.fileSize()) || ms > double(UINT32_MAX))
             return std::nullopt;
         const SeekPoint p{static_cast<std::uint32_t>(std::llround(ms)), static_cast<std::uint64_t>(pos)};
-        if (!index.points_.empty()
-            && (p.position <= index.points_.back().position || p.timeMs < index.points_.back().timeMs))
+        const std::uint32_t before = index.points_.empty() ? 0 : index.points_.back().timeMs;
+        if ((!index.points_.empty() && (p.position <= index.points_.back().position || p.timeMs < before))
+            || p.timeMs - before > TagTimeline::kMaxStepMs)
             return std::nullopt;
         index.points_.push_back(p);
     }
@@ -145,7 +151,7 @@ std::optional<KeyframeIndex> KeyframeIndex::fromMetadata(const AmfValue& metadat
             return std::nullopt;
     }
     const auto last = lastTimestampFromTail(reader);
-    if (!last)
+    if (!last || *last > std::int64_t(index.points_.back().timeMs) + TagTimeline::kMaxStepMs)
         return std::nullopt;
     index.lastTimestampMs_ = std::max(*last, index.points_.back().timeMs);
     return index;

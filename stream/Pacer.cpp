@@ -75,8 +75,15 @@ double Pacer::present(int serial)
     if (takeDisplaySize() && shown_)
         show(converter_.convert(*shown_, size_));
     for (;;) {
-        if (next_ && next_->serial != serial)
+        // A seek came meanwhile: the clock is at its target already, and the pictures
+        // from now on are the new generation's, not this one's to drop or show.
+        if (s_.serial.load() != serial)
+            return 0;
+        if (next_ && next_->serial != serial) {
+            if (next_->serial == s_.serial.load())
+                return 0;
             next_.reset();
+        }
         if (!next_) {
             next_ = s_.frames.pop();
             nextImage_ = Picture();

@@ -1,7 +1,7 @@
 # Shared by the end-to-end tests: a private X server with a window manager, a private
 # copy of the binary (setting.ini lives beside it), and small helpers to drive and
 # inspect windows. Source it; then call e2e_start "$@". With E2E_KEEP=1 the test's
-# folder (logs, setting.ini, screenshots) is kept for a look afterwards.
+# folder (logs, setting.ini, screenshots) is kept for a look afterwards, and named on stderr.
 set -euo pipefail
 
 E2E_BIN=""
@@ -13,7 +13,8 @@ e2e_fail() { echo "FAIL: $*" >&2; exit 1; }
 
 e2e_cleanup() {
   e2e_stop_processes
-  if [ -n "$E2E_DIR" ] && [ -z "${E2E_KEEP:-}" ]; then rm -rf "$E2E_DIR"; fi
+  [ -n "$E2E_DIR" ] || return 0
+  if [ -n "${E2E_KEEP:-}" ]; then echo "kept: $E2E_DIR" >&2; else rm -rf "$E2E_DIR"; fi
 }
 
 # e2e_start ZEPO_BINARY BUILD_DIR: Xvfb + openbox on a free display, binary copied.
@@ -57,7 +58,7 @@ e2e_start_display() {
   export DISPLAY=":$(head -n1 "$E2E_DIR/display")"
   openbox --sm-disable >>"$E2E_DIR/openbox.log" 2>&1 &
   E2E_PIDS+=($!)
-  e2e_until 20 eval 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW'
+  e2e_window_manager_ready
 }
 
 e2e_stop_processes() {
@@ -67,23 +68,56 @@ e2e_stop_processes() {
   E2E_PIDS=()
 }
 
-# e2e_until SECONDS COMMAND...: retries the command until it succeeds; false after the
-# time. The command is run anew each time: pass a predicate, not an expanded value.
+# e2e_until SECONDS COMMAND...: retries the command until it succeeds; false once the
+# time has passed, however long each try takes. The command is run anew each time: pass
+# a predicate, not an expanded value.
 e2e_until() {
-  local limit=$1 i
+  local deadline=$(( ${EPOCHREALTIME//[!0-9]/} + $1 * 1000000 ))
   shift
-  for i in $(seq 1 $((limit * 20))); do
-    "$@" && return 0
+  until "$@"; do
+    [ "${EPOCHREALTIME//[!0-9]/}" -lt "$deadline" ] || return 1
     sleep 0.05
   done
-  "$@"
 }
 
 # Until the window manager announces what it supports, focus and state requests go
-# unanswered.
+# unanswered; and openbox announces it before it has finished starting: the events it reads
+# meanwhile wait for the next one to arrive, so a window mapped then may stay unmanaged, and
+# never shown, until something else happens on the display. Ready means that a window
+# mapped now gets managed: a probe window is mapped, the root window is poked with a
+# property change while the probe waits (which wakes a window manager sleeping on such
+# events), and the probe is gone again before the test's own windows come.
+e2e_window_manager_ready() {
+  e2e_until 20 eval 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW' || return 1
+  xmessage -name zepo-e2e-probe -geometry 1x1+0+0 probe >/dev/null 2>&1 &
+  local probe_pid=$! probe="" ready=1
+  probe=$(e2e_until 20 e2e_probe_managed) && ready=0
+  kill "$probe_pid" 2>/dev/null || true
+  wait "$probe_pid" 2>/dev/null || true
+  xprop -root -remove _ZEPO_E2E_POKE 2>/dev/null || true
+  [ "$ready" = 0 ] && e2e_until 20 e2e_client_gone "$probe"
+}
+
 e2e_wait_window_manager() {
-  e2e_until 20 eval 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW' \
-    || e2e_fail "the window manager did not start"
+  e2e_window_manager_ready || e2e_fail "the window manager did not start"
+}
+
+# The windows the window manager manages, one id a line.
+e2e_client_list() {
+  xprop -root _NET_CLIENT_LIST 2>/dev/null | sed -n 's/.*# *//p' | tr ',' '\n' | tr -d ' '
+}
+e2e_client_listed() { grep -qix "$1" <<<"$(e2e_client_list)"; }
+e2e_client_gone() { ! e2e_client_listed "$1"; }
+
+# Pokes the window manager, then prints the id of the probe window once it is managed.
+e2e_probe_managed() {
+  xprop -root -f _ZEPO_E2E_POKE 32c -set _ZEPO_E2E_POKE 1 2>/dev/null || return 1
+  local id
+  for id in $(xdotool search --classname '^zepo-e2e-probe$' 2>/dev/null); do
+    id=$(printf '0x%x' "$id")
+    if e2e_client_listed "$id"; then echo "$id"; return 0; fi
+  done
+  return 1
 }
 
 # e2e_copy_clip DEST...: copies the build's three-second sample clip to each destination.
@@ -153,11 +187,33 @@ e2e_report_hang() {
   wmctrl -l -G >&2 || true
 }
 
+# e2e_frame_at WINDOW X Y: the window's frame stands at x y.
+e2e_frame_at() {
+  local x y w h
+  read -r x y w h < <(e2e_frame_geometry "$1")
+  [ "$x $y" = "$2 $3" ]
+}
+
 # Moves a window's frame to x y, as a user dragging it would (the window manager is asked
-# with north-west gravity, which places the frame, not the client).
+# with north-west gravity, which places the frame, not the client), and waits until the
+# frame has left where it stood. Where it comes to rest (a window may snap on) is the
+# caller's to wait for.
 e2e_move_frame() {
-  wmctrl -i -r "$1" -e "1,$2,$3,-1,-1"
-  sleep 0.3
+  local window=$1 before
+  before=$(e2e_frame_geometry "$window")
+  wmctrl -i -r "$window" -e "1,$2,$3,-1,-1"
+  e2e_until 10 eval '[ "$(e2e_frame_geometry "$window")" != "$before" ]' \
+    || e2e_fail "window $window did not move from $before (at line ${BASH_LINENO[0]})"
+}
+
+# A context menu is open: it is the application's one unmanaged (override-redirect)
+# window.
+e2e_menu_open() {
+  local id
+  for id in $(xdotool search --onlyvisible --classname '^zepo$' 2>/dev/null); do
+    xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
+  done
+  return 1
 }
 
 # Presses the playlist window's save button and answers the save dialog with a name

@@ -11,7 +11,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 source "$here/xorg_dummy.sh"
 e2e_start "$@"
-e2e_wait_window_manager
 
 # The sound the player makes goes to a file: 32-bit floats at the clip's rate, one channel.
 export SDL_AUDIODRIVER=disk
@@ -55,26 +54,6 @@ press() {
 }
 park_pointer() { xdotool mousemove 1279 1023; }
 
-# The context menu is the application's one unmanaged (override-redirect) window.
-menu_open() {
-  local id
-  for id in $(xdotool search --onlyvisible --classname '^zepo$' 2>/dev/null); do
-    xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes' && return 0
-  done
-  return 1
-}
-menu_closed() { ! menu_open; }
-# Opens the player's context menu over the video and picks item number $1.
-choose_from_menu() {
-  local g
-  read -r -a g <<<"$(e2e_client_geometry "$player")"
-  e2e_focus "$player"
-  xdotool mousemove $((g[0] + 30)) $((g[1] + 20)) click 3
-  e2e_until 10 menu_open || e2e_fail "a right click did not open the context menu"
-  for _ in $(seq 1 "$1"); do xdotool key Down; done
-  xdotool key Return
-  e2e_until 10 menu_closed || e2e_fail "the context menu stayed open"
-}
 # Clicks at a point of a window's client area.
 click_in() { # window x y
   local g
@@ -242,7 +221,7 @@ e2e_until 10 frame_is "$before" || e2e_fail "the player is not back at $before: 
 e2e_until 10 playlist_shown || e2e_fail "the playlist did not come back after full screen"
 
 # --- The settings dialog from the context menu: switch one box, OK.
-choose_from_menu 6 # 設定
+e2e_choose_from_menu "$player" 6 # 設定
 # Xvfb offers no 640 x 480 mode to recommend: the dialog says so first.
 box=$(e2e_wait_managed_window "zepo")
 e2e_focus "$box"
@@ -257,7 +236,7 @@ e2e_until 5 eval '[ "$(e2e_setting Setting HideCursor)" = 0 ]' || e2e_fail "the 
 
 # --- The aspect dialog from the context menu: "320 : 180", OK; the picture turns 16:9.
 e2e_until 5 picture_ratio_is 1.333 || e2e_fail "the 4:3 clip's picture is $(picture_ratio)"
-choose_from_menu 3 # アスペクト比
+e2e_choose_from_menu "$player" 3 # アスペクト比
 dialog=$(e2e_wait_managed_window "アスペクト比")
 # Its controls sit where the template puts them, in dialog units of a 181 x 120 dialog.
 click_dialog_units() { # x y

@@ -7,7 +7,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 source "$here/xorg_dummy.sh"
 e2e_start "$@"
-e2e_wait_window_manager
 
 list_title="ZEPO - プレイリスト"
 about_title="ZEPOのﾊﾞｰｼﾞｮﾝ情報"

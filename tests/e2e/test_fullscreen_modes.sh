@@ -58,7 +58,7 @@ grep -q 'ResolutionFullSize' "$E2E_DIR/bin/setting.ini" && e2e_fail "the chosen 
 # Enter by a double-click on the video, leave from the context menu's first item.
 enter_full_screen double-click
 xdotool mousemove 100 100 click 3
-sleep 0.3
+e2e_until 10 e2e_menu_open || e2e_fail "no context menu opened in full screen"
 xdotool key Down Return
 e2e_until 10 e2e_screen_is 1280x1024 || e2e_fail "the menu's full-screen item did not leave full screen"
 e2e_until 10 e2e_client_geometry_is "$player" "$before_player" || e2e_fail "player not back after the menu"

@@ -9,20 +9,22 @@ printf '[PrevInfo]\r\nMain_x=100\r\nMain_y=100\r\nMain_w=400\r\nMain_h=300\r\nPl
 e2e_launch
 player=$(e2e_wait_window "ZEPO")
 list=$(e2e_wait_window "ZEPO - プレイリスト")
-sleep 0.7
-read -r lx ly lw lh < <(e2e_frame_geometry "$list")
-[ "$lx $ly" = "700 400" ] || e2e_fail "playlist not at its saved place: $lx $ly"
+e2e_until 10 e2e_frame_at "$list" 700 400 \
+  || e2e_fail "playlist not at its saved place: $(e2e_frame_geometry "$list")"
 
 # Near the corner (500, 100): 8 pixels right and 6 below.
 e2e_move_frame "$list" 508 106
-read -r lx ly lw lh < <(e2e_frame_geometry "$list")
-[ "$lx $ly" = "500 100" ] || e2e_fail "playlist did not snap to the corner: $lx $ly"
+e2e_until 10 e2e_frame_at "$list" 500 100 || e2e_fail "playlist did not snap to the corner: $(e2e_frame_geometry "$list")"
 
 # Moving the player carries the docked playlist.
 e2e_move_frame "$player" 150 200
-read -r px py pw ph < <(e2e_frame_geometry "$player")
-read -r lx ly lw lh < <(e2e_frame_geometry "$list")
-[ "$lx $ly" = "$(( px + pw )) $py" ] || e2e_fail "playlist at $lx $ly, player right/top $(( px + pw )) $py"
+beside_player() {
+  local px py pw ph
+  read -r px py pw ph < <(e2e_frame_geometry "$player")
+  e2e_frame_at "$list" $((px + pw)) "$py"
+}
+e2e_until 10 beside_player \
+  || e2e_fail "playlist at $(e2e_frame_geometry "$list"), player at $(e2e_frame_geometry "$player")"
 
 wmctrl -i -c "$player"
 e2e_wait_exit

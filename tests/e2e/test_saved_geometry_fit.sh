@@ -5,7 +5,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 source "$here/xorg_dummy.sh"
 e2e_start "$@"
-e2e_wait_window_manager
 
 # Xvfb's screen is 1280 x 1024; openbox keeps no panel.
 frame_is() { [ "$(e2e_frame_geometry "$1")" = "$2" ]; }

@@ -9,7 +9,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 source "$here/xorg_dummy.sh"
 e2e_start "$@"
-e2e_wait_window_manager
 
 sample="$E2E_BUILD/samples/sample.flv"
 [ -f "$sample" ] || e2e_fail "no sample clip $sample"

@@ -35,7 +35,6 @@ e2e_until 10 one_window_titled zepo || e2e_fail "no message box captioned 'zepo'
 box=$(windows_titled zepo)
 [ "$(window_pid "$box")" = "$first" ] || e2e_fail "the message box does not belong to the running player"
 # The box waits for the user, and so does the second start.
-sleep 1
 kill -0 "$second" 2>/dev/null || e2e_fail "the second start ended before the message box was closed"
 no_window_titled zepo && e2e_fail "the message box went away by itself"
 for id in $(wmctrl -lp | awk -v pid="$second" '$3 == pid { print $1 }'); do

@@ -6,13 +6,22 @@
 source "$(dirname "$0")/lib.sh"
 e2e_start "$@"
 
+# e2e_size_is WINDOW W H: the window's outer size is W x H.
+e2e_size_is() {
+  local x y w h
+  read -r x y w h < <(e2e_frame_geometry "$1")
+  [ "$w $h" = "$2 $3" ]
+}
+# The window has its frame: the window manager has managed it.
+framed() { xprop -id "$1" _NET_FRAME_EXTENTS | grep -q '='; }
+
 e2e_launch
 player=$(e2e_wait_window "ZEPO")
 list=$(e2e_wait_window "ZEPO - プレイリスト")
-sleep 0.5
+e2e_until 10 framed "$player" || e2e_fail "the player window was never framed"
+e2e_until 10 e2e_size_is "$player" 320 270 || e2e_fail "first start size $(e2e_frame_geometry "$player"), want 320x270"
 read -r x y w h < <(e2e_frame_geometry "$player")
 echo "first start: $x $y $w $h"
-[ "$w" -eq 320 ] && [ "$h" -eq 270 ] || e2e_fail "first start size ${w}x${h}, want 320x270"
 cx=$(( x + w / 2 )); cy=$(( y + h / 2 ))
 [ $(( cx - 640 )) -le 2 ] && [ $(( 640 - cx )) -le 2 ] || e2e_fail "not centred horizontally: centre x $cx"
 [ $(( cy - 512 )) -le 30 ] && [ $(( 512 - cy )) -le 30 ] || e2e_fail "not centred vertically: centre y $cy"
@@ -21,8 +30,10 @@ e2e_screenshot "$E2E_DIR/first.png"
 
 # Move and resize the player as a user would, then close it.
 e2e_move_frame "$player" 100 120
+e2e_until 10 e2e_frame_at "$player" 100 120 || e2e_fail "the player did not move to 100 120: $(e2e_frame_geometry "$player")"
+before=$(e2e_frame_geometry "$player")
 wmctrl -i -r "$player" -e "1,-1,-1,500,400"
-sleep 0.5
+e2e_until 10 eval '[ "$(e2e_frame_geometry "$player")" != "$before" ]' || e2e_fail "the player was not resized"
 read -r x y w h < <(e2e_frame_geometry "$player")
 echo "moved to: $x $y $w $h"
 wmctrl -i -c "$player"
@@ -37,9 +48,8 @@ saved="$(e2e_setting PrevInfo Main_x) $(e2e_setting PrevInfo Main_y) $(e2e_setti
 # The second start restores the saved rectangle.
 e2e_launch
 player=$(e2e_wait_window "ZEPO")
-sleep 0.5
-read -r x2 y2 w2 h2 < <(e2e_frame_geometry "$player")
-[ "$x2 $y2 $w2 $h2" = "$saved" ] || e2e_fail "restored '$x2 $y2 $w2 $h2', saved '$saved'"
+e2e_until 10 eval '[ "$(e2e_frame_geometry "$player")" = "$saved" ]' \
+  || e2e_fail "restored '$(e2e_frame_geometry "$player")', saved '$saved'"
 wmctrl -i -c "$player"
 e2e_wait_exit
 
@@ -47,9 +57,8 @@ e2e_wait_exit
 printf '[Setting]\r\nRestore=0\r\n' | cat - "$E2E_DIR/bin/setting.ini" > "$E2E_DIR/s.ini" && mv "$E2E_DIR/s.ini" "$E2E_DIR/bin/setting.ini"
 e2e_launch
 player=$(e2e_wait_window "ZEPO")
-sleep 0.5
-read -r x3 y3 w3 h3 < <(e2e_frame_geometry "$player")
-[ "$w3 $h3" = "320 270" ] || e2e_fail "Restore=0 gave ${w3}x${h3}"
+e2e_until 10 framed "$player" || e2e_fail "the player window was never framed"
+e2e_until 10 e2e_size_is "$player" 320 270 || e2e_fail "Restore=0 gave $(e2e_frame_geometry "$player")"
 wmctrl -i -c "$player"
 e2e_wait_exit
 echo "PASS"

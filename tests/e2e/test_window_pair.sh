@@ -8,7 +8,6 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 source "$here/xorg_dummy.sh"
 e2e_start "$@"
-e2e_wait_window_manager
 
 list_title="ZEPO - プレイリスト"
 hex() { printf '0x%x' "$1"; }

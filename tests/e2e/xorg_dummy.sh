@@ -97,6 +97,19 @@ e2e_focus() {
   e2e_fail "window $1 does not take the focus (active: $(xdotool getactivewindow 2>&1), at line ${BASH_LINENO[0]})"
 }
 
+# Opens the context menu over a player window's video and picks item number $2 by the
+# keyboard; waits until the menu has opened and closed again.
+e2e_choose_from_menu() { # window item
+  local g
+  read -r -a g <<<"$(e2e_client_geometry "$1")"
+  e2e_focus "$1"
+  xdotool mousemove $((g[0] + 30)) $((g[1] + 20)) click 3
+  e2e_until 10 e2e_menu_open || e2e_fail "a right click did not open the context menu (at line ${BASH_LINENO[0]})"
+  for _ in $(seq 1 "$2"); do xdotool key Down; done
+  xdotool key Return
+  e2e_until 10 eval '! e2e_menu_open' || e2e_fail "the context menu stayed open (at line ${BASH_LINENO[0]})"
+}
+
 e2e_has_state() { # window state-atom
   xprop -id "$1" _NET_WM_STATE | grep -q "$2"
 }

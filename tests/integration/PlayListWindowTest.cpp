@@ -49,7 +49,7 @@ protected:
         std::vector<std::string> paths;
         for (const char* name : names)
             paths.push_back(flv(name));
-        player->AddFiles(paths, 1);
+        player->AddFiles(paths, AddMode::Append);
         settle();
     }
     void clickRow(PlayListColumn& column, int row, Qt::KeyboardModifiers modifiers = {})
@@ -178,7 +178,7 @@ TEST_F(PlayListWindowTest, SaveButtonWritesTheListWhereTheUserChose)
     EXPECT_EQ(read(path("saved.zepo")), "[PlayList]\r\n" + path("a.flv") + "\r\n" + path("b c.flv") + "\r\n");
 
     // Loading the saved list gives the same entries.
-    player->AddFiles({path("saved.zepo")}, 0);
+    player->AddFiles({path("saved.zepo")}, AddMode::Replace);
     EXPECT_EQ(entries(), (Paths{path("a.flv"), path("b c.flv")}));
 
     saveDialog.answer.reset(); // cancelled: nothing written, nothing said
@@ -231,7 +231,7 @@ TEST_F(PlayListWindowTest, TheStateColumnScrollsWithTheFileColumn)
     std::vector<std::string> paths;
     for (int i = 0; i < 40; ++i)
         paths.push_back(flv(std::to_string(100 + i) + ".flv"));
-    player->AddFiles(paths, 1);
+    player->AddFiles(paths, AddMode::Append);
     settle();
     PlayListColumn& files = view().fileColumn();
     const int first = listMovie().firstVisibleRow();
@@ -256,7 +256,7 @@ TEST_F(PlayListWindowTest, EntriesAddedWhileTheWindowIsHiddenShowScrolledToTheEn
     std::vector<std::string> paths;
     for (int i = 0; i < 40; ++i)
         paths.push_back(flv(std::to_string(100 + i) + ".flv"));
-    player->AddFiles(paths, 1);
+    player->AddFiles(paths, AddMode::Append);
     settle();
     playlist().show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&playlist()));

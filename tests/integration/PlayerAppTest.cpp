@@ -1,5 +1,5 @@
 #include "app/CPlayerApp.h"
-#include "app/HandOverRecord.h"
+#include "platform/HandOverRecord.h"
 #include "platform/InstanceChannel.h"
 #include "tests/support/PlayerHarness.h"
 

@@ -36,7 +36,7 @@ TEST(PlayerWindow, FirstStartHasDefaultGeometryAndADockedHiddenPlaylist)
     CPlayListDlg& list = *w.playlist();
     EXPECT_FALSE(list.isVisible());
     EXPECT_EQ(list.windowTitle(), QString::fromUtf8("ZEPO - プレイリスト"));
-    EXPECT_EQ(list.m_docked, 1);
+    EXPECT_TRUE(list.m_docked);
     list.show();
     h.processEvents();
     EXPECT_EQ(outerGeometry(list), QRect(outerGeometry(w).x() + 320, outerGeometry(w).y(), 250, 350));
@@ -81,7 +81,7 @@ TEST(PlayerWindow, IncompleteMainKeysGiveTheDefaultSizeButKeepACompletePlaylistR
     CPlayerDlg& w = h.open();
     EXPECT_EQ(outerGeometry(w).size(), QSize(320, 270));
     EXPECT_EQ(outerGeometry(*w.playlist()), QRect(400, 20, 300, 200));
-    EXPECT_EQ(w.playlist()->m_docked, 0);
+    EXPECT_FALSE(w.playlist()->m_docked);
 }
 
 TEST(PlayerWindow, RestoreZeroIgnoresSavedGeometryButStillOverwritesIt)
@@ -175,12 +175,12 @@ TEST(PlayerWindow, PlaylistSnapsWithinTenPixelsAndADockedOneFollows)
 
     list.move(right + 11, 100);
     h.processEvents();
-    EXPECT_EQ(list.m_docked, 0);
+    EXPECT_FALSE(list.m_docked);
     EXPECT_EQ(outerGeometry(list).topLeft(), QPoint(right + 11, 100));
 
     list.move(right + 10, 110);
     h.processEvents();
-    EXPECT_EQ(list.m_docked, 1);
+    EXPECT_TRUE(list.m_docked);
     EXPECT_EQ(outerGeometry(list).topLeft(), QPoint(right, 100));
 
     w.move(200, 150);
@@ -189,7 +189,7 @@ TEST(PlayerWindow, PlaylistSnapsWithinTenPixelsAndADockedOneFollows)
 
     list.move(900, 600);
     h.processEvents();
-    EXPECT_EQ(list.m_docked, 0);
+    EXPECT_FALSE(list.m_docked);
     w.move(210, 150);
     h.processEvents();
     EXPECT_EQ(outerGeometry(list).topLeft(), QPoint(900, 600));

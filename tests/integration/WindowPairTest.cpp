@@ -29,6 +29,15 @@ public:
     bool blocked = false;
 };
 
+// The player's playlist window, shown.
+CPlayListDlg& shownPlaylist(CPlayerDlg& player)
+{
+    CPlayListDlg& list = *player.playlist();
+    list.show();
+    PlayerHarness::processEvents();
+    return list;
+}
+
 void activate(QWidget& window)
 {
     window.activateWindow();
@@ -39,9 +48,7 @@ TEST(WindowPair, TheActivatedWindowGetsItsPartnerDirectlyBehindItWhicheverItIs)
 {
     PlayerHarness h;
     CPlayerDlg& player = h.open();
-    CPlayListDlg& list = *player.playlist();
-    list.show();
-    h.processEvents();
+    CPlayListDlg& list = shownPlaylist(player);
     const std::uint64_t playerId = player.winId(), listId = list.winId();
 
     activate(list);
@@ -62,9 +69,7 @@ TEST(WindowPair, DialogsOfThePlayerBlockThePlayerButNotThePlaylist)
 {
     PlayerHarness h;
     CPlayerDlg& player = h.open();
-    CPlayListDlg& list = *player.playlist();
-    list.show();
-    h.processEvents();
+    CPlayListDlg& list = shownPlaylist(player);
     BlockWatch playerWatch(player), listWatch(list);
     for (int id : {cmd::Settings, cmd::AspectDialog, cmd::About}) {
         bool playerBlocked = false, listBlocked = true;

@@ -61,7 +61,8 @@ TEST_P(CorpusPlays, OpensShowsAndEnds)
 
 INSTANTIATE_TEST_SUITE_P(
     Corpus, CorpusPlays,
-    ::testing::Values(CorpusFile{"aac_timestamp_jump_streamtheworld_gnash.flv", false, true, 4149.0},
+    // The jump of 69 minutes after the first tag is crossed: the file is 0.4 s long.
+    ::testing::Values(CorpusFile{"aac_timestamp_jump_streamtheworld_gnash.flv", false, true, 0},
                       CorpusFile{"h263_mp3_flvtool2_keyframes_onlastsecond_red5old.flv", true, true, 108.0},
                       CorpusFile{"h263_mp3_youtube_keyframes_truncated_hachoir.flv", true, true, 0},
                       CorpusFile{"h263_zero_dims_meta_2005_red5old.flv", true, false, 0},

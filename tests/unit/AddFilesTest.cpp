@@ -11,7 +11,7 @@ namespace zepo {
 namespace {
 
 using Paths = std::vector<std::string>;
-constexpr int kReplace = 0, kAppend = 1;
+constexpr AddMode kReplace = AddMode::Replace, kAppend = AddMode::Append;
 
 class AddFilesTest : public ::testing::Test, protected test::PlaylistPlayerHarness {
 protected:

@@ -18,14 +18,18 @@ inline void putBe(Bytes& b, std::uint64_t v, int n)
 }
 
 // Element by element: GCC 12 warns wrongly about a range insert into a tiny vector.
+inline void append(Bytes& to, const Bytes& more)
+{
+    for (std::uint8_t x : more)
+        to.push_back(x);
+}
+
 inline Bytes operator+(const Bytes& a, const Bytes& b)
 {
     Bytes out;
     out.reserve(a.size() + b.size());
-    for (std::uint8_t x : a)
-        out.push_back(x);
-    for (std::uint8_t x : b)
-        out.push_back(x);
+    append(out, a);
+    append(out, b);
     return out;
 }
 
@@ -49,14 +53,14 @@ public:
         putBe(bytes, timestampMs & 0xFFFFFF, 3);
         bytes.push_back(std::uint8_t(timestampMs >> 24));
         putBe(bytes, 0, 3);
-        bytes = bytes + payload;
+        append(bytes, payload);
         if (withPreviousTagSize)
             putBe(bytes, previousTagSize.value_or(11 + std::uint32_t(payload.size())), 4);
         return *this;
     }
     FlvBytes& raw(const Bytes& b)
     {
-        bytes = bytes + b;
+        append(bytes, b);
         return *this;
     }
 

@@ -3,6 +3,7 @@
 #include "platform/ManualClock.h"
 
 #include <cmath>
+#include <memory>
 #include <gtest/gtest.h>
 
 namespace zepo {
@@ -12,7 +13,6 @@ class ProbeLikeMovie : public Movie {
 public:
     using Movie::Movie;
     using Movie::playFrames;
-    using Movie::stopFrames;
     int frames = 0;
     std::vector<std::string> labels;
 
@@ -20,7 +20,6 @@ protected:
     void onLoad() override
     {
         defineLabel("sendFlv", [this] { labels.push_back("sendFlv:" + text("flv_file")); });
-        defineLabel("stopMe", [this] { stopFrames(); });
     }
     void onEnterFrame() override { ++frames; }
 };
@@ -76,18 +75,23 @@ TEST(MovieCommandClip, OnlyFromMfcClipAndKnownLabelsAct)
     EXPECT_EQ(movie.labels[0], "sendFlv:/v/100%25.flv");
 }
 
-TEST(MovieFrames, TickAtTheFrameRateAndStopFromInsideATick)
+TEST(MovieFrames, TickAtTheSlotsFrameRateUntilTheMovieGoes)
 {
     ManualClock clock;
-    ProbeLikeMovie movie(clock, kPlayerSlot);
-    movie.load();
-    movie.playFrames();
+    auto movie = std::make_unique<ProbeLikeMovie>(clock, kPlayerSlot);
+    movie->load();
+    movie->playFrames();
+    movie->playFrames();
     clock.advance(1000);
-    // 30 fps: a frame every 33 ms.
-    EXPECT_EQ(movie.frames, 30);
-    movie.gotoLabel("FromMFC_mc", "stopMe");
+    // 30 fps: a frame every 33 ms, however often the frames are started.
+    EXPECT_EQ(movie->frames, 30);
+    ProbeLikeMovie list(clock, *movieSlot(1014));
+    list.load();
+    list.playFrames();
+    movie.reset();
     clock.advance(1000);
-    EXPECT_EQ(movie.frames, 30);
+    // 60 fps: a frame every 17 ms; the movie that went ticks no more.
+    EXPECT_EQ(list.frames, 58);
 }
 
 TEST(MovieStage, NoScaleStageIsCentredOnTheAuthoringCentre)

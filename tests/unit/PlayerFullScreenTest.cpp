@@ -44,7 +44,7 @@ protected:
 TEST_F(PlayerFullScreenTest, FirstFullScreenTakesTheLowestNumbered640x480AtTheCurrentDepth)
 {
     settings().ResolutionFullSize = -1;
-    player->ToggleFullScreen(0);
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
     EXPECT_TRUE(player->isFullScreen());
     EXPECT_EQ(settings().ResolutionFullSize, 2);
     ASSERT_EQ(modes.changes.size(), 1u);
@@ -54,7 +54,7 @@ TEST_F(PlayerFullScreenTest, FirstFullScreenTakesTheLowestNumbered640x480AtTheCu
     EXPECT_EQ(variable("FullScreenAdjust_w"), kUntouched);
     EXPECT_TRUE(messages.texts.empty());
 
-    player->ToggleFullScreen(0);
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
     EXPECT_FALSE(player->isFullScreen());
     EXPECT_EQ(variable("FullScreenAdjust_h"), "1.0");
     EXPECT_EQ(variable("FullScreenAdjust_w"), "1.0");
@@ -80,11 +80,11 @@ TEST_F(PlayerFullScreenTest, CorrectionFactorGoesToExactlyOneAxis)
         player->playerControl().SetVariable("FullScreenAdjust_w", kUntouched);
         player->playerControl().SetVariable("FullScreenAdjust_h", kUntouched);
         modes.currentMode = c.current;
-        player->ToggleFullScreen(0);
+        player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
         EXPECT_EQ(variable(c.variable), c.value);
         const std::string other = c.variable == "FullScreenAdjust_w" ? "FullScreenAdjust_h" : "FullScreenAdjust_w";
         EXPECT_EQ(variable(other), kUntouched);
-        player->ToggleFullScreen(1);
+        player->ToggleFullScreen(FullScreenToggle::LeaveOnly);
     }
 }
 
@@ -93,10 +93,10 @@ TEST_F(PlayerFullScreenTest, NoDefaultModeKeepsSearchingAtEachEntry)
     settings().ResolutionFullSize = -1;
     modes.modes = {{1024, 768, 32, 60}, {640, 480, 16, 60}, {800, 600, 32, 60}};
     for (int entry = 0; entry < 2; ++entry) {
-        player->ToggleFullScreen(0);
+        player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
         // Full screen goes on at the mode in force.
         EXPECT_TRUE(player->isFullScreen());
-        player->ToggleFullScreen(0);
+        player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
     }
     EXPECT_EQ(messages.texts, (std::vector<std::string>{"画面モード取得失敗", "画面モード取得失敗"}));
     EXPECT_EQ(settings().ResolutionFullSize, -1);
@@ -107,11 +107,11 @@ TEST_F(PlayerFullScreenTest, NoDefaultModeKeepsSearchingAtEachEntry)
 TEST_F(PlayerFullScreenTest, StoredModeTheDriverLacksIsReportedOnEachEntry)
 {
     settings().ResolutionFullSize = 9;
-    player->ToggleFullScreen(0);
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
     EXPECT_TRUE(player->isFullScreen());
     EXPECT_EQ(variable("FullScreenAdjust_h"), kUntouched);
-    player->ToggleFullScreen(0);
-    player->ToggleFullScreen(0);
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
     const std::string text = "設定に合う画面モードが見つかりませんでした\n設定直してくれ";
     EXPECT_EQ(messages.texts, (std::vector<std::string>{text, text}));
     EXPECT_TRUE(modes.changes.empty());
@@ -121,13 +121,13 @@ TEST_F(PlayerFullScreenTest, FailedChangesAreReportedAndFullScreenGoesOn)
 {
     settings().ResolutionFullSize = 2;
     modes.nextResult = DisplayModes::ChangeResult::Restart;
-    player->ToggleFullScreen(0);
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
     EXPECT_TRUE(player->isFullScreen());
     // The factor is set before the change is asked for, and stays.
     EXPECT_EQ(variable("FullScreenAdjust_h"), "0.937500");
-    player->ToggleFullScreen(1);
+    player->ToggleFullScreen(FullScreenToggle::LeaveOnly);
     modes.nextResult = DisplayModes::ChangeResult::Failed;
-    player->ToggleFullScreen(0);
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
     EXPECT_TRUE(player->isFullScreen());
     EXPECT_EQ(messages.texts,
               (std::vector<std::string>{"設定の変更を有効にするには\n再起動が必要です", "設定の変更に失敗しました"}));
@@ -136,14 +136,14 @@ TEST_F(PlayerFullScreenTest, FailedChangesAreReportedAndFullScreenGoesOn)
 TEST_F(PlayerFullScreenTest, WithoutModeChangeTheFactorsAreLeftUntilLeaving)
 {
     settings().ChangeResolution = 0;
-    player->ToggleFullScreen(0);
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
     EXPECT_TRUE(player->isFullScreen());
     EXPECT_TRUE(modes.changes.empty());
     EXPECT_EQ(variable("FullScreenAdjust_w"), kUntouched);
     EXPECT_EQ(variable("FullScreenAdjust_h"), kUntouched);
     // Leave-only in windowed mode does nothing.
-    player->ToggleFullScreen(1);
-    player->ToggleFullScreen(1);
+    player->ToggleFullScreen(FullScreenToggle::LeaveOnly);
+    player->ToggleFullScreen(FullScreenToggle::LeaveOnly);
     EXPECT_EQ(variable("FullScreenAdjust_w"), "1.0");
     EXPECT_EQ(variable("FullScreenAdjust_h"), "1.0");
     EXPECT_EQ(modes.restores, 1);
@@ -173,14 +173,14 @@ TEST_F(PlayerFullScreenTest, SavedWindowTableHoldsTheFirstThirtyTitledVisibleWin
     for (std::uint64_t id = 100; id < 135; ++id)
         desktop.add(id, "window " + std::to_string(id), QRect(int(id), int(id), 200, 100));
 
-    player->ToggleFullScreen(0);
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
     // The smaller screen made the window manager move one.
     desktop.placements[127].frame = QRect(0, 0, 200, 100);
     // Closed during full screen: nothing to put back. Opened during it: left alone.
     desktop.windows.erase(std::find_if(desktop.windows.begin(), desktop.windows.end(),
                                        [](const DesktopWindow& w) { return w.id == 101; }));
     desktop.add(500, "new", QRect(0, 0, 10, 10));
-    player->ToggleFullScreen(0);
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
 
     std::vector<std::uint64_t> expected;
     for (std::uint64_t id = 100; id < 128; ++id)
@@ -203,10 +203,10 @@ TEST_F(PlayerFullScreenTest, OurWindowsReturnToTheirPlaces)
     player->playlist()->setGeometry(QRect(530, 120, 250, 350));
     desktop.add(player->playlist()->winId(), "ZEPO - プレイリスト", QRect(529, 100, 252, 375));
 
-    player->ToggleFullScreen(0);
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
     EXPECT_TRUE(player->windowState() & Qt::WindowFullScreen);
     EXPECT_FALSE(player->playlist()->isVisible());
-    player->ToggleFullScreen(0);
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
 
     EXPECT_FALSE(player->windowState() & Qt::WindowFullScreen);
     EXPECT_EQ(player->geometry(), QRect(100, 120, 400, 300));
@@ -217,8 +217,8 @@ TEST_F(PlayerFullScreenTest, OurWindowsReturnToTheirPlaces)
 
     // Hidden when full screen began: hidden after it.
     player->playlist()->hide();
-    player->ToggleFullScreen(0);
-    player->ToggleFullScreen(0);
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
     EXPECT_FALSE(player->playlist()->isVisible());
     EXPECT_EQ(player->playlist()->geometry(), QRect(530, 120, 250, 350));
 }
@@ -233,7 +233,7 @@ TEST_F(PlayerFullScreenTest, CursorHidesTwoSecondsAfterTheLastMoveInFullScreen)
     clock.advance(5000);
     EXPECT_FALSE(cursorBlank());
 
-    player->ToggleFullScreen(0);
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
     clock.advance(1999);
     EXPECT_FALSE(cursorBlank());
     clock.advance(1);
@@ -247,7 +247,7 @@ TEST_F(PlayerFullScreenTest, CursorHidesTwoSecondsAfterTheLastMoveInFullScreen)
     clock.advance(1);
     EXPECT_TRUE(cursorBlank());
 
-    player->ToggleFullScreen(0);
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
     EXPECT_FALSE(cursorBlank());
     clock.advance(5000);
     EXPECT_FALSE(cursorBlank());
@@ -259,11 +259,11 @@ TEST_F(PlayerFullScreenTest, CursorStaysWithHideCursorOff)
     handCursorChild->setCursor(Qt::PointingHandCursor);
     settings().ChangeResolution = 0;
     settings().HideCursor = 0;
-    player->ToggleFullScreen(0);
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
     mouseMove();
     clock.advance(10000);
     EXPECT_FALSE(cursorBlank());
-    player->ToggleFullScreen(0);
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
 }
 
 } // namespace

@@ -13,7 +13,7 @@
 namespace zepo::test {
 namespace {
 
-using Outcome = CPlayerDlg::FilterOutcome;
+using Outcome = FilterOutcome;
 
 std::string joined(const std::vector<std::string>& items)
 {
@@ -55,39 +55,39 @@ struct KeyRow {
     int key;  // Qt key
     bool ctrl;
     std::string effect;  // what effects() reads afterwards
-    int returns;
+    Outcome returns;
 };
+constexpr Outcome S = Outcome::Standard, D = Outcome::Direct;
 
 TEST_F(PlayerInputTest, EveryShortcutKeyWithAndWithoutCtrl)
 {
     const KeyRow rows[] = {
-        {Qt::Key_Return, false, " | ", 0},          {Qt::Key_Return, true, " | ", 0},
-        {Qt::Key_Escape, false, " | ", 0},          {Qt::Key_Escape, true, " | ", 0},
-        {Qt::Key_Space, false, " | ", 1},           {Qt::Key_Space, true, " |  | playlist", 1},
-        {Qt::Key_PageUp, false, " | gotoPrevFlv_2", 1}, {Qt::Key_PageUp, true, " | gotoPrevFlv_2", 1},
-        {Qt::Key_PageDown, false, " | gotoNextFlv_2", 1}, {Qt::Key_PageDown, true, " | gotoNextFlv_2", 1},
-        {Qt::Key_Left, false, " | ", 1},            {Qt::Key_Left, true, "back | ", 0},
-        {Qt::Key_Up, false, " | ", 1},              {Qt::Key_Up, true, "volUp | ", 0},
-        {Qt::Key_Right, false, " | ", 1},           {Qt::Key_Right, true, "forward | ", 0},
-        {Qt::Key_Down, false, " | ", 1},            {Qt::Key_Down, true, "volDown | ", 0},
-        {Qt::Key_A, false, " | ", 1},               {Qt::Key_A, true, "ratio | ", 1},
-        {Qt::Key_B, false, " | ", 1},               {Qt::Key_B, true, "forward | ", 0},
-        {Qt::Key_C, false, " | ", 1},               {Qt::Key_C, true, "pause | ", 1},
-        {Qt::Key_F, false, " | ", 1},               {Qt::Key_F, true, " |  | topmost", 1},
-        {Qt::Key_N, false, " | ", 0},               {Qt::Key_N, true, "repeat | ", 0},
-        {Qt::Key_S, false, " | ", 1},               {Qt::Key_S, true, "fix | ", 1},
-        {Qt::Key_V, false, " | ", 1},               {Qt::Key_V, true, "back | ", 0},
-        {Qt::Key_X, false, " | ", 1},               {Qt::Key_X, true, "stop | ", 1},
-        {Qt::Key_Z, false, " | ", 1},               {Qt::Key_Z, true, "play | ", 1},
-        {Qt::Key_Q, true, " | ", 1},                {Qt::Key_Tab, false, " | ", 1},
-        {Qt::Key_Home, true, " | ", 1},             {Qt::Key_F1, false, " | ", 1},
-        {Qt::Key_Delete, false, " | ", 1},          {Qt::Key_5, true, " | ", 1},
+        {Qt::Key_Return, false, " | ", D},          {Qt::Key_Return, true, " | ", D},
+        {Qt::Key_Escape, false, " | ", D},          {Qt::Key_Escape, true, " | ", D},
+        {Qt::Key_Space, false, " | ", S},           {Qt::Key_Space, true, " |  | playlist", S},
+        {Qt::Key_PageUp, false, " | gotoPrevFlv_2", S}, {Qt::Key_PageUp, true, " | gotoPrevFlv_2", S},
+        {Qt::Key_PageDown, false, " | gotoNextFlv_2", S}, {Qt::Key_PageDown, true, " | gotoNextFlv_2", S},
+        {Qt::Key_Left, false, " | ", S},            {Qt::Key_Left, true, "back | ", D},
+        {Qt::Key_Up, false, " | ", S},              {Qt::Key_Up, true, "volUp | ", D},
+        {Qt::Key_Right, false, " | ", S},           {Qt::Key_Right, true, "forward | ", D},
+        {Qt::Key_Down, false, " | ", S},            {Qt::Key_Down, true, "volDown | ", D},
+        {Qt::Key_A, false, " | ", S},               {Qt::Key_A, true, "ratio | ", S},
+        {Qt::Key_B, false, " | ", S},               {Qt::Key_B, true, "forward | ", D},
+        {Qt::Key_C, false, " | ", S},               {Qt::Key_C, true, "pause | ", S},
+        {Qt::Key_F, false, " | ", S},               {Qt::Key_F, true, " |  | topmost", S},
+        {Qt::Key_N, false, " | ", D},               {Qt::Key_N, true, "repeat | ", D},
+        {Qt::Key_S, false, " | ", S},               {Qt::Key_S, true, "fix | ", S},
+        {Qt::Key_V, false, " | ", S},               {Qt::Key_V, true, "back | ", D},
+        {Qt::Key_X, false, " | ", S},               {Qt::Key_X, true, "stop | ", S},
+        {Qt::Key_Z, false, " | ", S},               {Qt::Key_Z, true, "play | ", S},
+        {Qt::Key_Q, true, " | ", S},                {Qt::Key_Tab, false, " | ", S},
+        {Qt::Key_Home, true, " | ", S},             {Qt::Key_F1, false, " | ", S},
+        {Qt::Key_Delete, false, " | ", S},          {Qt::Key_5, true, " | ", S},
     };
     for (const KeyRow& row : rows) {
         SCOPED_TRACE(QKeySequence(row.key).toString().toStdString() + (row.ctrl ? " with Ctrl" : ""));
         log->clear();
-        const int returned = player->OnShortcutKey(virtualKeyFromQt(row.key), row.ctrl);
-        EXPECT_EQ(returned, row.returns);
+        EXPECT_EQ(player->OnShortcutKey(virtualKeyFromQt(row.key), row.ctrl), row.returns);
         EXPECT_EQ(effects(), row.effect);
         // Undo the two toggles so every row starts from the same state.
         if (player->isTopMost())
@@ -111,7 +111,7 @@ TEST_F(PlayerInputTest, EscapeLeavesFullScreenAndNothingElse)
 {
     EXPECT_EQ(key(Qt::Key_Escape), Outcome::Direct);
     EXPECT_FALSE(player->isFullScreen());
-    player->ToggleFullScreen(0);
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
     ASSERT_TRUE(player->isFullScreen());
     EXPECT_EQ(key(Qt::Key_Escape), Outcome::Direct);
     EXPECT_FALSE(player->isFullScreen());
@@ -133,19 +133,18 @@ TEST_F(PlayerInputTest, AltKeysAreSystemKeysAndOnlyAltEnterActs)
 
 TEST_F(PlayerInputTest, ThePlaylistWindowTellsSystemKeysAsThePlayerDoes)
 {
-    using ListOutcome = CPlayListDlg::FilterOutcome;
     CPlayListDlg& list = *player->playlist();
     const auto listKey = [&](int qtKey, Qt::KeyboardModifiers modifiers) {
         QKeyEvent event(QEvent::KeyPress, qtKey, modifiers);
         return list.PreTranslateMessage(&list.movie(), &event);
     };
-    EXPECT_EQ(listKey(Qt::Key_X, Qt::AltModifier), ListOutcome::Direct);
+    EXPECT_EQ(listKey(Qt::Key_X, Qt::AltModifier), Outcome::Direct);
     // Ctrl+Alt+Enter is Enter with Ctrl: it ends at the filter and toggles nothing.
-    EXPECT_EQ(listKey(Qt::Key_Return, Qt::AltModifier | Qt::ControlModifier), ListOutcome::Consumed);
+    EXPECT_EQ(listKey(Qt::Key_Return, Qt::AltModifier | Qt::ControlModifier), Outcome::Consumed);
     EXPECT_FALSE(player->isFullScreen());
-    EXPECT_EQ(listKey(Qt::Key_Z, Qt::AltModifier | Qt::ControlModifier), ListOutcome::Standard);
+    EXPECT_EQ(listKey(Qt::Key_Z, Qt::AltModifier | Qt::ControlModifier), Outcome::Standard);
     EXPECT_EQ(joined(jumps("player")), "play");
-    EXPECT_EQ(listKey(Qt::Key_Return, Qt::AltModifier), ListOutcome::Consumed);
+    EXPECT_EQ(listKey(Qt::Key_Return, Qt::AltModifier), Outcome::Consumed);
     EXPECT_TRUE(player->isFullScreen());
 }
 
@@ -263,9 +262,9 @@ TEST_F(PlayerInputTest, DropsAppendWithCtrlAndReplaceWithout)
     ASSERT_EQ(player->added.size(), 2u);
     const std::vector<std::string> inOrder{"/films/b c.flv", "/films/a.flv"};
     EXPECT_EQ(player->added[0].paths, inOrder);
-    EXPECT_EQ(player->added[0].mode, 0);
+    EXPECT_EQ(player->added[0].mode, AddMode::Replace);
     EXPECT_EQ(player->added[1].paths, inOrder);
-    EXPECT_EQ(player->added[1].mode, 1);
+    EXPECT_EQ(player->added[1].mode, AddMode::Append);
 }
 
 TEST_F(PlayerInputTest, DroppedNamesThatAreNotUtf8KeepTheirBytes)
@@ -357,7 +356,7 @@ TEST_F(PlayerInputTest, ContextMenuItemsTextsOrderAndCheckMarks)
     // The playlist hides in full screen.
     EXPECT_EQ(seen[3], "104 プレイリスト\tCtrl+Space [ ]");
 
-    player->ToggleFullScreen(1);
+    player->ToggleFullScreen(FullScreenToggle::LeaveOnly);
     ASSERT_TRUE(player->playlist()->isVisible());
     player->ShowContextMenu(10, 10);
     EXPECT_EQ(seen[3], "104 プレイリスト\tCtrl+Space [x]");
@@ -395,7 +394,7 @@ TEST_F(PlayerInputTest, TopmostToggleKeepsThePlace)
 TEST_F(PlayerInputTest, SettingsCommandLeavesFullScreenFirstAndBlocksTheDoubleClick)
 {
     setPanelHeight(0);
-    player->ToggleFullScreen(0);
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
     ASSERT_TRUE(player->isFullScreen());
     bool fullScreenWhileOpen = true;
     Outcome doubleClickWhileOpen = Outcome::Consumed;

@@ -154,10 +154,10 @@ TEST_F(PlayerMovieEventsTest, PanelWatchSendsPanelOffOnceWhenTheCursorLeaves)
     clock.advance(100);
     EXPECT_EQ(count("player.goto panel_off"), 2u);
 
-    // Stopped by "control_off" (and any value other than 0 and 1 does nothing).
+    // Stopped by "control_off"; stopping a stopped watch does nothing.
     player->send("control_on");
     player->send("control_off");
-    window.SetPanelWatch(2);
+    window.SetPanelWatch(false);
     clock.advance(1000);
     EXPECT_EQ(count("player.goto panel_off"), 2u);
     EXPECT_EQ(*log, (Log{"player.goto panel_off", "player.goto panel_off"}));
@@ -177,7 +177,7 @@ TEST_F(PlayerMovieEventsTest, PanelWatchCountsAllFourEdgesAsInside)
     std::size_t expected = 0;
     for (const QPoint outside : {QPoint(right + 1, frame.top()), QPoint(frame.left(), bottom + 1),
                                  QPoint(frame.left() - 1, frame.top()), QPoint(frame.left(), frame.top() - 1)}) {
-        window.SetPanelWatch(1);
+        window.SetPanelWatch(true);
         cursor = outside;
         clock.advance(100);
         EXPECT_EQ(count("player.goto panel_off"), ++expected) << outside.x() << "," << outside.y();

@@ -53,7 +53,20 @@ protected:
         set("m_duration", as::formatNumber(seconds));
         label("allDone");
     }
-    std::string look(PanelButton button) const { return frameLabel(movie.panel().frame(button)); }
+    // A button's look by its frame label.
+    std::string look(PanelButton button) const
+    {
+        switch (movie.panel().frame(button)) {
+        case ButtonFrame::Out: return "out";
+        case ButtonFrame::Over: return "over";
+        case ButtonFrame::Off: return "off";
+        case ButtonFrame::OutOff: return "out_off";
+        case ButtonFrame::OverOff: return "over_off";
+        case ButtonFrame::OutOn: return "out_on";
+        case ButtonFrame::OverOn: return "over_on";
+        }
+        return "";
+    }
     // A stage point on the middle of a panel button.
     QPointF on(PanelButton button) const { return movie.panel().buttonRect(button).center(); }
     QPointF aboveThePanel() const { return {320, movie.panel().area().top() - 30}; }

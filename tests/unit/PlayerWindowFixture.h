@@ -45,10 +45,10 @@ public:
     using CPlayerDlg::CPlayerDlg;
     struct Added {
         std::vector<std::string> paths;
-        int mode;
+        AddMode mode;
     };
     std::vector<Added> added;
-    void AddFiles(const std::vector<std::string>& paths, int mode) override { added.push_back({paths, mode}); }
+    void AddFiles(const std::vector<std::string>& paths, AddMode mode) override { added.push_back({paths, mode}); }
 };
 
 class PlayerWindowTest : public ::testing::Test {

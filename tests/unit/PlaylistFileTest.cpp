@@ -20,6 +20,20 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
+// Every line of a playlist file, read as the add queue reads it; nothing when it cannot
+// be opened.
+std::optional<Lines> readPlaylistLines(const std::string& path)
+{
+    auto reader = PlaylistReader::open(path);
+    if (!reader)
+        return std::nullopt;
+    Lines lines;
+    while (!reader->atEnd())
+        if (auto line = reader->nextLine())
+            lines.push_back(std::move(*line));
+    return lines;
+}
+
 class PlaylistFileTest : public ::testing::Test {
 protected:
     std::string path(const std::string& name) const { return fromQt(dir.path()) + "/" + name; }
@@ -104,33 +118,33 @@ TEST_F(PlaylistFileTest, AFileWithoutLineEndsIsReadAPieceAtATime)
 
 TEST_F(PlaylistFileTest, RecognisesPlaylistsByTheirExactHeader)
 {
-    EXPECT_EQ(CPlayListDlg::IsPlaylistFile(write("any.name", "[PlayList] anything\r\n/a.flv\r\n")), 0);
-    EXPECT_EQ(CPlayListDlg::IsPlaylistFile(write("bare", "[PlayList]")), 0);
-    EXPECT_EQ(CPlayListDlg::IsPlaylistFile(write("lower.zepo", "[playlist]\r\n/a.flv\r\n")), -1);
-    EXPECT_EQ(CPlayListDlg::IsPlaylistFile(write("broken.zepo", "[Play\nList]\n")), -1);
-    EXPECT_EQ(CPlayListDlg::IsPlaylistFile(write("empty.zepo", "")), -1);
-    EXPECT_EQ(CPlayListDlg::IsPlaylistFile(path("missing.zepo")), -1);
-    EXPECT_EQ(CPlayListDlg::IsPlaylistFile(fromQt(dir.path())), -1);
-    EXPECT_EQ(CPlayListDlg::IsPlaylistFile(""), 2);
+    EXPECT_TRUE(CPlayListDlg::IsPlaylistFile(write("any.name", "[PlayList] anything\r\n/a.flv\r\n")));
+    EXPECT_TRUE(CPlayListDlg::IsPlaylistFile(write("bare", "[PlayList]")));
+    EXPECT_FALSE(CPlayListDlg::IsPlaylistFile(write("lower.zepo", "[playlist]\r\n/a.flv\r\n")));
+    EXPECT_FALSE(CPlayListDlg::IsPlaylistFile(write("broken.zepo", "[Play\nList]\n")));
+    EXPECT_FALSE(CPlayListDlg::IsPlaylistFile(write("empty.zepo", "")));
+    EXPECT_FALSE(CPlayListDlg::IsPlaylistFile(path("missing.zepo")));
+    EXPECT_FALSE(CPlayListDlg::IsPlaylistFile(fromQt(dir.path())));
+    EXPECT_FALSE(CPlayListDlg::IsPlaylistFile(""));
 }
 
 TEST_F(PlaylistFileTest, RecognisesFlvFilesByTheirFirstThreeBytes)
 {
-    EXPECT_EQ(CPlayListDlg::IsFlvFile(write("video.dat", "FLV\x01")), 0);
-    EXPECT_EQ(CPlayListDlg::IsFlvFile(write("lower", "flv")), 0);
-    EXPECT_EQ(CPlayListDlg::IsFlvFile(write("mixed", "fLv and more")), 0);
-    EXPECT_EQ(CPlayListDlg::IsFlvFile(write("fake.flv", "RIFF....")), 1);
-    EXPECT_EQ(CPlayListDlg::IsFlvFile(write("short.flv", "FL")), 1);
-    EXPECT_EQ(CPlayListDlg::IsFlvFile(path("missing.flv")), -1);
-    EXPECT_EQ(CPlayListDlg::IsFlvFile(""), 2);
+    EXPECT_TRUE(CPlayListDlg::IsFlvFile(write("video.dat", "FLV\x01")));
+    EXPECT_TRUE(CPlayListDlg::IsFlvFile(write("lower", "flv")));
+    EXPECT_TRUE(CPlayListDlg::IsFlvFile(write("mixed", "fLv and more")));
+    EXPECT_FALSE(CPlayListDlg::IsFlvFile(write("fake.flv", "RIFF....")));
+    EXPECT_FALSE(CPlayListDlg::IsFlvFile(write("short.flv", "FL")));
+    EXPECT_FALSE(CPlayListDlg::IsFlvFile(path("missing.flv")));
+    EXPECT_FALSE(CPlayListDlg::IsFlvFile(""));
 }
 
 TEST_F(PlaylistFileTest, PipesAreNeverReadSoTheyCannotBlock)
 {
     const std::string fifo = path("pipe.flv");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    EXPECT_EQ(CPlayListDlg::IsPlaylistFile(fifo), -1);
-    EXPECT_EQ(CPlayListDlg::IsFlvFile(fifo), -1);
+    EXPECT_FALSE(CPlayListDlg::IsPlaylistFile(fifo));
+    EXPECT_FALSE(CPlayListDlg::IsFlvFile(fifo));
     EXPECT_EQ(readPlaylistLines(fifo), std::nullopt);
 }
 

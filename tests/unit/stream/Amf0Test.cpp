@@ -92,7 +92,19 @@ TEST(Amf0Decoding, ClosesObjectsTheDataCutShort)
     EXPECT_EQ(a.arguments[0].elements.size(), 1u);
 }
 
-// No input can make the decoder recurse without bound or build a huge value.
+// Nesting depth of the values, taken as deep as one level above the bound.
+int depthOf(const AmfValue& v)
+{
+    int deepest = 0;
+    for (const auto& [key, child] : v.properties)
+        deepest = std::max(deepest, depthOf(child));
+    for (const auto& child : v.elements)
+        deepest = std::max(deepest, depthOf(child));
+    return deepest + 1;
+}
+
+// No input can make the decoder recurse without bound or build a huge value: past a
+// bound the values end, with what was decoded up to it.
 TEST(Amf0Decoding, BoundsDepthAndSize)
 {
     Bytes deep = amf::string("onMetaData");
@@ -100,7 +112,10 @@ TEST(Amf0Decoding, BoundsDepthAndSize)
         deep = deep + Bytes{0x03} + amf::key("a");
     deep.push_back(0x05);
     const ScriptData s = decode(deep);
-    EXPECT_TRUE(s.arguments.empty());
+    ASSERT_EQ(s.arguments.size(), 1u);
+    EXPECT_LE(depthOf(s.arguments[0]), 33);
+    EXPECT_NE(s.cut, nullptr);
+    EXPECT_FALSE(s.truncated);
 
     // Each reference replays the array before it: without a budget this doubles per step.
     Bytes bomb = amf::string("x") + amf::strict({amf::number(0), amf::number(0)});
@@ -109,6 +124,62 @@ TEST(Amf0Decoding, BoundsDepthAndSize)
     auto r = decodeScriptData(bomb);
     ASSERT_TRUE(r.ok());
     EXPECT_LT(r->arguments.size(), 41u);  // stopped at the budget, earlier values kept
+    EXPECT_NE(r->cut, nullptr);
+}
+
+// Bytes the values hold, counted the way they lie in memory.
+std::size_t decodedBytes(const AmfValue& v)
+{
+    std::size_t n = sizeof(AmfValue) + v.string.size();
+    for (const auto& [key, child] : v.properties)
+        n += sizeof(key) + key.size() + decodedBytes(child);
+    for (const auto& child : v.elements)
+        n += decodedBytes(child);
+    return n;
+}
+
+// A reference replays a copy of what it names: few references to a large object are a
+// large value. Metadata of 600 KB naming a 10 KB object 200 000 times would be 2 GB; it is
+// cut at the memory bound, and the values before the cut are all there.
+// A strict array of n references to one object, made in one pass.
+Bytes references(std::uint32_t n, std::uint16_t index)
+{
+    Bytes b{0x0A};
+    test::putBe(b, n, 4);
+    for (std::uint32_t i = 0; i < n; ++i) {
+        b.push_back(0x07);
+        test::putBe(b, index, 2);
+    }
+    return b;
+}
+
+TEST(Amf0Decoding, ReplayedReferencesCountWhatTheyReplay)
+{
+    const Bytes bomb = amf::string("onMetaData")
+        + amf::ecma({{"duration", amf::number(5)},
+                     {"big", amf::object({{"s", amf::string(std::string(10000, 'x'))}})},
+                     {"arr", references(200000, 1)},
+                     {"width", amf::number(320)}},
+                    4);
+    const ScriptData s = decode(bomb);
+    ASSERT_EQ(s.arguments.size(), 1u);
+    const AmfValue& m = s.arguments[0];
+    EXPECT_NE(s.cut, nullptr);
+    EXPECT_EQ(m.get("duration")->number, 5);
+    EXPECT_EQ(m.get("big")->get("s")->string.size(), 10000u);
+    const AmfValue* arr = m.get("arr");
+    ASSERT_NE(arr, nullptr);
+    EXPECT_GT(arr->elements.size(), 1000u);
+    EXPECT_LT(arr->elements.size(), 200000u);
+    EXPECT_EQ(arr->elements.front().get("s")->string.size(), 10000u);
+    EXPECT_EQ(m.get("width"), nullptr);  // after the cut
+    EXPECT_LT(decodedBytes(m), 40u << 20);
+
+    // The same replays, each small: the number of values is the bound.
+    const ScriptData t = decode(amf::string("x") + amf::strict({amf::object({{"n", amf::number(1)}}), references(400000, 1)}));
+    ASSERT_EQ(t.arguments.size(), 1u);
+    EXPECT_NE(t.cut, nullptr);
+    EXPECT_LT(t.arguments[0].elements.at(1).elements.size(), 200000u);
 }
 
 TEST(Amf0Decoding, ResolvesReferencesToCompleteObjectsOnly)

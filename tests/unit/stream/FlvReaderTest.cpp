@@ -205,6 +205,7 @@ TEST(FlvReaderSeek, ContinuesAtATagPosition)
     EXPECT_FALSE(reader.tagHeaderAt(f.bytes.size() + 100, h));
 }
 
+// Fails every read but the first.
 class FailingSource : public ByteSource {
 public:
     explicit FailingSource(Bytes b) : bytes_(std::move(b)) {}
@@ -212,7 +213,7 @@ public:
     {
         if (offset > 0)
             return -1;
-        return MemorySource(bytes_).readAt(offset, out.first(std::min<std::size_t>(out.size(), 13)));
+        return MemorySource(bytes_).readAt(offset, out);
     }
     std::uint64_t size() const override { return bytes_.size(); }
 
@@ -223,7 +224,7 @@ private:
 TEST(FlvReaderErrors, ReadFailureIsAnIoError)
 {
     FlvBytes f;
-    f.tag(8, 0, test::mp3Audio());
+    f.tag(8, 0, test::mp3Audio() + Bytes(300 * 1024, 0));  // larger than one read
     auto reader = FlvReader::open(std::make_unique<FailingSource>(f.bytes));
     ASSERT_TRUE(reader.ok());
     auto t = reader->next();
@@ -247,6 +248,79 @@ private:
     const Bytes& bytes_;
     std::uint64_t& count_;
 };
+
+// A file cut while it is read: the source still claims the old size, but reads stop
+// where the file now ends. Counts the reads.
+class ShrunkSource : public ByteSource {
+public:
+    ShrunkSource(const Bytes& bytes, std::uint64_t claimed, int& reads) : bytes_(bytes), claimed_(claimed), reads_(reads) {}
+    std::int64_t readAt(std::uint64_t offset, std::span<std::uint8_t> out) override
+    {
+        ++reads_;
+        return MemorySource(bytes_).readAt(offset, out);
+    }
+    std::uint64_t size() const override { return claimed_; }
+
+private:
+    const Bytes& bytes_;
+    std::uint64_t claimed_;
+    int& reads_;
+};
+
+// A short read is the end of the file: reading ends there at once, without searching the
+// part that is gone (before, one read per byte of it), and a seek beyond it ends too.
+TEST(FlvReaderDamage, AFileCutWhileReadEndsWhereTheDataEnds)
+{
+    FlvBytes f;
+    for (int i = 0; i < 40; ++i)
+        f.tag(9, std::uint32_t(i * 100), test::h263Frame(i % 10 == 0) + Bytes(1000, 0x33));
+    Bytes cut(f.bytes.begin(), f.bytes.begin() + std::ptrdiff_t(f.positions[30] + 500));
+    int reads = 0;
+    auto reader = FlvReader::open(std::make_unique<ShrunkSource>(cut, f.bytes.size() + (64u << 20), reads));
+    ASSERT_TRUE(reader.ok());
+    Read r = readAll(*reader);
+    EXPECT_EQ(r.tags.size(), 30u);
+    EXPECT_EQ(r.end.kind, FlvErrorKind::EndOfStream);
+    EXPECT_TRUE(reader->shrank());
+    EXPECT_EQ(reader->fileSize(), cut.size());
+    EXPECT_LT(reads, 10);
+
+    reads = 0;
+    auto seeking = FlvReader::open(std::make_unique<ShrunkSource>(cut, f.bytes.size(), reads));
+    ASSERT_TRUE(seeking.ok());
+    seeking->seek(f.positions[35]);
+    auto t = seeking->next();
+    ASSERT_FALSE(t.ok());
+    EXPECT_EQ(t.error().kind, FlvErrorKind::EndOfStream);
+    EXPECT_TRUE(seeking->shrank());
+    EXPECT_LT(reads, 10);
+}
+
+// Walking over damage reads it about once, even when it is full of headers that look
+// sound and claim tags ending far away (in the damage): checking where such a tag would
+// end costs a few bytes, not a read window each (before, 512 KB per candidate: 8 GB here).
+TEST(FlvReaderCost, DamageIsReadAboutOnce)
+{
+    FlvBytes f;
+    f.tag(9, 0, test::h263Frame(true));
+    Bytes damage;
+    for (int i = 0; i < 16384; ++i) {
+        Bytes fake{9, 0x08, 0x00, 0x00, 0, 0, 0, 0, 0, 0, 0};  // a video tag of 512 KB
+        fake.resize(64, 0xEE);
+        test::append(damage, fake);
+    }
+    damage.resize(damage.size() + 600 * 1024, 0xEE);
+    f.raw(damage);
+    for (int i = 1; i < 40; ++i)
+        f.tag(9, std::uint32_t(i * 100), test::h263Frame(false) + Bytes(30000, 0x5A));
+    std::uint64_t read = 0;
+    auto reader = FlvReader::open(std::make_unique<CountingSource>(f.bytes, read));
+    ASSERT_TRUE(reader.ok());
+    Read r = readAll(*reader);
+    EXPECT_EQ(r.tags.size(), 40u);
+    EXPECT_EQ(reader->skippedBytes(), damage.size());
+    EXPECT_LT(read, f.bytes.size() * 3 / 2);
+}
 
 // Reading the tags in order, with their payloads or with a peek into each video frame
 // (the keyframe scan), reads each byte of a file about once: checking where a tag ends

@@ -101,6 +101,39 @@ TEST(KeyframeIndexScan, VideoWithoutKeyframesStartsAtTheTop)
     EXPECT_EQ(index->points()[0].position, f.positions[0]);
 }
 
+// The scan places the tags as playback does: a lone tag hours ahead neither makes the
+// file hours long nor becomes a seek point, and a lasting jump is crossed, with the shift
+// in force at each seek point recorded for the reader.
+TEST(KeyframeIndexScan, PlacesTagsOnOneSteadyTimeline)
+{
+    constexpr std::uint32_t kTwoHours = 2 * 3600 * 1000;
+    FlvBytes lone = clip();
+    lone.tag(9, 1950 + kTwoHours, test::h263Frame(true)).tag(8, 1952, test::mp3Audio());
+    FlvReader a = open(lone.bytes);
+    auto loneIndex = KeyframeIndex::scan(a);
+    ASSERT_TRUE(loneIndex.ok());
+    EXPECT_EQ(loneIndex->lastTimestampMs(), 1952u);
+    EXPECT_EQ(loneIndex->points().size(), 2u);
+
+    FlvBytes jump;
+    for (int i = 0; i < 40; ++i) {
+        const std::uint32_t t = std::uint32_t(i * 100) + (i >= 20 ? kTwoHours : 0);
+        jump.tag(9, t, test::h263Frame(i % 10 == 0)).tag(8, t + 26, test::mp3Audio());
+    }
+    FlvReader b = open(jump.bytes);
+    auto jumpIndex = KeyframeIndex::scan(b);
+    ASSERT_TRUE(jumpIndex.ok());
+    ASSERT_EQ(jumpIndex->points().size(), 4u);
+    // The tag after the jump follows the one before it by one frame (1926 + 40 ms).
+    const SeekPoint& afterJump = jumpIndex->points()[2];
+    EXPECT_EQ(afterJump.timeMs, 1966u);
+    EXPECT_EQ(afterJump.position, jump.positions[40]);
+    EXPECT_EQ(afterJump.shiftMs, 1966 - std::int64_t(2000 + kTwoHours));
+    EXPECT_EQ(jumpIndex->points()[3].timeMs, 2966u);
+    EXPECT_EQ(jumpIndex->lastTimestampMs(), 3892u);
+    EXPECT_EQ(jumpIndex->points()[1].shiftMs, 0);
+}
+
 TEST(KeyframeIndexScan, StopsWhenCancelled)
 {
     const FlvBytes f = clip();
@@ -144,6 +177,7 @@ TEST(KeyframeIndexMetadata, RefusedWhenItDisagrees)
         {"time does not match the tag", keyframes({0, 1.5}, {first, second})},
         {"position of an inter frame", keyframes({0, 0.1}, {first, double(f.positions[3])})},
         {"beyond the end of a cut file", keyframes({0, 1.0, 40.0}, {first, second, 1e7})},
+        {"room for a jump between its times", keyframes({0, 11.0}, {first, second})},
         {"unsorted", keyframes({1.0, 0}, {second, first})},
         {"arrays of different length", keyframes({0}, {first, second})},
         {"empty arrays", keyframes({}, {})},

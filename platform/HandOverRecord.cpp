@@ -1,4 +1,4 @@
-#include "app/HandOverRecord.h"
+#include "platform/HandOverRecord.h"
 
 namespace zepo {
 

@@ -1,0 +1,104 @@
+#pragma once
+
+#include "tests/unit/FlvBytes.h"
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace zepo::test {
+
+// The tags of an FLV file, read whole, to make damaged or reshaped copies of the fixtures
+// in a test's own folder: the inputs of the hostile-file tests are made when they run.
+struct FlvTags {
+    struct Tag {
+        std::uint8_t type = 0;
+        std::uint32_t timestampMs = 0;
+        Bytes payload;
+    };
+    bool audio = false;
+    bool video = false;
+    std::vector<Tag> tags;
+
+    static FlvTags read(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        const Bytes data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        FlvTags out;
+        if (data.size() < 9)
+            return out;
+        out.audio = (data[4] & 4) != 0;
+        out.video = (data[4] & 1) != 0;
+        const std::size_t offset = (std::size_t(data[5]) << 24) | (data[6] << 16) | (data[7] << 8) | data[8];
+        for (std::size_t pos = offset + 4; pos + 11 <= data.size();) {
+            const std::size_t size = (std::size_t(data[pos + 1]) << 16) | (data[pos + 2] << 8) | data[pos + 3];
+            if (pos + 11 + size > data.size())
+                break;
+            Tag t;
+            t.type = data[pos] & 0x1F;
+            t.timestampMs = (std::uint32_t(data[pos + 7]) << 24) | (data[pos + 4] << 16) | (data[pos + 5] << 8) | data[pos + 6];
+            t.payload.assign(data.begin() + std::ptrdiff_t(pos + 11), data.begin() + std::ptrdiff_t(pos + 11 + size));
+            out.tags.push_back(std::move(t));
+            pos += 11 + size + 4;
+        }
+        return out;
+    }
+
+    Bytes bytes() const
+    {
+        FlvBytes f(audio, video);
+        for (const Tag& t : tags)
+            f.tag(t.type, t.timestampMs, t.payload);
+        return f.bytes;
+    }
+
+    // The index of the audio or video tag nearest the middle of the file.
+    std::size_t middle() const
+    {
+        std::size_t i = tags.size() / 2;
+        while (i < tags.size() && tags[i].type == 18)
+            ++i;
+        return i;
+    }
+
+    void dropScripts()
+    {
+        std::erase_if(tags, [](const Tag& t) { return t.type == 18; });
+    }
+};
+
+// Writes the bytes; with a gap, the first `headerBytes` of them, then that many zero bytes
+// (a hole in the file, taking no disk), then the rest.
+inline void writeFile(const std::string& path, const Bytes& bytes, std::size_t gap = 0, std::size_t headerBytes = 13)
+{
+    std::ofstream out(path, std::ios::binary);
+    const auto* data = reinterpret_cast<const char*>(bytes.data());
+    if (gap == 0) {
+        out.write(data, std::streamsize(bytes.size()));
+        return;
+    }
+    out.write(data, std::streamsize(headerBytes));
+    out.seekp(std::streamoff(gap), std::ios::cur);
+    out.write(data + headerBytes, std::streamsize(bytes.size() - headerBytes));
+}
+
+// Metadata made of references: `replays` copies of a 10 KB object, about three bytes each.
+inline Bytes referenceBombMetadata(double duration, int width, int height, std::uint32_t replays)
+{
+    Bytes arr{0x0A};
+    putBe(arr, replays, 4);
+    for (std::uint32_t i = 0; i < replays; ++i) {
+        arr.push_back(0x07);
+        putBe(arr, 1, 2);  // the object "big"; the metadata itself is object 0
+    }
+    return amf::string("onMetaData")
+        + amf::ecma({{"duration", amf::number(duration)},
+                     {"width", amf::number(width)},
+                     {"height", amf::number(height)},
+                     {"big", amf::object({{"s", amf::string(std::string(10000, 'x'))}})},
+                     {"arr", arr}},
+                    5);
+}
+
+} // namespace zepo::test
