@@ -16,8 +16,8 @@ namespace zepo::stream {
 // provides. Thread-safe; pictures may outlive the pool.
 class PicturePool final : public PictureMemory {
 public:
-    // Hands out and takes back the pool's buffers; called one call at a time, from any
-    // thread.
+    // Hands out and takes back the pool's buffers; called from any thread, by several
+    // at once (the pacer takes memory while the display gives a picture back).
     class Source {
     public:
         virtual ~Source() = default;
