@@ -134,7 +134,6 @@ void Demuxer::run()
         s_.endOfFileSerial = 0;
         return;
     }
-    s_.opened = true;
     s_.readerSerial = 0;
     routeVideo_ = s_.videoWanted && s_.videoUsable;
     routeAudio_ = s_.audioWanted && s_.audioUsable;

@@ -45,7 +45,6 @@ struct SessionState {
     AudioBuffer sound;                // audio decoder -> device callback
 
     // Published by the reader thread.
-    std::atomic<bool> opened{false};          // the file is an FLV and playback has started
     std::atomic<int> readerSerial{-1};        // generation the reader is reading in
     std::atomic<std::int64_t> readMs{0};      // latest timestamp read in that generation
     std::atomic<int> endOfFileSerial{-1};     // generation in which the reader reached the end
