@@ -132,14 +132,6 @@ private:
     int requests_ = 0;
 };
 
-double percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return -1;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, std::size_t(p * double(v.size())))];
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -175,10 +167,6 @@ int main(int argc, char** argv)
         failed += !f + !b;
     }
     mpv.send(R"({"command":["quit"]})");
-    std::vector<double> all = forward;
-    all.insert(all.end(), back.begin(), back.end());
-    std::printf("seek_fwd_ms_median=%.1f seek_back_ms_median=%.1f seek_ms_median=%.1f seek_ms_max=%.1f seeks=%zu failed=%d\n",
-                percentile(forward, 0.5), percentile(back, 0.5), percentile(all, 0.5), percentile(all, 1.0), all.size(),
-                failed);
+    std::printf("%s\n", bench::seekFigures(forward, back, failed).c_str());
     return failed ? 1 : 0;
 }

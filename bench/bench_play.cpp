@@ -4,8 +4,9 @@
 //   bench_play play FILE SECONDS WxH   play() to the first painted frame, frames painted,
 //                                      CPU and peak memory; on a clip made by run-bench.sh
 //                                      (a centre box whose grey counts frames, 16 + 6 * (n
-//                                      mod 30), and a beep every second) also the offset of
-//                                      every painted frame from the sound as heard
+//                                      mod 30), a flash on the first frame of every second
+//                                      with a beep) also the offset of every painted frame
+//                                      from the sound as heard
 //   bench_play seek FILE WxH BASE...   paused precise seeks, as bench_mpv_seek does them in
 //                                      mpv: to each base untimed, then 5 s forward and back,
 //                                      each timed until its frame is painted
@@ -268,14 +269,6 @@ private:
     bool fresh_ = false;
 };
 
-double percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, std::size_t(p * double(v.size())))];
-}
-
 double msBetween(bench::Clock::time_point from, bench::Clock::time_point to)
 {
     return std::chrono::duration<double>(to - from).count() * 1000;
@@ -289,13 +282,24 @@ std::optional<QSize> parseSize(const char* text)
     return QSize(w, h);
 }
 
+// Waits for the next event, at most `seconds`. It sleeps meanwhile: a loop that polled
+// would take a core from the stream it measures (processEvents with a time limit never
+// waits for an event).
+void waitForEvents(QGuiApplication& app, double seconds)
+{
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.start(int(std::ceil(seconds * 1000)));
+    app.processEvents(QEventLoop::WaitForMoreEvents);
+}
+
 void showWindow(QGuiApplication& app, PictureWindow& window, QSize size)
 {
     window.resize(size);
     window.show();
     const auto t = bench::Clock::now();
     while (!window.isExposed() && bench::secondsSince(t) < 5)
-        app.processEvents(QEventLoop::WaitForMoreEvents, 10);
+        waitForEvents(app, 0.01);
 }
 
 // Video timestamp minus the sound's time as heard, for every painted frame from the first
@@ -347,14 +351,17 @@ void reportSync(const Timeline& file, const std::vector<Painted>& painted)
         maxAbs = std::max(maxAbs, std::fabs(o));
         inside += o >= kSyncEarliest && o <= kSyncLatest;
     }
-    // The file's own offset: each flash (frame 0 of a second) against its beep.
+    // The file's own offset: each flash (the first frame of a second) against its beep.
+    const std::size_t perSecond = file.pictures.size() > 1
+        ? std::size_t(std::lround(double(file.pictures.size() - 1) / (file.pictures.back() - file.pictures.front())))
+        : 1;
     std::vector<double> own;
-    for (std::size_t k = 0; k < beeps && k * kCounterPeriod < file.pictures.size(); ++k)
-        own.push_back((file.pictures[k * kCounterPeriod] - file.beeps[k]) * 1000);
+    for (std::size_t k = 0; k < beeps && k * perSecond < file.pictures.size(); ++k)
+        own.push_back((file.pictures[k * perSecond] - file.beeps[k]) * 1000);
     std::printf("av_frames=%zu av_p5_ms=%.1f av_median_ms=%.1f av_p95_ms=%.1f av_max_abs_ms=%.1f av_in_window_pct=%.1f "
                 "av_before_sound=%d av_unreadable=%d beeps_heard=%zu file_flash_minus_beep_ms=%.1f\n",
-                offsets.size(), percentile(offsets, 0.05), percentile(offsets, 0.5), percentile(offsets, 0.95), maxAbs,
-                100.0 * inside / double(offsets.size()), beforeSound, unreadable, heard.size(), percentile(own, 0.5));
+                offsets.size(), bench::percentile(offsets, 0.05), bench::percentile(offsets, 0.5), bench::percentile(offsets, 0.95), maxAbs,
+                100.0 * inside / double(offsets.size()), beforeSound, unreadable, heard.size(), bench::percentile(own, 0.5));
 }
 
 int play(QGuiApplication& app, const char* file, double seconds, QSize size)
@@ -394,7 +401,7 @@ std::optional<double> timedSeek(QGuiApplication& app, stream::NetStream& s, Pict
     const auto t = bench::Clock::now();
     s.seek(target);
     while (window.painted.size() == before && bench::secondsSince(t) < kSeekLimitSeconds)
-        app.processEvents(QEventLoop::WaitForMoreEvents, 5);
+        waitForEvents(app, 0.005);
     if (window.painted.size() == before)
         return std::nullopt;
     return msBetween(t, window.painted.back().at);
@@ -416,14 +423,14 @@ int seeks(QGuiApplication& app, const char* file, QSize size, const std::vector<
     const auto t = bench::Clock::now();
     s->play(file);
     while (!ready && bench::secondsSince(t) < kSeekLimitSeconds)
-        app.processEvents(QEventLoop::WaitForMoreEvents, 10);
+        waitForEvents(app, 0.01);
     // The buffer is full once the seek index exists: scanned, or taken from the metadata.
     const double readyMs = bench::secondsSince(t) * 1000;
     s->pause();
     // Pictures already on their way when the stream paused land first.
     const auto paused = bench::Clock::now();
     while (bench::secondsSince(paused) < kSettleSeconds)
-        app.processEvents(QEventLoop::WaitForMoreEvents, 10);
+        waitForEvents(app, 0.01);
     std::vector<double> forward;
     std::vector<double> back;
     int failed = 0;
@@ -440,12 +447,7 @@ int seeks(QGuiApplication& app, const char* file, QSize size, const std::vector<
             back.push_back(*b);
         failed += !f + !b;
     }
-    std::vector<double> all = forward;
-    all.insert(all.end(), back.begin(), back.end());
-    std::printf("ready_ms=%.1f seek_fwd_ms_median=%.1f seek_back_ms_median=%.1f seek_ms_median=%.1f seek_ms_max=%.1f "
-                "seeks=%zu failed=%d\n",
-                readyMs, percentile(forward, 0.5), percentile(back, 0.5), percentile(all, 0.5), percentile(all, 1.0),
-                all.size(), failed);
+    std::printf("ready_ms=%.1f %s\n", readyMs, bench::seekFigures(forward, back, failed).c_str());
     return failed ? 1 : 0;
 }
 

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# The stream engine's figures side by side with ffmpeg, ffplay and mpv on the same files,
-# in one run: reader scan speed against plain reading, decode floor, playback CPU and peak
-# memory, time to first frame, audio/video offset, seek time, whole-process cost.
+# The stream engine's and the real binary's figures side by side with ffmpeg, ffplay and
+# mpv on the same files, in one run: reader scan speed against plain reading, decode floor,
+# playback CPU and peak memory (30 and 60 fps), time to first frame, audio/video offset,
+# seek time (in process, and the real binary driven with its keys), CPU while paused,
+# stopped and idle.
 #   bench/run-bench.sh [BUILD_DIR]
 # BENCH_SECONDS (default 30) is the length of every playback; shorten it for a quick try.
 # Peers that are missing (mpv, ffmpeg/ffplay, Xvfb, openbox, xdotool) are installed with
@@ -27,6 +29,10 @@ decode_passes=3
 # Seek bases in the 10-minute file (s): spread over the file and over the 10 s keyframe
 # interval, so the frames decoded up to the target vary from a few to nearly 300.
 seek_bases="41.3 97.7 153.1 222.9 288.4 341.6 409.2 466.8 523.5 586.0"
+# Steps each way of the key-driven seeks in the real binary.
+key_seeks=10
+# How long the CPU of a player that shows nothing new is measured (s).
+still_seconds=10
 # The sizes pictures are shown at: the clips' own and twice that.
 native=640x360
 large=1280x720
@@ -48,7 +54,8 @@ if [ ${#need[@]} -gt 0 ]; then
   $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
 fi
 [ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -j"$(nproc)" --target bench_scan bench_decode bench_play bench_window bench_mpv_seek bench_playlist zepo >/dev/null
+cmake --build "$build" -j"$(nproc)" --target bench_scan bench_decode bench_play bench_window bench_keys bench_mpv_seek \
+  bench_playlist zepo >/dev/null
 
 work=$(mktemp -d /tmp/zepo-bench.XXXXXX)
 pids=()
@@ -80,25 +87,32 @@ export HOME=$work/home
 
 # --- media
 mkdir -p "$media"
-# 35 s at 640x360, 30 fps: the test pattern with a magenta flash over the whole picture on
-# the first frame of every second, a centre box whose grey counts frames (16 + 6 * (n mod
-# 30)), and a 1 kHz beep for the first 0.1 s of every second.
-sync_video="testsrc2=s=640x360:r=30:d=35,drawbox=x=0:y=0:w=iw:h=ih:color=magenta:t=fill:enable='eq(mod(n\,30)\,0)'[bg];color=s=64x64:r=30:d=35,format=yuv420p,geq=lum='16+6*mod(N\,30)':cb=128:cr=128[box];[bg][box]overlay=(W-w)/2:(H-h)/2:shortest=1,format=yuv420p"
+# 35 s at 640x360, 30 or 60 fps: the test pattern with a magenta flash over the whole
+# picture on the first frame of every second, a centre box whose grey counts frames (16 + 6
+# * (n mod 30)), and a 1 kHz beep for the first 0.1 s of every second.
+sync_video() {  # RATE
+  echo "testsrc2=s=640x360:r=$1:d=35,drawbox=x=0:y=0:w=iw:h=ih:color=magenta:t=fill:enable='eq(mod(n\,$1)\,0)'[bg];color=s=64x64:r=$1:d=35,format=yuv420p,geq=lum='16+6*mod(N\,30)':cb=128:cr=128[box];[bg][box]overlay=(W-w)/2:(H-h)/2:shortest=1,format=yuv420p"
+}
 sync_audio="aevalsrc='0.5*sin(2*PI*1000*t)*lt(mod(t\,1)\,0.1)':s=44100:c=stereo:d=35"
-make_clip() {  # FILE VIDEO-CODEC-ARGS... -- AUDIO-CODEC-ARGS...
-  local file=$1; shift
+make_clip() {  # FILE RATE VIDEO-CODEC-ARGS... -- AUDIO-CODEC-ARGS...  (1 Mbit/s of video per 30 fps)
+  local file=$1 rate=$2; shift 2
   [ -f "$file" ] && return
   local v=() a=()
   while [ "$1" != "--" ]; do v+=("$1"); shift; done; shift
   a=("$@")
-  ffmpeg -nostdin -v error -y -f lavfi -i "$sync_video" -f lavfi -i "$sync_audio" \
-    "${v[@]}" -b:v 1M "${a[@]}" -b:a 128k "$file.part.flv"
+  ffmpeg -nostdin -v error -y -f lavfi -i "$(sync_video "$rate")" -f lavfi -i "$sync_audio" \
+    "${v[@]}" -b:v "$((rate / 30))M" "${a[@]}" -b:a 128k "$file.part.flv"
   mv "$file.part.flv" "$file"
 }
 h263=$media/sync_h263.flv
 h264=$media/sync_h264.flv
-make_clip "$h263" -c:v flv1 -g 60 -- -c:a libmp3lame
-make_clip "$h264" -c:v libx264 -preset veryfast -- -c:a aac
+h263_60=$media/sync60_h263.flv
+h264_60=$media/sync60_h264.flv
+make_clip "$h263" 30 -c:v flv1 -g 60 -- -c:a libmp3lame
+make_clip "$h264" 30 -c:v libx264 -preset veryfast -- -c:a aac
+make_clip "$h263_60" 60 -c:v flv1 -g 120 -- -c:a libmp3lame
+make_clip "$h264_60" 60 -c:v libx264 -preset veryfast -- -c:a aac
+playback_clips=("$h263" "$h264" "$h263_60" "$h264_60")
 # 10 minutes with a keyframe every 10 s, without and with the metadata's keyframe index.
 seek_plain=$media/seek_10min_gop10s.flv
 seek_index=$media/seek_10min_gop10s_index.flv
@@ -118,6 +132,17 @@ median() { sort -g | awk '{v[NR]=$1} END {if (NR) print v[int((NR+1)/2)]; else p
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {if (a+0 > 0 && b+0 > 0) printf "%.2f", a/b; else print "-"}'; }
 row() { printf "  %-44s %12s %12s %12s %12s  %s\n" "$@"; }
 head_row() { echo; echo "$1"; row "" "$2" "$3" "$4" "$5" "$6"; }
+# The two rows of a seek comparison: SEEK-FILE OURS THEIRS EXTRA (EXTRA follows the ratio).
+seek_rows() {
+  local label="without keyframe index" ours=$2 theirs=$3
+  [ "$1" = "$seek_index" ] && label="with keyframe index"
+  row "$label" "$(echo "$ours" | value seek_ms_median)" "$(echo "$ours" | value seek_ms_max)" \
+    "$(echo "$theirs" | value seek_ms_median)" "$(echo "$theirs" | value seek_ms_max)" \
+    "$(ratio "$(echo "$ours" | value seek_ms_median)" "$(echo "$theirs" | value seek_ms_median)")$4"
+  row "  forward / back medians" "$(echo "$ours" | value seek_fwd_ms_median) / $(echo "$ours" | value seek_back_ms_median)" "" \
+    "$(echo "$theirs" | value seek_fwd_ms_median) / $(echo "$theirs" | value seek_back_ms_median)" "" \
+    "seeks: $(echo "$ours" | value seeks) / $(echo "$theirs" | value seeks), failed $(echo "$ours" | value failed) / $(echo "$theirs" | value failed)"
+}
 # Mean and largest |A-V| a player prints in its status line (ffplay, mpv), in ms.
 reported_av() {
   tr '\r' '\n' <"$1" | grep -o 'A-V: *[-+0-9.]*' | awk '{v=$2+0; if (v<0) v=-v; s+=v; if (v>m) m=v; n++}
@@ -181,7 +206,7 @@ echo "  ffmpeg: '-benchmark -i FILE -f null -' (it also converts the sound to 16
 # --- 3. playback, whole process, first frame, A/V
 ttff_lines=()
 av_lines=()
-for clip in "$h263" "$h264"; do
+for clip in "${playback_clips[@]}"; do
   name=$(basename "$clip")
   for size in "$native" "$large"; do
     if [ "$size" = "$native" ]; then zsize=$zepo_native; ffsize=(); mpvsize=(); else
@@ -219,14 +244,15 @@ echo "  OpenGL on llvmpipe). App, mpv and ffplay: whole process from exec, from 
 # --- 4. time to first frame
 head_row "4. Time to first frame, ms" "ZEPO" "mpv" "ffplay" "" "goal"
 printf '%s\n' "${ttff_lines[@]}"
-for clip in "$h263" "$h264"; do
+for clip in "${playback_clips[@]}"; do
   name=$(basename "$clip")
   z=(); m=(); f=()
   for _ in $(seq 1 "$first_frame_runs"); do
     rm -f "$work/bin/setting.ini"
-    z+=("$("$bin/bench_window" --title "$name" --hold 0 -- "$work/bin/zepo" "$clip" 2>/dev/null | value first_frame_ms)")
-    m+=("$("$bin/bench_window" --title "$name" --hold 0 -- mpv --no-config --vo=x11 --ao=null --frames=1 "$clip" 2>/dev/null | value first_frame_ms)")
-    f+=("$(SDL_RENDER_DRIVER=software "$bin/bench_window" --title "$name" --hold 0 -- ffplay -hide_banner -loglevel error "$clip" 2>/dev/null | value first_frame_ms)")
+    # A run that never shows its first frame in time prints -1 and counts as such.
+    z+=("$({ "$bin/bench_window" --title "$name" --hold 0 -- "$work/bin/zepo" "$clip" 2>/dev/null || true; } | value first_frame_ms)")
+    m+=("$({ "$bin/bench_window" --title "$name" --hold 0 -- mpv --no-config --vo=x11 --ao=null --frames=1 "$clip" 2>/dev/null || true; } | value first_frame_ms)")
+    f+=("$({ SDL_RENDER_DRIVER=software "$bin/bench_window" --title "$name" --hold 0 -- ffplay -hide_banner -loglevel error "$clip" 2>/dev/null || true; } | value first_frame_ms)")
   done
   zm=$(printf '%s\n' "${z[@]}" | median); mm=$(printf '%s\n' "${m[@]}" | median)
   row "exec to on screen, $name" "$zm" "$mm" "$(printf '%s\n' "${f[@]}" | median)" "" "ZEPO/mpv $(ratio "$zm" "$mm")"
@@ -257,21 +283,46 @@ for file in "$seek_plain" "$seek_index"; do
   for _ in $(seq 1 100); do kill -0 "$mpv_pid" 2>/dev/null || break; sleep 0.05; done
   kill "$mpv_pid" 2>/dev/null || true
   wait "$mpv_pid" 2>/dev/null || true
-  label="without keyframe index"
-  [ "$file" = "$seek_index" ] && label="with keyframe index"
-  row "$label" "$(echo "$ours" | value seek_ms_median)" "$(echo "$ours" | value seek_ms_max)" \
-    "$(echo "$theirs" | value seek_ms_median)" "$(echo "$theirs" | value seek_ms_max)" \
-    "$(ratio "$(echo "$ours" | value seek_ms_median)" "$(echo "$theirs" | value seek_ms_median)"); $(echo "$ours" | value ready_ms) ms"
-  row "  forward / back medians" "$(echo "$ours" | value seek_fwd_ms_median) / $(echo "$ours" | value seek_back_ms_median)" "" \
-    "$(echo "$theirs" | value seek_fwd_ms_median) / $(echo "$theirs" | value seek_back_ms_median)" "" \
-    "seeks: $(echo "$ours" | value seeks) / $(echo "$theirs" | value seeks), failed $(echo "$ours" | value failed) / $(echo "$theirs" | value failed)"
+  seek_rows "$file" "$ours" "$theirs" "; $(echo "$ours" | value ready_ms) ms"
 done
 echo "  Bases: $seek_bases; from each, +5 s then -5 s (exact). ZEPO: bench_play, seek() until the frame is painted;"
 echo "  mpv --pause --hr-seek=yes --vo=x11 over its IPC, until playback-restart (sent once the frame is on screen)."
 echo "  ZEPO open to ready: play() until NetStream.Buffer.Full, which waits for the seek index (scanned or from the"
 echo "  metadata)."
+
+# --- 7. seek in the real binary, driven with its keys
+head_row "7. Precise seek +-5 s, the real binary paused and driven with its keys, ms from the key to the new picture" \
+  "ZEPO median" "ZEPO max" "mpv median" "mpv max" "ZEPO/mpv (goal <= 0.8)"
+for file in "$seek_plain" "$seek_index"; do
+  rm -f "$work/bin/setting.ini"
+  ours=$("$bin/bench_keys" --title "$(basename "$file")" --pause ctrl+c --seeks "$key_seeks" --forward ctrl+Right \
+    --back ctrl+Left -- "$work/bin/zepo" "$file" 2>/dev/null || true)
+  theirs=$("$bin/bench_keys" --title "$(basename "$file")" --pause space --seeks "$key_seeks" --forward Right --back Left \
+    -- mpv --no-config --hr-seek=yes --osd-level=0 --no-osc --vo=x11 --ao=null "$file" 2>/dev/null || true)
+  seek_rows "$file" "$ours" "$theirs" ""
+done
+echo "  Each player plays the file for 2 s, is paused with its key and steps $key_seeks times 5 s forward, then"
+echo "  $key_seeks times back (ZEPO Ctrl+Right / Ctrl+Left; mpv --hr-seek=yes Right / Left, its on-screen display"
+echo "  off); bench_keys presses the keys through XTest and times each step until the middle of the window changes."
+
+# --- 8. CPU while nothing new is shown
+head_row "8. CPU while nothing new is shown, % of one core over $still_seconds s, the whole process" \
+  "ZEPO" "mpv" "" "" "goal"
+rm -f "$work/bin/setting.ini"
+ours=$("$bin/bench_keys" --title "$(basename "$h264")" --pause ctrl+c --still "$still_seconds" --stop ctrl+x \
+  -- "$work/bin/zepo" "$h264" 2>/dev/null || true)
+theirs=$("$bin/bench_keys" --title "$(basename "$h264")" --pause space --still "$still_seconds" \
+  -- mpv --no-config --vo=x11 --ao=null "$h264" 2>/dev/null || true)
+row "paused, $(basename "$h264")" "$(echo "$ours" | value still_cpu_pct)" "$(echo "$theirs" | value still_cpu_pct)" "" "" "near 0"
+row "stopped (at 0, paused)" "$(echo "$ours" | value stopped_cpu_pct)" "" "" "" "near 0"
+rm -f "$work/bin/setting.ini"
+ours=$("$bin/bench_keys" --title ZEPO --still "$still_seconds" -- "$work/bin/zepo" 2>/dev/null || true)
+theirs=$("$bin/bench_keys" --still "$still_seconds" -- mpv --no-config --idle --force-window --vo=x11 2>/dev/null || true)
+row "idle, no file" "$(echo "$ours" | value still_cpu_pct)" "$(echo "$theirs" | value still_cpu_pct)" "" "" "near 0"
+echo "  Measured from /proc after the player settled in the state (bench_keys). mpv has no stopped state."
+
 echo
-echo "7. Playlist: opening, filling and using a list of 100 000 entries (bench_playlist, offscreen)"
+echo "9. Playlist: opening, filling and using a list of 100 000 entries (bench_playlist, offscreen)"
 "$bin/bench_playlist" 100000 2>/dev/null | sed 's/^/  /'
 echo
 echo "load average at end: $(cut -d' ' -f1-3 /proc/loadavg)"

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 
 namespace zepo {
@@ -100,6 +101,55 @@ void CShockwaveFlash::repaintStage(const QRectF& stageRect)
     update(stageToWidgetTransform().mapRect(stageRect).toAlignedRect().adjusted(-1, -1, 1, 1));
 }
 
+bool CShockwaveFlash::putImage(X11SharedMemory& memory, const X11SharedMemory::Image& image, const QRectF& stageRect,
+                               std::function<void()> read)
+{
+    QWidget* host = internalWinId() ? this : nativeParentWidget();
+    QWindow* window = host ? host->windowHandle() : nullptr;
+    if (!window || !window->isExposed() || !isVisible() || !updatesEnabled())
+        return false;
+    // Where paint() draws the picture, and only 1:1 there.
+    const QRect target = stageToWidgetTransform().mapRect(stageRect).toRect();
+    const double ratio = devicePixelRatioF();
+    if (qRound(target.width() * ratio) != image.width || qRound(target.height() * ratio) != image.height)
+        return false;
+    // Child widgets over the picture are the toolkit's to paint.
+    QRegion shown = QRegion(target) & rect();
+    for (QObject* child : children()) {
+        if (auto* w = qobject_cast<QWidget*>(child); w && w->isVisible() && w->geometry().intersects(target))
+            return false;
+    }
+    const QTransform toImage = QTransform::fromTranslate(-target.left(), -target.top()) * QTransform::fromScale(ratio, ratio);
+    const QPoint origin = (QPointF(mapTo(host, target.topLeft())) * ratio).toPoint();
+    if (!memory.put(std::uint32_t(window->winId()), image, origin, toImage.map(shown), std::move(read)))
+        return false;
+    putPastToolkit_ += shown;
+    watchExposure(window);
+    return true;
+}
+
+// When the window server loses part of the window (another window moved off it), the
+// toolkit shows its own copy of that part again, which holds an older picture where
+// images were put past it: that part is repainted first.
+void CShockwaveFlash::watchExposure(QWindow* window)
+{
+    if (watched_ == window)
+        return;
+    if (watched_)
+        watched_->removeEventFilter(this);
+    watched_ = window;
+    window->installEventFilter(this);
+}
+
+bool CShockwaveFlash::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == watched_ && event->type() == QEvent::Expose && !putPastToolkit_.isEmpty()) {
+        update(putPastToolkit_);
+        putPastToolkit_ = QRegion();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
 void CShockwaveFlash::updateStageSize()
 {
     if (movie_ && movie_->slot().scale == StageScale::NoScale)
@@ -108,6 +158,7 @@ void CShockwaveFlash::updateStageSize()
 
 void CShockwaveFlash::paintEvent(QPaintEvent* event)
 {
+    putPastToolkit_ -= event->region();
     QPainter painter(this);
     QRegion background = event->region();
     if (movie_)

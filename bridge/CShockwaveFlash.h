@@ -2,7 +2,10 @@
 
 #include "bridge/Movie.h"
 
+#include <QPointer>
+#include <QRegion>
 #include <QTransform>
+#include <QWindow>
 #include <QWidget>
 #include <memory>
 #include <string>
@@ -44,15 +47,24 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void repaintStage(const QRectF& stageRect) override;
     QWidget* widget() override { return this; }
     QPointF stageToWidget(const QPointF& stagePoint) const override;
+    bool putImage(X11SharedMemory& memory, const X11SharedMemory::Image& image, const QRectF& stageRect,
+                  std::function<void()> read) override;
+    void watchExposure(QWindow* window);
     QPointF widgetToStage(const QPointF& widgetPoint) const;
     void updateStageSize();
 
     std::unique_ptr<Movie> movie_;
+    // Where images were put past the toolkit (widget pixels): the toolkit's own copy of the
+    // window there is older, so a repaint must come before the toolkit shows its copy
+    // again. UI thread only.
+    QRegion putPastToolkit_;
+    QPointer<QWindow> watched_;  // the native window whose exposures are watched for that
 };
 
 } // namespace zepo

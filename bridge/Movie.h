@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/TimerService.h"
+#include "platform/X11SharedMemory.h"
 #include "res/MovieSlots.h"
 
 #include <QPointF>
@@ -23,6 +24,14 @@ public:
     // The control, as parent for the native widgets a movie may embed.
     virtual QWidget* widget() = 0;
     virtual QPointF stageToWidget(const QPointF& stagePoint) const = 0;
+    // Has the display put an image that lies in its shared memory straight on screen over
+    // a stage rectangle, past the toolkit's painting: a new video picture costs no repaint
+    // and no copy. The movie's paint() draws the same picture there, for whenever the
+    // control is repainted. `read` runs once the display has read the image. False when
+    // the image cannot go that way (the control is hidden or partly covered, the memory is
+    // not the display's): the movie repaints instead.
+    virtual bool putImage(X11SharedMemory& memory, const X11SharedMemory::Image& image, const QRectF& stageRect,
+                          std::function<void()> read) = 0;
 };
 
 // The clip on the root timeline of the player and playlist movies whose frame labels are

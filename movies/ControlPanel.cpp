@@ -107,6 +107,7 @@ void ControlPanel::setVisible(bool visible)
         return;
     visible_ = visible;
     changed_ = true;
+    shownChanged_ = true;
 }
 
 void ControlPanel::setFrame(PanelButton button, ButtonFrame frame)
@@ -203,7 +204,11 @@ void ControlPanel::setBlinkOn(bool on)
 
 bool ControlPanel::takeChanged()
 {
-    return std::exchange(changed_, false);
+    // A hidden panel looks the same whatever changed in it (the knob moves with the time).
+    const bool looksChanged = changed_ && (visible_ || shownChanged_);
+    changed_ = false;
+    shownChanged_ = false;
+    return looksChanged;
 }
 
 void ControlPanel::paint(QPainter& painter) const

@@ -85,7 +85,8 @@ public:
     bool blinkOn() const { return blinkOn_; }
     void setBlinkOn(bool on);
 
-    // Whether anything drawn changed since the last call.
+    // Whether the panel looks different since the last call: it was shown or hidden, or
+    // something drawn on it changed while it shows.
     bool takeChanged();
 
     void paint(QPainter& painter) const;
@@ -111,6 +112,7 @@ private:
     std::string totalText_ = "/--:--";
     bool blinkOn_ = true;
     bool changed_ = true;
+    bool shownChanged_ = false;
 };
 
 } // namespace zepo

@@ -3,6 +3,7 @@
 #include "bridge/ActionScript.h"
 #include "movies/KnobMath.h"
 #include "movies/PictureImage.h"
+#include "movies/SharedPictureMemory.h"
 #include "movies/TimeText.h"
 #include "movies/VideoLayout.h"
 #include "movies/ZepoLogo.h"
@@ -439,8 +440,34 @@ void PlayerMovie::onEnterFrame()
 void PlayerMovie::showFrame(const stream::Picture& frame)
 {
     frame_ = pictureImage(frame);
-    if (movieVisible_)
+    if (movieVisible_ && !putPastToolkit(frame))
         repaint(videoArea_);
+}
+
+// A new picture goes straight to the screen, with nothing else of the stage painted again,
+// when it lies in memory the display reads and nothing of the movie's own is drawn over
+// it: the panel and the ratio panel hidden or beside it, no logo, no alpha to compose.
+bool PlayerMovie::putPastToolkit(const stream::Picture& frame)
+{
+    if (!shared_ || !host() || logoVisible_ || frame.hasAlpha() || videoArea_.isEmpty())
+        return false;
+    if (panel_.visible() && (panel_.area().intersects(videoArea_) || (ratio_.isOpen() && ratio_.area().intersects(videoArea_))))
+        return false;
+    const stream::PictureSize size = frame.size();
+    // The picture stays ours until the display has read it.
+    return host()->putImage(*shared_, {frame.pixels(), size.width, size.height, frame.stride()}, videoArea_,
+                            [held = frame] {});
+}
+
+std::shared_ptr<stream::PictureMemory> PlayerMovie::pictureMemory()
+{
+    if (!sharedAsked_) {
+        sharedAsked_ = true;
+        shared_ = X11SharedMemory::open();
+        if (shared_)
+            sharedPictures_ = std::make_shared<stream::PicturePool>(std::make_unique<SharedPictureMemory>(shared_));
+    }
+    return sharedPictures_;
 }
 
 QRectF PlayerMovie::opaqueArea() const

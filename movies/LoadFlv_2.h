@@ -5,6 +5,7 @@
 #include "movies/MovieEnvironment.h"
 #include "movies/RatioPanel.h"
 #include "stream/NetStream.h"
+#include "stream/PicturePool.h"
 
 #include <QImage>
 #include <cstdint>
@@ -83,6 +84,8 @@ private:
     bool started() const;
     bool playing() const;
     void showFrame(const stream::Picture& frame) override;
+    std::shared_ptr<stream::PictureMemory> pictureMemory() override;
+    bool putPastToolkit(const stream::Picture& frame);
 
     // --- The control panel (PlayerMoviePanel.cpp)
     void buttonState();
@@ -125,6 +128,11 @@ private:
     bool logoVisible_ = true;
     // The newest frame from the stream, already at the video area's size.
     QImage frame_;
+    // Memory the X server reads, which the stream converts pictures into; made when the
+    // stream first asks, null where the display has none.
+    std::shared_ptr<X11SharedMemory> shared_;
+    std::shared_ptr<stream::PicturePool> sharedPictures_;
+    bool sharedAsked_ = false;
     QRectF videoArea_{0, 0, 640, 480};
     // The display aspect last laid out with; a custom pair that is not a usable number
     // keeps it.

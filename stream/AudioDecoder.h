@@ -10,7 +10,8 @@ namespace zepo::stream {
 // The audio decoder thread of a session: decodes, converts to the device's format and
 // fills the sound buffer. It opens the audio device with the first decoded sound; when
 // there is no device the sound is given up and the clock runs on its own. After a seek,
-// sound before the target is cut off to the sample.
+// sound well before the target is not decoded, and what is decoded before it is cut off
+// to the sample.
 class AudioDecoder final : public DecoderLoop {
 public:
     explicit AudioDecoder(SessionState& state)
@@ -20,6 +21,7 @@ public:
 
 private:
     void restart() override;
+    bool needed(const MediaPacket& packet) override;
     bool decoded(FramePtr& frame) override;
     // 0, or FFmpeg's error code when the sound cannot be converted to the device's format.
     int prepareResampler(const AVFrame& frame);

@@ -47,6 +47,7 @@ void DecoderLoop::flush(const MediaPacket& packet)
 {
     serial_ = packet.serial;
     target_ = packet.flushTarget;
+    targetPictureMs_ = packet.flushPictureMs;
     codec_.flush();
     restart();
 }
@@ -64,6 +65,8 @@ void DecoderLoop::finish()
 
 void DecoderLoop::decode(const MediaPacket& packet)
 {
+    if (!needed(packet))
+        return;
     switch (codec_.prepare(packet.info)) {
     case TrackCodec::Readiness::AwaitsConfiguration:
         return;  // nothing to decode with until the sequence header

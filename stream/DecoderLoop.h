@@ -28,6 +28,8 @@ protected:
 
     // A seek: the track's own state from before it goes.
     virtual void restart() {}
+    // Whether a frame is decoded at all.
+    virtual bool needed(const MediaPacket&) { return true; }
     // Which pictures the decoder may leave out of this frame's decoding.
     virtual AVDiscard skipFor(const MediaPacket&) { return AVDISCARD_DEFAULT; }
     // A decoded frame; the track may take it (leaving `frame` empty). False once the
@@ -45,6 +47,7 @@ protected:
     SessionState& s_;
     int serial_ = 0;      // the generation being decoded
     double target_ = 0;   // where it starts, in seconds
+    std::int64_t targetPictureMs_ = -1;  // the picture shown there, when the reader knew it
 
 private:
     void flush(const MediaPacket& packet);

@@ -21,6 +21,11 @@ constexpr double kMinReadAheadSeconds = 1.0;
 constexpr int kLeadingTags = 32;
 // How long the reader sleeps when it is far enough ahead; the clock moves on meanwhile.
 constexpr auto kPaceInterval = std::chrono::milliseconds(20);
+// How far a seek looks ahead for the picture it shows: about three minutes of a 60 fps
+// video with its sound, more than any sensible keyframe interval.
+constexpr int kLookAheadTags = 20000;
+// The bytes of a video tag that tell its composition time.
+constexpr std::size_t kVideoPeekBytes = 16;
 // Warnings about one file, so that a file damaged all through cannot flood the log.
 constexpr int kMaxWarnings = 10;
 
@@ -129,7 +134,6 @@ void Demuxer::run()
         s_.endOfFileSerial = 0;
         return;
     }
-    s_.opened = true;
     s_.readerSerial = 0;
     routeVideo_ = s_.videoWanted && s_.videoUsable;
     routeAudio_ = s_.audioWanted && s_.audioUsable;
@@ -210,11 +214,60 @@ void Demuxer::seek(const SessionState::SeekRequest& request)
     endOfFile_ = false;
     bufferFullSent_ = false;
     videoNeedsKeyframe_ = false;  // the index put the reader on one
-    if (routeVideo_)
-        route(s_.videoPackets, marker(MediaPacket::Kind::Flush, target));
+    if (routeVideo_) {
+        MediaPacket flush = marker(MediaPacket::Kind::Flush, target);
+        flush.flushPictureMs = pictureShownAt(target);
+        route(s_.videoPackets, std::move(flush));
+    }
     if (routeAudio_)
         route(s_.audioPackets, marker(MediaPacket::Kind::Flush, target));
     resendConfigurations();
+}
+
+// The presentation time of the picture a seek to the target shows (the last one not after
+// it; -1 when not known), read ahead from where decoding starts: tag headers and the first
+// bytes of each video tag, up to the first picture decoded after the target (no later one
+// can show before it). The tags are placed on a copy of the timeline, as reading them will
+// place them, so the time found is the one the decoder sees. The decoder then leaves out
+// every picture nothing refers to on its way there.
+std::int64_t Demuxer::pictureShownAt(double target)
+{
+    const std::uint64_t start = reader_->position();
+    const std::uint64_t skippedBefore = reader_->skippedBytes();
+    TagTimeline timeline = timeline_;
+    std::int64_t shown = -1;
+    bool known = false;
+    for (int i = 0; i < kLookAheadTags && !s_.stopping(); ++i) {
+        auto h = reader_->nextHeader();
+        if (!h) {
+            known = true;  // the file ends
+            break;
+        }
+        if (h->type == FlvTagType::Script)
+            continue;
+        const auto placed = timeline.place(h->timestampMs, [this] { return reader_->peekMediaTimestamp(); });
+        if (!placed.keep || h->type != FlvTagType::Video)
+            continue;
+        if (double(placed.timeMs) / 1000.0 > target) {
+            known = true;  // no later picture can come before the target
+            break;
+        }
+        if (h->encrypted)
+            continue;
+        const std::size_t n = std::min<std::size_t>(h->dataSize, kVideoPeekBytes);
+        const std::uint8_t* bytes = reader_->peekPayload(*h, n);
+        if (!bytes)
+            continue;
+        const FlvPayload info = parseVideoPayload({bytes, n});
+        const std::int64_t pts = std::int64_t(placed.timeMs) + info.compositionMs;
+        // Compared in seconds, as the decoder compares the pictures it decodes.
+        if (info.kind == FlvPayload::Kind::Frame && double(pts) / 1000.0 <= target)
+            shown = std::max(shown, pts);
+    }
+    reader_->seek(start);
+    // Damage stepped over here is told when reading reaches it, once.
+    skippedSeen_ += reader_->skippedBytes() - skippedBefore;
+    return known ? shown : -1;
 }
 
 // Audio and video reach their decoders only while sound is attached or a picture is

@@ -26,6 +26,7 @@ private:
     void readLeadingConfigurations();
     void resendConfigurations();
     void seek(const SessionState::SeekRequest& request);
+    std::int64_t pictureShownAt(double target);
     void updateRouting();
     void readOneTag();
     // Places an audio or video tag on the timeline; false when it is dropped.

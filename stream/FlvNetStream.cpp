@@ -93,6 +93,7 @@ void FlvNetStream::play(const std::string& path)
     settings.audio = audioAttached_;
     settings.video = sink_ != nullptr;
     settings.videoSize = videoSize_;
+    settings.pictureMemory = sink_ ? sink_->pictureMemory() : nullptr;
     session_ = std::make_unique<PlaybackSession>(percentDecode(path), *events_, settings);
 }
 

@@ -30,7 +30,6 @@ public:
 
     bool running() const;
     bool held() const;
-    bool paused() const;
     double end() const;
 
 private:

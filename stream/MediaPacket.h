@@ -20,6 +20,9 @@ struct MediaPacket {
     std::vector<std::uint8_t> payload;  // the whole tag payload; codec bytes from info.offset
     std::uint32_t dtsMs = 0;
     double flushTarget = 0;             // seconds
+    // Flush: the presentation time (ms) of the picture shown at the target (the last one
+    // not after it), when the reader found it ahead; -1 when it is not known.
+    std::int64_t flushPictureMs = -1;
 };
 
 } // namespace zepo::stream

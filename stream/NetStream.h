@@ -1,7 +1,7 @@
 #pragma once
 
 #include "stream/AmfValue.h"
-#include "stream/Picture.h"
+#include "stream/PictureMemory.h"
 #include "stream/StreamError.h"
 
 #include <functional>
@@ -24,6 +24,9 @@ public:
     // A frame ready to paint 1:1, already converted to the size last given to
     // NetStream::setVideoSize().
     virtual void showFrame(const Picture& frame) = 0;
+    // The memory the display wants its pictures converted into (memory that reaches the
+    // screen without another copy); null for the stream's own. Asked at each play().
+    virtual std::shared_ptr<PictureMemory> pictureMemory() { return nullptr; }
 };
 
 // A progressive local stream, as the movies use it. Every method is called on the thread

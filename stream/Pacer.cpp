@@ -28,8 +28,11 @@ void Pacer::run()
         detectEnd(serial);
         const auto sleep = std::chrono::duration<double>(std::clamp(wait, 0.0, kMaxSleepSeconds));
         std::unique_lock lock(s_.mutex);
+        // A picture decoded while none waits to be shown (the one a seek lands on, say)
+        // is taken at once, not at the end of the sleep.
         s_.changed.wait_for(lock, sleep, [&] {
-            return s_.stopping() || s_.serial.load() != serial || s_.videoSizeVersion != sizeVersion_;
+            return s_.stopping() || s_.serial.load() != serial || s_.videoSizeVersion != sizeVersion_
+                || (!next_ && s_.frames.hasSerial(serial));
         });
     }
 }

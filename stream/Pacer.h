@@ -15,7 +15,7 @@ namespace zepo::stream {
 // once everything up to its last timestamp has been presented.
 class Pacer {
 public:
-    explicit Pacer(SessionState& state) : s_(state) {}
+    explicit Pacer(SessionState& state) : s_(state), converter_(state.pictureMemory) {}
     void run();
 
 private:

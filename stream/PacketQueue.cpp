@@ -30,13 +30,6 @@ std::optional<MediaPacket> PacketQueue::pop(std::atomic<bool>& idle)
     return p;
 }
 
-void PacketQueue::clear()
-{
-    std::lock_guard lock(mutex_);
-    packets_.clear();
-    bytes_ = 0;
-}
-
 void PacketQueue::close()
 {
     {

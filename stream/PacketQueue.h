@@ -17,7 +17,6 @@ public:
     void push(MediaPacket packet);
     // Waits for a packet; nothing once the queue is closed. `idle` is true while waiting.
     std::optional<MediaPacket> pop(std::atomic<bool>& idle);
-    void clear();
     void close();
 
     std::size_t bytes() const;

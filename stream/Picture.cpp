@@ -13,11 +13,16 @@ constexpr int kBytesPerPixel = 4;
 
 } // namespace
 
+int Picture::strideFor(int width)
+{
+    return (width * kBytesPerPixel + kRowAlignment - 1) / kRowAlignment * kRowAlignment;
+}
+
 Picture Picture::allocate(PictureSize size, bool alpha)
 {
     if (size.isEmpty())
         return {};
-    const int stride = (size.width * kBytesPerPixel + kRowAlignment - 1) / kRowAlignment * kRowAlignment;
+    const int stride = strideFor(size.width);
     auto* bytes = static_cast<std::uint8_t*>(av_malloc(std::size_t(stride) * std::size_t(size.height)));
     if (!bytes)
         return {};

@@ -28,8 +28,11 @@ public:
     // deleter returns them to the provider.
     Picture(std::shared_ptr<std::uint8_t> pixels, PictureSize size, int stride, bool alpha)
         : pixels_(std::move(pixels)), size_(size), stride_(stride), alpha_(alpha) {}
-    // Plain memory, rows aligned for vector stores; a null picture when none can be had.
+    // Plain memory of its own, rows aligned for vector stores; a null picture when none can
+    // be had. (Playback takes its pictures from a PictureMemory instead.)
     static Picture allocate(PictureSize size, bool alpha);
+    // The row length in bytes of a picture that wide: rows start aligned for vector stores.
+    static int strideFor(int width);
 
     bool isNull() const { return !pixels_; }
     PictureSize size() const { return size_; }

@@ -30,6 +30,7 @@ PlaybackSession::PlaybackSession(std::string path, StreamEvents& events, const S
     state_.audioWanted = settings.audio;
     state_.videoWanted = settings.video;
     state_.videoSize = settings.videoSize;
+    state_.pictureMemory = settings.pictureMemory;
     state_.clock.setPaused(settings.paused);
     routeFfmpegLog();
     indexer_ = start([this] { buildIndex(); });

@@ -19,6 +19,7 @@ public:
         bool audio = true;   // sound attached to an output
         bool video = false;  // a display attached
         PictureSize videoSize;
+        std::shared_ptr<PictureMemory> pictureMemory;  // the display's, if it has any
         bool paused = false;
     };
 

@@ -5,6 +5,7 @@
 #include "stream/KeyframeIndex.h"
 #include "stream/MasterClock.h"
 #include "stream/PacketQueue.h"
+#include "stream/PictureMemory.h"
 #include "stream/StreamEvents.h"
 
 #include <atomic>
@@ -23,6 +24,9 @@ struct SessionState {
 
     const std::string path;
     StreamEvents& events;
+    // Where the pacer converts pictures into (null: memory of its own); set before the
+    // threads start.
+    std::shared_ptr<PictureMemory> pictureMemory;
 
     std::atomic<bool> abort{false};   // session owner: stop every thread
     std::atomic<int> serial{0};       // UI thread: bumped by each seek; stale items are dropped
@@ -41,7 +45,6 @@ struct SessionState {
     AudioBuffer sound;                // audio decoder -> device callback
 
     // Published by the reader thread.
-    std::atomic<bool> opened{false};          // the file is an FLV and playback has started
     std::atomic<int> readerSerial{-1};        // generation the reader is reading in
     std::atomic<std::int64_t> readMs{0};      // latest timestamp read in that generation
     std::atomic<int> endOfFileSerial{-1};     // generation in which the reader reached the end

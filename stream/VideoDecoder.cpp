@@ -3,9 +3,10 @@
 namespace zepo::stream {
 namespace {
 
-// On the way to a seek target, pictures that nothing refers to and that are stamped this
-// much before the target are not decoded at all: none of them can be the picture at the
-// target (the last one not after it) in any video of at least one frame a second.
+// On the way to a seek target whose picture the reader did not find ahead, pictures that
+// nothing refers to and that are stamped this much before the target are not decoded at
+// all: none of them can be the picture at the target (the last one not after it) in any
+// video of at least one frame a second.
 constexpr double kSkipBeforeTargetSeconds = 1.0;
 
 } // namespace
@@ -16,10 +17,17 @@ void VideoDecoder::restart()
     atTarget_.reset();
 }
 
+// On the way to a seek target, the pictures nothing refers to are left out: every one
+// before the picture at the target when the reader found that one ahead, else those well
+// before the target.
 AVDiscard VideoDecoder::skipFor(const MediaPacket& packet)
 {
-    const double pts = (double(packet.dtsMs) + packet.info.compositionMs) / 1000.0;
-    return seeking_ && pts < target_ - kSkipBeforeTargetSeconds ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+    if (!seeking_)
+        return AVDISCARD_DEFAULT;
+    const std::int64_t ptsMs = std::int64_t(packet.dtsMs) + packet.info.compositionMs;
+    const bool beforeTarget = targetPictureMs_ >= 0 ? ptsMs < targetPictureMs_
+                                                    : double(ptsMs) / 1000.0 < target_ - kSkipBeforeTargetSeconds;
+    return beforeTarget ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
 }
 
 bool VideoDecoder::decoded(FramePtr& frame)

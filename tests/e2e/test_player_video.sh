@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Playing a file on a real X server: `zepo sample.flv` shows moving video under the title
 # "sample.flv - ZEPO"; the control panel shows under the pointer, its time display runs,
-# and the panel hides once the pointer has left the window. A screenshot of the playing
-# window with its panel goes to screenshots/ for a look.
+# and the panel hides once the pointer has left the window. Paused, the picture stays as it
+# was when the X server asks for the window again. A screenshot of the playing window with
+# its panel goes to screenshots/ for a look.
 source "$(dirname "$0")/lib.sh"
 e2e_start "$@"
 
@@ -56,6 +57,26 @@ cp later.png "$E2E_BUILD/screenshots/player-playing.png"
 eval "$(xdotool getwindowgeometry --shell "$player")"
 xdotool mousemove $((X + w + 40)) $((Y + h + 40))
 e2e_until 10 panel_hidden left || e2e_fail "the panel stayed after the pointer left"
+
+# Pictures reach the screen straight from memory the X server reads, past the toolkit's
+# copy of the window. Paused once the picture has moved on since the last repaint (a
+# focus change repaints), and every window asked for its contents again (xrefresh maps a
+# red window over the screen that no window manager sees, and unmaps it: no focus
+# changes, and the red stays until the player paints), the paused picture comes back, not
+# an older one from the toolkit's copy; resumed, the picture moves on.
+# The picture holds still over a third of a second (a few frames of the clip).
+still() { shot "$1.png"; sleep 0.3; shot "$1-later.png"; [ "$(differing "$1.png" "$1-later.png" "$video")" -lt 50 ]; }
+came_back() { shot refreshed.png; [ "$(differing paused.png refreshed.png "$video")" -lt 50 ]; }
+xdotool windowactivate --sync "$player"
+shot activated.png
+e2e_until 10 changed_since moved activated "$video" 200 || e2e_fail "the picture stood still before pausing"
+xdotool key ctrl+c
+e2e_until 10 still paused || e2e_fail "the picture went on after pausing"
+xrefresh -solid red
+e2e_until 5 came_back \
+  || e2e_fail "the paused picture did not come back as it was ($(differing paused.png refreshed.png "$video") pixels differ)"
+xdotool key ctrl+c
+e2e_until 10 changed_since resumed refreshed "$video" 200 || e2e_fail "the picture stood still after resuming"
 
 wmctrl -i -c "$player"
 e2e_wait_exit

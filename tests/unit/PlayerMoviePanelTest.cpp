@@ -163,6 +163,47 @@ TEST_F(Panel, TheSeekKnobShowsTheTimeWithinTheLength)
     EXPECT_DOUBLE_EQ(movie.panel().seekKnobX(), -width / 2);
 }
 
+// What the movie asks its control to repaint.
+class RepaintRecorder final : public MovieHost {
+public:
+    void repaintStage(const QRectF& stageRect) override { repainted.push_back(stageRect); }
+    QWidget* widget() override { return nullptr; }
+    QPointF stageToWidget(const QPointF& stagePoint) const override { return stagePoint; }
+    bool putImage(X11SharedMemory&, const X11SharedMemory::Image&, const QRectF&, std::function<void()>) override
+    {
+        return false;
+    }
+    std::vector<QRectF> repainted;
+};
+
+// Playback moves the seek knob and the time on every frame; while the panel is hidden
+// that changes nothing on screen, so nothing of the stage is repainted for it (a new
+// picture then costs the picture alone). A shown panel is repainted as it changes.
+TEST_F(Panel, AHiddenPanelCostsNoRepaintWhilePlaybackRuns)
+{
+    RepaintRecorder host;
+    movie.setHost(&host);
+    startPlaying();
+    lengthFinal(80);
+    movie.mouseMove(aboveThePanel());
+    ASSERT_FALSE(movie.panel().visible());
+    frames(1);
+    host.repainted.clear();
+    for (int i = 1; i <= 60; ++i) {
+        stream->setTime(i / 30.0);
+        frames(1);
+    }
+    EXPECT_TRUE(host.repainted.empty()) << host.repainted.size() << " repaints";
+
+    movie.mouseMove(on(PanelButton::Stop));
+    ASSERT_TRUE(movie.panel().visible());
+    host.repainted.clear();
+    stream->setTime(3);
+    frames(1);
+    ASSERT_FALSE(host.repainted.empty());
+    EXPECT_TRUE(host.repainted.back().contains(movie.panel().area()));
+}
+
 TEST_F(Panel, TheSearchingIndicatorBlinksOnlyWhileALengthIsBeingSearched)
 {
     open();

@@ -1,4 +1,6 @@
 #include "stream/VideoConverter.h"
+
+#include "stream/PicturePool.h"
 #include "tests/support/Pictures.h"
 
 #include <cstring>
@@ -59,6 +61,63 @@ TEST(VideoConverter, KeepsAlphaAndRefusesWhatCannotBeShown)
     EXPECT_TRUE(converter.convert(*decoded(32, 32, 16, 128, 128), {100000, 10}).isNull());
     FramePtr empty(av_frame_alloc());
     EXPECT_TRUE(converter.convert(*empty, {32, 32}).isNull());
+}
+
+// Left half one colour, right half another.
+FramePtr split(int width, int height)
+{
+    FramePtr frame = decoded(width, height, 81, 90, 240);  // red
+    for (int plane = 0; plane < 3; ++plane) {
+        const int rows = plane == 0 ? height : (height + 1) / 2;
+        const int half = plane == 0 ? width / 2 : width / 4;
+        const std::uint8_t blue[3] = {41, 240, 110};
+        for (int y = 0; y < rows; ++y)
+            std::memset(frame->data[plane] + std::size_t(y) * std::size_t(frame->linesize[plane]) + half, blue[plane],
+                        std::size_t(frame->linesize[plane] - half));
+    }
+    return frame;
+}
+
+bool reddish(std::uint32_t c)
+{
+    return ((c >> 16) & 0xff) > 200 && (c & 0xff) < 60;
+}
+bool bluish(std::uint32_t c)
+{
+    return (c & 0xff) > 200 && ((c >> 16) & 0xff) < 60;
+}
+
+// Enlarged in two passes (even sides) or one (an odd side), the picture comes out the
+// same: each half keeps its colour up to the edge between them.
+TEST(VideoConverter, EnlargesInOnePassOrTwoToTheSamePicture)
+{
+    VideoConverter converter;
+    const FramePtr frame = split(64, 36);
+    for (const PictureSize size : {PictureSize{128, 72}, PictureSize{128, 71}, PictureSize{32, 18}}) {
+        const Picture picture = converter.convert(*frame, size);
+        ASSERT_EQ(picture.size(), size);
+        const int w = size.width;
+        for (int y : {0, size.height / 2, size.height - 1}) {
+            EXPECT_TRUE(reddish(pixelAt(picture, 0, y))) << w << " " << y;
+            EXPECT_TRUE(reddish(pixelAt(picture, w / 2 - 3, y))) << w << " " << y;
+            EXPECT_TRUE(bluish(pixelAt(picture, w / 2 + 2, y))) << w << " " << y;
+            EXPECT_TRUE(bluish(pixelAt(picture, w - 1, y))) << w << " " << y;
+        }
+    }
+}
+
+// Pictures go into the memory given, and a converter that shows one picture after
+// another takes no new memory once the earlier ones are back.
+TEST(VideoConverter, ConvertsIntoTheMemoryGivenAndReusesIt)
+{
+    auto pool = std::make_shared<PicturePool>();
+    VideoConverter converter(pool);
+    const FramePtr frame = split(64, 36);
+    Picture shown = converter.convert(*frame, {128, 72});
+    const std::uint8_t* first = shown.pixels();
+    shown = Picture();
+    EXPECT_EQ(pool->idleBuffers(), 1u);
+    EXPECT_EQ(converter.convert(*frame, {128, 72}).pixels(), first);
 }
 
 } // namespace
