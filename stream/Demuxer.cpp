@@ -21,6 +21,9 @@ constexpr double kMinReadAheadSeconds = 1.0;
 constexpr int kLeadingTags = 32;
 // How long the reader sleeps when it is far enough ahead; the clock moves on meanwhile.
 constexpr auto kPaceInterval = std::chrono::milliseconds(20);
+// How long it sleeps so while paused: only a resume or a seek changes what it must read,
+// and both wake it.
+constexpr auto kPausedInterval = std::chrono::milliseconds(500);
 // How far a seek looks ahead for the picture it shows: about three minutes of a 60 fps
 // video with its sound, more than any sensible keyframe interval.
 constexpr int kLookAheadTags = 20000;
@@ -170,8 +173,13 @@ void Demuxer::run()
 
 void Demuxer::idle()
 {
+    // While paused the clock does not move, so the reader stays far enough ahead until a
+    // resume or a seek, which wake it.
+    const bool paused = s_.clock.paused();
     std::unique_lock lock(s_.mutex);
-    s_.changed.wait_for(lock, kPaceInterval, [this] { return s_.stopping() || s_.pendingSeek.has_value(); });
+    s_.changed.wait_for(lock, paused ? kPausedInterval : kPaceInterval, [&] {
+        return s_.stopping() || s_.pendingSeek.has_value() || s_.clock.paused() != paused;
+    });
 }
 
 // The buffer counts as full once the buffer time is read ahead (or the file is read to

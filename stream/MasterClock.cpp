@@ -86,6 +86,12 @@ bool MasterClock::held() const
     return held_;
 }
 
+bool MasterClock::paused() const
+{
+    std::lock_guard lock(mutex_);
+    return paused_;
+}
+
 double MasterClock::end() const
 {
     std::lock_guard lock(mutex_);

@@ -30,6 +30,7 @@ public:
 
     bool running() const;
     bool held() const;
+    bool paused() const;
     double end() const;
 
 private:

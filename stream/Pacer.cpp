@@ -15,6 +15,9 @@ constexpr auto kStartGiveUp = std::chrono::seconds(2);
 constexpr double kGapSeconds = 1.0;
 // The longest the pacer sleeps; it wakes earlier for a picture that is due.
 constexpr double kMaxSleepSeconds = 0.01;
+// The longest it sleeps while paused: nothing falls due then, and a resume, a seek, a
+// resize and closing each wake it at once, so it need not look a hundred times a second.
+constexpr double kPausedSleepSeconds = 0.5;
 
 } // namespace
 
@@ -26,13 +29,17 @@ void Pacer::run()
         startWhenReady(serial);
         const double wait = present(serial);
         detectEnd(serial);
-        const auto sleep = std::chrono::duration<double>(std::clamp(wait, 0.0, kMaxSleepSeconds));
+        // Held after a seek, it still waits for the decoders: only a settled pause rests.
+        const auto resting = [this] { return s_.clock.paused() && !s_.clock.held(); };
+        const bool rests = resting();
+        const double longest = rests ? kPausedSleepSeconds : kMaxSleepSeconds;
+        const auto sleep = std::chrono::duration<double>(std::clamp(wait, 0.0, longest));
         std::unique_lock lock(s_.mutex);
         // A picture decoded while none waits to be shown (the one a seek lands on, say)
         // is taken at once, not at the end of the sleep.
         s_.changed.wait_for(lock, sleep, [&] {
             return s_.stopping() || s_.serial.load() != serial || s_.videoSizeVersion != sizeVersion_
-                || (!next_ && s_.frames.hasSerial(serial));
+                || (!next_ && s_.frames.hasSerial(serial)) || resting() != rests;
         });
     }
 }
