@@ -102,7 +102,9 @@ double Pacer::present(int serial)
         const double end = s_.clock.end();
         const double due = std::min(next_->pts, end);
         double now = s_.clock.now();
-        if (due <= now) {
+        // The first picture of a start or seek is the one at its target (the decoder holds
+        // back the earlier ones), so it is shown even when the clock ran past it meanwhile.
+        if (due <= now && shownSerial_ == serial) {
             const auto after = s_.frames.peek();
             if (after && after->serial == serial && std::min(after->pts, end) <= now) {
                 next_.reset();  // late: the one after it is due already
