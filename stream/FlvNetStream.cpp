@@ -32,6 +32,13 @@ public:
     {
         {
             std::lock_guard lock(slot_->mutex);
+            if (slot_->posted && !slot_->delivered) {
+                // The stream's first picture is still on its way: it is not replaced, or
+                // a display slow to start would begin with a later one. Until it arrives
+                // each picture goes on its own.
+                post([g = generation_, p = std::move(picture)](FlvNetStream& s) { s.deliverFrame(g, p); });
+                return;
+            }
             slot_->picture = std::move(picture);
             if (slot_->posted)
                 return;
@@ -43,6 +50,7 @@ public:
                 std::lock_guard lock(slot->mutex);
                 std::swap(latest, slot->picture);
                 slot->posted = false;
+                slot->delivered = true;
             }
             s.deliverFrame(g, latest);
         });
@@ -53,6 +61,7 @@ private:
         std::mutex mutex;
         Picture picture;      // the newest picture not yet shown
         bool posted = false;  // a call to show it is on its way
+        bool delivered = false;  // the first picture reached the display
     };
 
     template <typename F>
