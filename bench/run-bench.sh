@@ -180,8 +180,7 @@ rm -f "$big"
 big=""
 
 # --- 2. decode floor
-corpus=$root/../shared/flv-corpus
-[ -d "$corpus" ] || corpus=$root/../../shared/flv-corpus
+corpus=$root/tests/corpus
 decode_files=("$h263" "$h264")
 for f in h264_heaac_minimal_meta_streamserver_gv6.flv vp6_mp3_flash8enc_red5old.flv \
          h263_mp3_flvtool2_keyframes_onlastsecond_red5old.flv; do

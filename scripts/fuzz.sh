@@ -23,14 +23,10 @@ seeds=$build/seeds
 if [ ! -f "$seeds/fixtures/.complete" ]; then
   bash "$root/tests/fixtures/make-fixtures.sh" "$seeds/fixtures" >/dev/null
 fi
-# shared/ sits beside the clone (or beside the folder of work trees).
-corpus=$root/../shared/flv-corpus
-[ -d "$corpus" ] || corpus=$root/../../shared/flv-corpus
+corpus=$root/tests/corpus
 mkdir -p "$seeds/flv" "$seeds/amf"
 cp "$seeds"/fixtures/*.flv "$seeds/flv/"
-if [ -d "$corpus" ]; then
-  cp "$corpus"/*.flv "$seeds/flv/"
-fi
+cp "$corpus"/*.flv "$seeds/flv/"
 python3 "$root/tests/fixtures/flvcraft.py" script-payloads "$seeds/amf" "$seeds"/flv/*.flv
 python3 "$root/tests/fixtures/flvcraft.py" hostile "$seeds/fixtures/flv1_mp3.flv" "$seeds/amf" "$seeds/flv"
 
