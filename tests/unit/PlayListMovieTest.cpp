@@ -175,6 +175,22 @@ TEST_F(PlayListMovieTest, DeletingAroundTheCurrentEntryKeepsItCurrent)
     EXPECT_TRUE(movie.entries().empty());
 }
 
+// The entry after a deleted playing one has moved into its place: next file plays it,
+// not the one after it, and marks nothing done for the file that is gone.
+TEST_F(PlayListMovieTest, NextFileAfterDeletingThePlayingEntryPlaysTheEntryThatTookItsPlace)
+{
+    addAll({"/a.flv", "/b.flv", "/c.flv", "/d.flv"});
+    host("gotoNextFlv_2"); // b plays, a done
+    movie.clickFileRow(1);
+    host("delSelectFlv");
+    EXPECT_EQ(states(), (States{D, P, P}));
+    host("gotoNextFlv_2");
+    EXPECT_EQ(played.back(), "/c.flv");
+    EXPECT_EQ(movie.listCount(), 1);
+    EXPECT_FALSE(movie.currentDeleted());
+    EXPECT_EQ(states(), (States{D, N, P}));
+}
+
 TEST_F(PlayListMovieTest, NextFileFindingNothingLeavesTheCurrentEntryAlone)
 {
     addAll({"/a.flv", "/b.flv"});

@@ -164,7 +164,9 @@ TEST_F(ProbeMovieTest, WithoutMetadataTheSearchFindsTheLastPositionThatMoved)
         reports.clear();
         restart("/v/nometa.flv");
         test::ScriptedStream& s = stream();
-        s.setEnd(37.2);
+        // A length that no larger step reaches exactly: only the last, half-second step
+        // finds 37.5 when seeks past the end are refused.
+        s.setEnd(37.6);
         s.setSeekPastEndStays(refused);
         s.status(stream::kPlayStart);
         s.status(stream::kBufferFull);
@@ -182,7 +184,7 @@ TEST_F(ProbeMovieTest, WithoutMetadataTheSearchFindsTheLastPositionThatMoved)
         }
         EXPECT_GT(totals, 10u);
         // Landing on the end finds it exactly; halving steps of down to 0.5 s get within them.
-        EXPECT_EQ(reports.back().results(), refused ? "0 0 1 320 240 37" : "0 0 1 320 240 37.2");
+        EXPECT_EQ(reports.back().results(), refused ? "0 0 1 320 240 37.5" : "0 0 1 320 240 37.6");
         EXPECT_EQ(s.calls.back(), "close");
 
         clock.advance(3000);

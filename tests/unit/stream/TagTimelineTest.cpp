@@ -42,6 +42,19 @@ TEST(TagTimeline, KeepsAnOrdinaryFlowAsItIs)
     EXPECT_EQ(placeAll(raw), expected);
 }
 
+// The flow reaches exactly the step either way: a still picture of ten seconds, or audio
+// ten seconds behind the video, is no jump.
+TEST(TagTimeline, AStepOfExactlyTheLimitStaysInTheFlow)
+{
+    const auto step = std::uint32_t(TagTimeline::kMaxStepMs);
+    EXPECT_EQ(placeAll({0, step, step + 40}), (std::vector<std::int64_t>{0, step, step + 40}));
+    EXPECT_EQ(placeAll({2 * step, step, 2 * step + 40}, at(2 * step)),
+              (std::vector<std::int64_t>{2 * step, step, 2 * step + 40}));
+    // One millisecond further is out of the flow; the tag after it goes on from the flow,
+    // so it was damage.
+    EXPECT_EQ(placeAll({0, step + 1, 40}), (std::vector<std::int64_t>{0, -1, 40}));
+}
+
 // A lone tag far ahead or far behind the flow, or with a flipped bit, is dropped; the tags
 // around it keep their times.
 TEST(TagTimeline, DropsALoneTagOutOfTheFlow)
