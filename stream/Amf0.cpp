@@ -317,21 +317,6 @@ Outcome Decoder::value(AmfValue& out, int depth)
 
 } // namespace
 
-FlvResult<AmfValue> decodeAmf0Value(std::span<const std::uint8_t> bytes, std::size_t& consumed,
-                                    bool& truncated)
-{
-    Decoder decoder(bytes);
-    AmfValue v;
-    const Outcome o = decoder.value(v, 0);
-    consumed = decoder.position();
-    truncated = endsEarly(o);
-    if (o == Outcome::Failed)
-        return decoder.error();
-    if (endsEarly(o) && !isContainer(v))
-        return FlvError{FlvErrorKind::Corrupt, "value cut off"};
-    return v;
-}
-
 FlvResult<ScriptData> decodeScriptData(std::span<const std::uint8_t> bytes)
 {
     Decoder decoder(bytes);

@@ -30,9 +30,4 @@ struct ScriptData {
 // complete, so no input can make it loop or explode.
 FlvResult<ScriptData> decodeScriptData(std::span<const std::uint8_t> bytes);
 
-// One AMF0 value from the start of the bytes; `consumed` tells how many bytes it took,
-// `truncated` whether the bytes (or a bound) ended it early.
-FlvResult<AmfValue> decodeAmf0Value(std::span<const std::uint8_t> bytes, std::size_t& consumed,
-                                    bool& truncated);
-
 } // namespace zepo::stream

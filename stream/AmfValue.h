@@ -28,12 +28,6 @@ struct AmfValue {
     // The first property of that name, or null (also for values without properties).
     const AmfValue* get(const std::string& name) const;
     bool isNumber() const { return type == Type::Number; }
-    // The value as a number when it is one, otherwise the fallback.
-    double numberOr(double fallback) const { return isNumber() ? number : fallback; }
-
-    static AmfValue makeNumber(double value);
-    static AmfValue makeString(std::string value);
-    static AmfValue makeObject(std::vector<std::pair<std::string, AmfValue>> properties);
 };
 
 } // namespace zepo::stream

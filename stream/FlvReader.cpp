@@ -98,15 +98,13 @@ FlvResult<FlvReader> FlvReader::open(std::unique_ptr<ByteSource> source)
                                : FlvError{FlvErrorKind::Corrupt, "shorter than an FLV header"};
     if (std::memcmp(h, "FLV", 3) != 0)
         return FlvError{FlvErrorKind::Corrupt, "not an FLV file"};
-    reader.header_.version = h[3];
-    reader.header_.hasAudio = (h[4] & 0x04) != 0;
-    reader.header_.hasVideo = (h[4] & 0x01) != 0;
+    // The header's audio and video flags are not read: files do not always tell the
+    // truth, and the tags say what the file holds.
     std::uint32_t offset = be32(h + 5);
     // A data offset that points outside the file or into the header is a writer's slip;
     // the tags follow the 9-byte header in every version there is.
     if (offset < kFileHeaderBytes || offset > reader.fileSize())
         offset = kFileHeaderBytes;
-    reader.header_.dataOffset = offset;
     // Tags start after PreviousTagSize0; a few writers leave that out.
     FlvTagHeader probe;
     reader.firstTag_ = offset + kPreviousTagSizeBytes;

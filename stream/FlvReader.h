@@ -13,13 +13,6 @@ namespace zepo::stream {
 
 enum class FlvTagType : std::uint8_t { Audio = 8, Video = 9, Script = 18 };
 
-struct FlvHeader {
-    std::uint8_t version = 1;
-    bool hasAudio = false;   // the header's flags; files do not always tell the truth
-    bool hasVideo = false;
-    std::uint32_t dataOffset = 9;
-};
-
 struct FlvTagHeader {
     FlvTagType type = FlvTagType::Script;
     bool encrypted = false;          // filter bit: the payload is not ours to decode
@@ -46,7 +39,6 @@ public:
     FlvReader(FlvReader&&) noexcept = default;
     FlvReader& operator=(FlvReader&&) noexcept = default;
 
-    const FlvHeader& header() const { return header_; }
     // The size of the file as far as the reader knows: smaller than the source's once a
     // read came back short.
     std::uint64_t fileSize() const { return end_; }
@@ -105,7 +97,6 @@ private:
 
     std::unique_ptr<ByteSource> source_;
     std::uint64_t end_ = 0;        // the file's size, lowered by a short read
-    FlvHeader header_;
     std::uint64_t firstTag_ = 0;
     std::uint64_t position_ = 0;   // where the next tag header is expected
     std::uint64_t skipped_ = 0;

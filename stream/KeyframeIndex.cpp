@@ -109,7 +109,6 @@ FlvResult<KeyframeIndex> KeyframeIndex::scan(FlvReader& reader, const std::atomi
         index.points_ = std::move(audioPoints);
     else if (index.points_.empty() && firstVideo)
         index.points_.push_back(*firstVideo);  // no tag flagged as key: start at the top
-    index.origin_ = Origin::Scan;
     return index;
 }
 
@@ -124,7 +123,6 @@ std::optional<KeyframeIndex> KeyframeIndex::fromMetadata(const AmfValue& metadat
         || positions->elements.size() != times->elements.size())
         return std::nullopt;
     KeyframeIndex index;
-    index.origin_ = Origin::Metadata;
     const auto count = positions->elements.size();
     index.points_.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {

@@ -22,8 +22,6 @@ struct SeekPoint {
 // Where to start decoding for a target time, and where the file's timeline ends.
 class KeyframeIndex {
 public:
-    enum class Origin { Metadata, Scan };
-
     // Walks every tag header (payloads are not read, apart from one byte of each video
     // tag for its frame type), placing the tags on the timeline as playback does. Stops
     // early, with an Io error, when `cancel` becomes true.
@@ -42,12 +40,10 @@ public:
     const std::vector<SeekPoint>& points() const { return points_; }
     // The largest audio or video timestamp: where playback ends.
     std::uint32_t lastTimestampMs() const { return lastTimestampMs_; }
-    Origin origin() const { return origin_; }
 
 private:
     std::vector<SeekPoint> points_;
     std::uint32_t lastTimestampMs_ = 0;
-    Origin origin_ = Origin::Scan;
 };
 
 } // namespace zepo::stream

@@ -97,10 +97,4 @@ Picture PicturePool::take(PictureSize size, bool alpha)
     return Picture(std::move(pixels), size, stride, alpha);
 }
 
-std::size_t PicturePool::idleBuffers() const
-{
-    std::lock_guard lock(shelf_->mutex);
-    return shelf_->idle.size();
-}
-
 } // namespace zepo::stream

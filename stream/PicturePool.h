@@ -35,9 +35,6 @@ public:
 
     Picture take(PictureSize size, bool alpha) override;
 
-    // Buffers waiting to be taken again.
-    std::size_t idleBuffers() const;
-
 private:
     struct Shelf;
     std::shared_ptr<Shelf> shelf_;

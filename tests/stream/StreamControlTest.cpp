@@ -1,4 +1,5 @@
 #include "tests/stream/StreamRecorder.h"
+#include "tests/support/AmfValues.h"
 
 #include <QElapsedTimer>
 #include <cmath>
@@ -98,8 +99,8 @@ TEST(StreamWithoutOutputs, ReadsMetaDataAndKeepsTime)
     r.stream->play(fixture("flv1_mp3.flv"));
     ASSERT_TRUE(r.waitFor(kBufferFull, 3000));
     ASSERT_EQ(r.metadata.size(), 1u);
-    EXPECT_NEAR(r.metadata[0].get("duration")->numberOr(0), 3.0, 0.1);
-    EXPECT_EQ(r.metadata[0].get("width")->numberOr(0), 160);
+    EXPECT_NEAR(numberIn(r.metadata[0], "duration"), 3.0, 0.1);
+    EXPECT_EQ(numberIn(r.metadata[0], "width"), 160);
     const double before = r.stream->time();
     StreamRecorder::settle(300);
     EXPECT_GT(r.stream->time(), before + 0.2);
@@ -144,7 +145,7 @@ TEST(StreamMetaData, ArrivesAsInTheFile)
         ASSERT_NE(width, nullptr);
         EXPECT_EQ(width->type, AmfValue::Type::Object);
         EXPECT_TRUE(width->properties.empty());
-        EXPECT_NEAR(r.metadata[0].get("duration")->numberOr(0), 171.3, 0.1);
+        EXPECT_NEAR(numberIn(r.metadata[0], "duration"), 171.3, 0.1);
     }
     {
         // The metadata claims 46.9 s but the file was cut after 1.9 s of data.
@@ -152,7 +153,7 @@ TEST(StreamMetaData, ArrivesAsInTheFile)
         r.stream->play(corpusFile("h263_mp3_youtube_keyframes_truncated_hachoir.flv"));
         ASSERT_TRUE(r.waitFor(kBufferFull, 3000));
         ASSERT_EQ(r.metadata.size(), 1u);
-        EXPECT_NEAR(r.metadata[0].get("duration")->numberOr(0), 46.9, 0.1);
+        EXPECT_NEAR(numberIn(r.metadata[0], "duration"), 46.9, 0.1);
         r.stream->seek(30);
         EXPECT_LT(r.stream->time(), 2.5);
     }

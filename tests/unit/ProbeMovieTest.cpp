@@ -1,5 +1,6 @@
 #include "movies/searchFlvData.h"
 #include "platform/ManualClock.h"
+#include "tests/support/AmfValues.h"
 #include "tests/support/ScriptedStream.h"
 
 #include <algorithm>
@@ -23,12 +24,12 @@ struct Report {
 
 AmfValue metadata(std::vector<std::pair<std::string, AmfValue>> properties)
 {
-    return AmfValue::makeObject(std::move(properties));
+    return test::amfObject(std::move(properties));
 }
 
 AmfValue number(double value)
 {
-    return AmfValue::makeNumber(value);
+    return test::amfNumber(value);
 }
 
 class ProbeMovieTest : public ::testing::Test {
@@ -123,8 +124,8 @@ TEST_F(ProbeMovieTest, SizeCountsOnlyWhenWidthAndHeightAreBothNumbersAboveZero)
         {{"width", number(0)}, {"height", number(240)}},
         {{"width", number(320)}},
         // An audio-only file whose writer put empty objects where the numbers belong.
-        {{"width", AmfValue::makeObject({})}, {"height", AmfValue::makeObject({})}},
-        {{"width", AmfValue::makeString("640")}, {"height", number(480)}},
+        {{"width", test::amfObject({})}, {"height", test::amfObject({})}},
+        {{"width", test::amfString("640")}, {"height", number(480)}},
         {{"width", number(-4)}, {"height", number(3)}},
     };
     for (auto properties : unusable) {

@@ -116,7 +116,6 @@ TEST(VideoConverter, ConvertsIntoTheMemoryGivenAndReusesIt)
     Picture shown = converter.convert(*frame, {128, 72});
     const std::uint8_t* first = shown.pixels();
     shown = Picture();
-    EXPECT_EQ(pool->idleBuffers(), 1u);
     EXPECT_EQ(converter.convert(*frame, {128, 72}).pixels(), first);
 }
 
