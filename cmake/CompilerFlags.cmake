@@ -36,13 +36,37 @@ function(zepo_include_root target scope)
   target_include_directories(${target} ${scope} ${root})
 endfunction()
 
-# Sources of a layer are every .cpp/.h in its folder (not below), so adding a file
-# needs no edit here. PUBLIC names the layers below that its headers use, PRIVATE those
-# only its sources use.
-function(zepo_layer name)
-  cmake_parse_arguments(L "" "" "PUBLIC;PRIVATE" ${ARGN})
+# The layers below a layer, as cmake/layers.txt allows them: zepo_layers_below(OUT layer).
+function(zepo_layers_below out layer)
+  file(STRINGS ${PROJECT_SOURCE_DIR}/cmake/layers.txt rows REGEX "^${layer}:")
+  string(REGEX REPLACE "^${layer}:[ ]*" "" below "${rows}")
+  separate_arguments(below)
+  set(${out} ${below} PARENT_SCOPE)
+endfunction()
+
+# A layer's library, zepo_<folder>, from every .cpp/.h in its folder (not below; EXCLUDE
+# leaves files out), so adding a file needs no edit here. It links the libraries of the
+# layers cmake/layers.txt allows it, and the outside libraries named here: PUBLIC those
+# its headers use, PRIVATE those only its sources use.
+function(zepo_layer)
+  cmake_parse_arguments(L "" "" "PUBLIC;PRIVATE;EXCLUDE" ${ARGN})
+  get_filename_component(layer ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  set(name zepo_${layer})
   file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
-  add_library(${name} STATIC ${srcs})
-  zepo_include_root(${name} PUBLIC)
-  target_link_libraries(${name} PUBLIC ${L_PUBLIC} PRIVATE ${L_PRIVATE})
+  foreach(excluded ${L_EXCLUDE})
+    list(REMOVE_ITEM srcs ${CMAKE_CURRENT_SOURCE_DIR}/${excluded})
+  endforeach()
+  zepo_layers_below(below ${layer})
+  list(TRANSFORM below PREPEND zepo_)
+  set(cpps ${srcs})
+  list(FILTER cpps INCLUDE REGEX "\\.cpp$")
+  if(cpps)
+    add_library(${name} STATIC ${srcs})
+    zepo_include_root(${name} PUBLIC)
+    target_link_libraries(${name} PUBLIC ${below} ${L_PUBLIC} PRIVATE ${L_PRIVATE})
+  else()  # headers only
+    add_library(${name} INTERFACE)
+    zepo_include_root(${name} INTERFACE)
+    target_link_libraries(${name} INTERFACE ${below} ${L_PUBLIC})
+  endif()
 endfunction()

@@ -1,6 +1,6 @@
 #include "dialogs/CSettingDlg.h"
 
-#include "app/CSettingFile.h"
+#include "settings/CSettingFile.h"
 #include "platform/CurrentDisplayMode.h"
 #include "platform/DialogUnits.h"
 #include "platform/MessageBoxService.h"

@@ -1,6 +1,6 @@
 #include "player/CPlayerDlg.h"
 
-#include "app/CSettingFile.h"
+#include "settings/CSettingFile.h"
 #include "movies/MovieEnvironment.h"
 #include "platform/DialogUnits.h"
 #include "platform/FrameExtents.h"

@@ -1,5 +1,5 @@
 // Commands, the input filter, shortcut keys and the context menu.
-#include "app/CSettingFile.h"
+#include "settings/CSettingFile.h"
 #include "dialogs/CAboutDlg.h"
 #include "dialogs/CAspectDlg.h"
 #include "dialogs/CSettingDlg.h"

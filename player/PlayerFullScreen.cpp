@@ -1,5 +1,5 @@
 // Full screen, the display-mode change that may go with it, and cursor hiding.
-#include "app/CSettingFile.h"
+#include "settings/CSettingFile.h"
 #include "platform/CurrentDisplayMode.h"
 #include "platform/FrameExtents.h"
 #include "platform/MessageBoxService.h"

@@ -1,10 +1,9 @@
 #!/usr/bin/env python3
 """Fails when a source file includes a header of a layer it may not use.
 
-The layers call one way: platform -> stream -> bridge -> movies -> player/playlist/dialogs
--> app. Each folder below may include headers of its own folder and of the folders listed
-for it; the settings file in app/ is a room of its own that the windows reach by name.
-Tests, benchmarks, fuzz targets and desktop tools may include anything.
+The layers and the edges between them are the table in cmake/layers.txt, which the build
+links by too. Each folder may include headers of its own folder and of the layers its row
+names. Tests, benchmarks, fuzz targets and desktop tools may include anything.
 
 Usage: scripts/check-layers.py [SOURCE_ROOT]
 """
@@ -12,35 +11,30 @@ import pathlib
 import re
 import sys
 
-# The settings file: a part of app/ that lies below the windows.
-SETTINGS = {"app/CSettingFile.h", "app/IniFile.h"}
 
-# Layer -> the layers it may include besides itself.
-ALLOWED = {
-    "platform": set(),
-    "stream": set(),
-    "res": set(),
-    "settings": {"platform"},
-    "bridge": {"platform", "res"},
-    "movies": {"bridge", "stream", "platform", "res"},
-    "playlist": {"movies", "bridge", "platform", "res"},
-    "dialogs": {"settings", "movies", "bridge", "platform", "res"},
-    "player": {"playlist", "dialogs", "settings", "movies", "bridge", "platform", "res"},
-    "app": {"player", "playlist", "dialogs", "settings", "movies", "bridge", "stream", "platform", "res"},
-}
+def read_layers(root):
+    """Layer -> the layers it may include besides itself, from cmake/layers.txt."""
+    allowed = {}
+    for line in (root / "cmake" / "layers.txt").read_text().splitlines():
+        line = line.strip()
+        if not line or line.startswith("#"):
+            continue
+        layer, _, below = line.partition(":")
+        allowed[layer.strip()] = set(below.split())
+    return allowed
+
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 
 
-def layer_of(relative_path):
-    """The layer a project path belongs to; None for folders outside the layers."""
-    if relative_path in SETTINGS or relative_path.replace(".cpp", ".h") in SETTINGS:
-        return "settings"
-    top = relative_path.split("/", 1)[0]
-    return top if top in ALLOWED else None
-
-
 def violations(root):
+    allowed = read_layers(root)
+
+    def layer_of(relative_path):
+        """The layer a project path belongs to; None for folders outside the layers."""
+        top = relative_path.split("/", 1)[0]
+        return top if top in allowed else None
+
     for path in sorted(root.rglob("*")):
         if path.suffix not in (".h", ".cpp") or not path.is_file():
             continue
@@ -55,7 +49,7 @@ def violations(root):
             if not match:
                 continue
             target = layer_of(match.group(1))
-            if target is None or target == layer or target in ALLOWED[layer]:
+            if target is None or target == layer or target in allowed[layer]:
                 continue
             yield f"{source}:{number}: {layer} may not include {match.group(1)} ({target})"
 

@@ -1,4 +1,4 @@
-#include "app/CSettingFile.h"
+#include "settings/CSettingFile.h"
 #include "platform/FrameExtents.h"
 #include "platform/OuterGeometry.h"
 #include "playlist/CPlayListDlg.h"

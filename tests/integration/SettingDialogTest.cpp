@@ -1,4 +1,4 @@
-#include "app/CSettingFile.h"
+#include "settings/CSettingFile.h"
 #include "dialogs/CSettingDlg.h"
 #include "platform/DisplayModes.h"
 #include "tests/support/RecordingMessageBox.h"

@@ -1,4 +1,4 @@
-#include "app/CSettingFile.h"
+#include "settings/CSettingFile.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/RecordingMessageBox.h"
 

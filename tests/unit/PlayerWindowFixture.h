@@ -3,7 +3,7 @@
 // A real player window on the manual clock, with recording movies in its player and
 // playlist controls and fake display modes and desktop windows, for the tests of the
 // commands, the input filter, the menu and full screen.
-#include "app/CSettingFile.h"
+#include "settings/CSettingFile.h"
 #include "movies/MovieEnvironment.h"
 #include "platform/ManualClock.h"
 #include "player/CPlayerDlg.h"

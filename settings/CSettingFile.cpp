@@ -1,4 +1,4 @@
-#include "app/CSettingFile.h"
+#include "settings/CSettingFile.h"
 
 #include "platform/AtomicFile.h"
 #include "platform/LeadingInt.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/IniFile.h"
+#include "settings/IniFile.h"
 
 #include <optional>
 #include <string>
