@@ -10,15 +10,6 @@ extern "C" {
 #include <cmath>
 
 namespace zepo::stream {
-namespace {
-
-// Sound this much before a seek target is still decoded, so that the decoder has what
-// the target's first frame builds on (the overlap of AAC's transform, MP3's reservoir of
-// earlier bytes); sound before it would only be decoded to be dropped, on cores the
-// picture at the target is being decoded on.
-constexpr double kPrimingSeconds = 0.5;
-
-} // namespace
 
 // The decoder thread ends here: the device goes before the buffer it reads from is torn
 // down with the session, and SDL's state for this thread with it.

@@ -19,6 +19,12 @@ public:
                               state.audioEndSerial}) {}
     ~AudioDecoder() override;
 
+    // Sound this much before a seek target is still decoded, so that the decoder has what
+    // the target's first frame builds on (the overlap of AAC's transform, MP3's reservoir
+    // of earlier bytes); sound before it would only be decoded to be dropped, on cores the
+    // picture at the target is being decoded on.
+    static constexpr double kPrimingSeconds = 0.5;
+
 private:
     void restart() override;
     bool needed(const MediaPacket& packet) override;

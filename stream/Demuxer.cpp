@@ -1,6 +1,7 @@
 #include "stream/Demuxer.h"
 
 #include "stream/Amf0.h"
+#include "stream/AudioDecoder.h"
 #include "stream/NetStream.h"
 #include "stream/StreamLog.h"
 
@@ -230,6 +231,18 @@ void Demuxer::seek(const SessionState::SeekRequest& request)
     if (routeAudio_)
         route(s_.audioPackets, marker(MediaPacket::Kind::Flush, target));
     resendConfigurations();
+    // Decoding the picture starts at the seek point; the sound's decoder wants the sound
+    // just before the target too, which lies before that point in the file when the
+    // target is on or just after a keyframe. Reading starts early enough for it, and the
+    // video tags before the seek point are passed over.
+    videoFrom_ = reader_->position();
+    const auto primingMs = static_cast<std::uint32_t>(AudioDecoder::kPrimingSeconds * 1000);
+    const SeekPoint* priming = index && routeAudio_ ? index->at(targetMs - std::min(targetMs, primingMs)) : nullptr;
+    if (priming && priming->position < videoFrom_) {
+        reader_->seek(priming->position);
+        timeline_.restart(priming->timeMs, priming->shiftMs);
+        s_.readMs = priming->timeMs;
+    }
 }
 
 // The presentation time of the picture a seek to the target shows (the last one not after
@@ -359,7 +372,7 @@ void Demuxer::readOneTag()
         s_.readMs = std::max<std::int64_t>(s_.readMs.load(), timeMs);
     }
     const bool wanted = h.type == FlvTagType::Script ? !metaDataSent_
-        : h.type == FlvTagType::Video                ? routeVideo_
+        : h.type == FlvTagType::Video                ? routeVideo_ && h.position >= videoFrom_
                                                      : routeAudio_;
     if (!wanted || h.encrypted)
         return;

@@ -55,6 +55,7 @@ private:
     bool routeVideo_ = false;        // video packets go to the decoder
     bool routeAudio_ = false;
     bool videoNeedsKeyframe_ = false; // the picture was attached again mid-stream
+    std::uint64_t videoFrom_ = 0;    // video tags before this file position are not read
     // The latest sequence headers read: a seek can land past them, so they are sent again.
     std::optional<MediaPacket> videoConfig_;
     std::optional<MediaPacket> audioConfig_;

@@ -32,6 +32,37 @@ void setCompositionMs(Bytes& payload, std::int32_t ms)
     payload[4] = std::uint8_t(bits);
 }
 
+// The sound right after a seek is whole: a steady tone keeps its loudness across the seek.
+// An AAC decoder that meets the target's frame first builds it on silence (its transform
+// overlaps the frame before), and the tone fades in over some 20 ms. The silence the
+// device plays while the seek refills its buffer is exact zeros and is left out.
+TEST(StreamSeek, TheSoundRightAfterTheTargetIsWhole)
+{
+    DiskAudio sound;
+    {
+        StreamRecorder r(false, true);
+        r.stream->play(fixture("h264_aac.flv"));  // a 440 Hz tone for 3 s
+        ASSERT_TRUE(QTest::qWaitFor([&] { return r.stream->time() > 0.3; }, 5000));
+        r.stream->seek(1.5);  // onto a keyframe: the sound before it lies before it in the file
+        ASSERT_TRUE(r.waitFor(kPlayStop, 8000));
+    }
+    std::vector<float> heard = sound.samples();
+    std::erase(heard, 0.0f);
+    // Windows of a few periods of the tone whatever the device's rate and channels;
+    // the file's own first and last frames, which fade in and out, are left out.
+    constexpr std::size_t kWindow = 512, kEdge = 4096;
+    ASSERT_GT(heard.size(), 2 * kEdge + 20 * kWindow);
+    std::vector<double> loudness;
+    for (std::size_t at = kEdge; at + kWindow <= heard.size() - kEdge; at += kWindow)
+        loudness.push_back(DiskAudio::rootMeanSquare(std::span(heard).subspan(at, kWindow)));
+    std::vector<double> sorted = loudness;
+    std::sort(sorted.begin(), sorted.end());
+    const double median = sorted[sorted.size() / 2];
+    EXPECT_GT(median, 0.05);
+    for (std::size_t i = 0; i < loudness.size(); ++i)
+        EXPECT_GT(loudness[i], 0.7 * median) << "window " << i << " of " << loudness.size();
+}
+
 // On the way to a target far into a keyframe interval, the pictures that nothing refers
 // to are not decoded. The picture at the target still shows, and playing on from there
 // shows the frames after it again, B-frames included. (The H.264 clip runs at 10 fps with

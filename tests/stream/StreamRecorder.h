@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <cmath>
 #include <chrono>
+#include <cstring>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -40,19 +42,30 @@ public:
     }
     ~DiskAudio() { qputenv("SDL_AUDIODRIVER", "dummy"); }
     QString path() const { return dir_.filePath("sound.raw"); }
-    // Root mean square of the float samples written.
-    double rms() const
+    // The float samples written, the channels interleaved.
+    std::vector<float> samples() const
     {
         QFile f(path());
         if (!f.open(QIODevice::ReadOnly))
-            return -1;
+            return {};
         const QByteArray bytes = f.readAll();
-        const auto* samples = reinterpret_cast<const float*>(bytes.constData());
-        const auto n = std::size_t(bytes.size()) / sizeof(float);
+        std::vector<float> out(std::size_t(bytes.size()) / sizeof(float));
+        std::memcpy(out.data(), bytes.constData(), out.size() * sizeof(float));
+        return out;
+    }
+    // Root mean square of the float samples written; -1 when there is no file.
+    double rms() const
+    {
+        if (!QFile::exists(path()))
+            return -1;
+        return rootMeanSquare(samples());
+    }
+    static double rootMeanSquare(std::span<const float> samples)
+    {
         double sum = 0;
-        for (std::size_t i = 0; i < n; ++i)
-            sum += double(samples[i]) * samples[i];
-        return n ? std::sqrt(sum / double(n)) : 0;
+        for (const float s : samples)
+            sum += double(s) * s;
+        return samples.empty() ? 0 : std::sqrt(sum / double(samples.size()));
     }
 
 private:
