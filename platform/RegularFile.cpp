@@ -7,11 +7,6 @@
 
 namespace zepo {
 
-namespace {
-// Bytes read at a time when a whole file is read.
-constexpr std::size_t kReadChunk = 64 * 1024;
-} // namespace
-
 FileResult<RegularFile> RegularFile::open(const std::string& path)
 {
     // Non-blocking, so that opening a pipe without a writer returns at once.
@@ -62,7 +57,7 @@ FileResult<std::string> readWholeFile(const std::string& path, std::size_t maxBy
         return file.error();
     std::string content;
     for (;;) {
-        auto chunk = file->read(kReadChunk);
+        auto chunk = file->read(RegularFile::kReadChunk);
         if (!chunk)
             return chunk.error();
         if (chunk->empty())

@@ -19,6 +19,10 @@ public:
     RegularFile(const RegularFile&) = delete;
     RegularFile& operator=(const RegularFile&) = delete;
 
+    // Bytes read at a time when a file is read through: a few system calls for a
+    // settings or playlist file, little memory for a large one.
+    static constexpr std::size_t kReadChunk = 64 * 1024;
+
     // Up to `count` next bytes (fewer at the end, empty at the end).
     FileResult<std::string> read(std::size_t count);
 

@@ -9,8 +9,6 @@
 namespace zepo {
 
 namespace {
-// Bytes read from a playlist file at a time.
-constexpr std::size_t kReadChunk = 64 * 1024;
 // The longest path the system opens (PATH_MAX counts the terminating zero).
 constexpr std::size_t kLongestPath = PATH_MAX - 1;
 } // namespace
@@ -60,7 +58,7 @@ std::optional<std::string> PlaylistReader::nextLine()
     if (at_ == chunk_.size()) {
         if (ended_)
             return std::nullopt;
-        const auto chunk = file_.read(kReadChunk);
+        const auto chunk = file_.read(RegularFile::kReadChunk);
         if (!chunk || chunk->empty()) {
             // The end, or a read error that ends the file here: the last line may have
             // no line end.

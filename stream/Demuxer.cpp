@@ -19,7 +19,7 @@ constexpr std::size_t kMaxQueuedBytes = 64 * 1024 * 1024;
 // before its time.
 constexpr double kMinReadAheadSeconds = 1.0;
 // The configurations are looked for among this many tags at the top of the file.
-constexpr int kLeadingTags = 32;
+constexpr int kTagsBeforeConfigurations = 32;
 // How long the reader sleeps when it is far enough ahead; the clock moves on meanwhile.
 constexpr auto kPaceInterval = std::chrono::milliseconds(20);
 // How long it sleeps so while paused: only a resume or a seek changes what it must read,
@@ -93,7 +93,7 @@ std::optional<StreamError> Demuxer::open()
 // reader got that far finds them.
 void Demuxer::readLeadingConfigurations()
 {
-    for (int i = 0; i < kLeadingTags && !(videoConfig_ && audioConfig_); ++i) {
+    for (int i = 0; i < kTagsBeforeConfigurations && !(videoConfig_ && audioConfig_); ++i) {
         auto h = reader_->nextHeader();
         if (!h)
             break;

@@ -11,8 +11,6 @@ namespace {
 // few system calls per megabyte, small enough to stay in cache.
 constexpr std::size_t kWindowBytes = 256 * 1024;
 constexpr std::size_t kFileHeaderBytes = 9;
-constexpr std::size_t kTagHeaderBytes = 11;
-constexpr std::size_t kPreviousTagSizeBytes = 4;
 // Script tags looked past for the next audio or video tag: cue points come alone.
 constexpr int kPeekTags = 4;
 
@@ -61,6 +59,7 @@ private:
     std::array<const std::uint8_t*, std::size(kTagTypeBytes)> next_{};
 };
 
+// The stream ID, bytes 8-10 of a tag header, is always 0.
 bool streamIdZero(const std::uint8_t* header)
 {
     return (header[8] | header[9] | header[10]) == 0;
@@ -74,7 +73,7 @@ bool parseTagHeader(const std::uint8_t* p, std::uint64_t pos, FlvTagHeader& out)
     const std::uint8_t type = typeByte & 0x1F;
     if (type != 8 && type != 9 && type != 18)
         return false;
-    if (be24(p + 8) != 0)  // stream ID is always 0
+    if (!streamIdZero(p))
         return false;
     out.type = static_cast<FlvTagType>(type);
     out.encrypted = (typeByte & 0x20) != 0;

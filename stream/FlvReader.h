@@ -13,6 +13,11 @@ namespace zepo::stream {
 
 enum class FlvTagType : std::uint8_t { Audio = 8, Video = 9, Script = 18 };
 
+// The fixed parts around a tag's payload: its header before it, and after it the size of
+// the whole tag again (the "PreviousTagSize" of the tag that follows).
+constexpr std::uint32_t kTagHeaderBytes = 11;
+constexpr std::uint32_t kPreviousTagSizeBytes = 4;
+
 struct FlvTagHeader {
     FlvTagType type = FlvTagType::Script;
     bool encrypted = false;          // filter bit: the payload is not ours to decode

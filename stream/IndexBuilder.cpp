@@ -6,14 +6,14 @@ namespace zepo::stream {
 namespace {
 
 // Writers put onMetaData first; a few put a tag or two in front of it.
-constexpr int kLeadingTags = 8;
+constexpr int kTagsBeforeMetadata = 8;
 
 } // namespace
 
 std::optional<AmfValue> leadingMetaData(FlvReader& reader)
 {
     reader.seek(reader.firstTagPosition());
-    for (int i = 0; i < kLeadingTags; ++i) {
+    for (int i = 0; i < kTagsBeforeMetadata; ++i) {
         auto h = reader.nextHeader();
         if (!h)
             return std::nullopt;

@@ -19,8 +19,6 @@ constexpr double kTimeToleranceMs = 2.0;
 // How many tags at the end of the file are read back for the end of the timeline: audio
 // and video are interleaved, so the last tag is not always the latest.
 constexpr int kTailTags = 16;
-constexpr std::uint32_t kTagHeaderBytes = 11;
-constexpr std::uint32_t kPreviousTagSizeBytes = 4;
 
 // A keyframe's NAL units come first in its payload: this much of it tells.
 constexpr std::size_t kKeyframePeekBytes = 4096;
