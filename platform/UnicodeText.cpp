@@ -103,7 +103,9 @@ std::string Utf16Decoder::decode(std::string_view bytes)
 std::string Utf16Decoder::finish()
 {
     std::string out;
-    if (pendingHigh_ != 0 || !pendingByte_.empty())
+    if (pendingHigh_ != 0)
+        put(kReplacement, out);
+    if (!pendingByte_.empty())
         put(kReplacement, out);
     pendingHigh_ = 0;
     pendingByte_.clear();
