@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QLocalSocket>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <atomic>
 #include <functional>
@@ -191,20 +192,22 @@ TEST(InstanceChannelName, OfManyStartsAtOnceExactlyOneHoldsIt)
     const std::string name = uniqueName();
     std::atomic<int> owners = 0;
     std::atomic<int> others = 0;
-    // Every start claims before any lets go.
+    // Every start claims before any lets go. QThreads, which serve the channel's socket
+    // notifier; what they found comes back through atomics and the latch.
     std::latch claimed(kStarts);
-    std::vector<std::thread> starts;
+    std::vector<std::unique_ptr<QThread>> starts;
     for (int i = 0; i < kStarts; ++i) {
-        starts.emplace_back([&] {
+        starts.emplace_back(QThread::create([&] {
             ManualClock clock;
             InstanceChannel channel(name, kMaxRecord, clock);
             const InstanceChannel::Claim claim = channel.claim();
             (claim == InstanceChannel::Claim::Owned ? owners : others) += 1;
             claimed.arrive_and_wait();
-        });
+        }));
+        starts.back()->start();
     }
-    for (std::thread& start : starts)
-        start.join();
+    for (auto& start : starts)
+        ASSERT_TRUE(start->wait(kPatienceMs));
     EXPECT_EQ(owners, 1);
     EXPECT_EQ(others, kStarts - 1);
 }
