@@ -2,8 +2,10 @@
 
 #include "platform/HandOverRecord.h"
 #include "platform/InstanceChannel.h"
+#include "platform/Log.h"
 #include "player/CPlayerDlg.h"
 
+#include <QThread>
 #include <filesystem>
 #include <system_error>
 
@@ -28,35 +30,68 @@ std::string takenAnswer(bool taken)
 
 } // namespace
 
-CPlayerApp::CPlayerApp(std::vector<std::string> arguments, std::string lockName)
-    : arguments_(std::move(arguments)), lockName_(std::move(lockName))
+CPlayerApp::CPlayerApp(std::vector<std::string> arguments, TimerService& timers, LockPath lockPath)
+    : arguments_(std::move(arguments)), timers_(timers), lockPath_(std::move(lockPath))
 {
 }
 
 CPlayerApp::~CPlayerApp() = default;
 
-std::string CPlayerApp::defaultLockName()
+CPlayerApp::LockPath CPlayerApp::defaultLockPath()
 {
-    return sessionChannelName("MultiplexStartingPreventionTest");
+    return sessionChannelPath("MultiplexStartingPreventionTest");
+}
+
+void CPlayerApp::runAlone(const std::string& why)
+{
+    qCWarning(lcApp).noquote() << "no single-instance channel:" << QString::fromLocal8Bit(why)
+                               << "- this player runs alone, and files of a later start do not reach it";
 }
 
 bool CPlayerApp::InitInstance()
 {
-    auto channel = std::make_unique<InstanceChannel>(lockName_, HandOverRecord::kMaxBytes);
-    switch (channel->claim()) {
-    case InstanceChannel::Claim::Owned:
-        channel_ = std::move(channel);
+    if (const auto* problem = std::get_if<PrivateFolderProblem>(&lockPath_)) {
+        runAlone(problem->text);
         return true;
-    case InstanceChannel::Claim::Unavailable:
-        return true;
-    case InstanceChannel::Claim::HeldByOther:
-        break;
     }
-    const std::string record = encodeHandOver({HandOverRecord::kKind, handOverData(arguments_, currentFolder())});
-    const ChannelReply reply = sendToChannel(lockName_, record, HandOverRecord::kMaxBytes);
-    // Another user's process squatting on the name is no running player of ours: run
-    // one, without the lock, rather than not at all.
-    return reply.outcome == ChannelReply::Outcome::ForeignServer;
+    const std::string& path = std::get<std::string>(lockPath_);
+    for (int attempt = 1;; ++attempt) {
+        auto channel = std::make_unique<InstanceChannel>(path, HandOverRecord::kMaxBytes, timers_);
+        switch (channel->claim()) {
+        case InstanceChannel::Claim::Owned:
+            channel_ = std::move(channel);
+            return true;
+        case InstanceChannel::Claim::Unavailable:
+            runAlone(channel->problem());
+            return true;
+        case InstanceChannel::Claim::HeldByOther:
+            break;
+        }
+        const std::string record =
+            encodeHandOver({HandOverRecord::kKind, handOverData(arguments_, currentFolder())});
+        const ChannelReply reply = sendToChannel(path, record, HandOverRecord::kMaxBytes);
+        switch (reply.outcome) {
+        case ChannelReply::Outcome::Answered:
+            return false;
+        case ChannelReply::Outcome::Dropped:
+            qCWarning(lcApp) << "the running player did not take the files of this start";
+            return false;
+        case ChannelReply::Outcome::NoServer:
+            if (attempt < kHolderAttempts) {
+                QThread::msleep(kHolderRetryMs);
+                continue;
+            }
+            runAlone(path + ": the running player holds the lock but takes no connection");
+            return true;
+        case ChannelReply::Outcome::Busy:
+            runAlone(path + ": the running player took no connection within " +
+                     std::to_string(kConnectLimitMs) + " ms");
+            return true;
+        case ChannelReply::Outcome::ForeignServer:
+            runAlone(path + ": served by another user's process");
+            return true;
+        }
+    }
 }
 
 int CPlayerApp::Run(CPlayerDlg& player)

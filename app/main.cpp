@@ -40,11 +40,11 @@ int main(int argc, char** argv)
     QApplication app(qtArgc, argv);
     zepo::installLogFormat();
     const auto qtTexts = zepo::installQtTranslations();
-    zepo::CPlayerApp shell(arguments);
+    zepo::QtTimerService timers;
+    zepo::CPlayerApp shell(arguments, timers);
     if (!shell.InitInstance())
         return 0;
 
-    zepo::QtTimerService timers;
     zepo::QtMessageBox messages;
     zepo::MovieEnvironment movies{timers, zepo::flvStreams(timers)};
     zepo::X11Platform x11 = zepo::openX11Platform();

@@ -37,6 +37,8 @@ ModeListBox::ModeListBox(QWidget* parent) : QComboBox(parent)
     // Some styles open a list over the whole screen, centred on the selected line, and
     // ignore any height; this one drops a list of the height asked for.
     setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    // Its size hint is then the width that shows its widest entry whole.
+    setSizeAdjustPolicy(QComboBox::AdjustToContents);
 }
 
 void ModeListBox::showPopup()
@@ -94,6 +96,21 @@ CBasicSettingPage::CBasicSettingPage(QWidget* parent)
     makeReadOnly(m_current);
     makeReadOnly(m_recommended);
     m_modeList.setOpenedListHeight(kOpenedListPixels);
+}
+
+int CBasicSettingPage::fitModeList()
+{
+    const int grow = m_modeList.sizeHint().width() - m_modeList.width();
+    if (grow <= 0)
+        return 0;
+    // The group keeps the margin the template gives right of the list.
+    const QRect group = fullScreenGroup_.geometry();
+    const int margin = group.right() - m_modeList.geometry().right();
+    m_modeList.resize(m_modeList.width() + grow, m_modeList.height());
+    const int pass = std::max(0, m_modeList.geometry().right() + margin - group.right());
+    fullScreenGroup_.resize(group.width() + pass, group.height());
+    resize(width() + pass, height());
+    return pass;
 }
 
 } // namespace zepo

@@ -32,6 +32,10 @@ public:
     QLineEdit& recommendedEdit() { return m_recommended; }
     QLineEdit& currentEdit() { return m_current; }
     ModeListBox& modeList() { return m_modeList; }
+    // Widens the closed display-mode list to its widest entry, so that the chosen mode
+    // shows whole; when it then passes the full-screen group's edge, the group and the
+    // page grow with it. How many pixels wider the page became.
+    int fitModeList();
     QCheckBox& restoreBox() { return m_restore; }
     QCheckBox& hideCursorBox() { return m_hideCursor; }
     QCheckBox& adjustSizeBox() { return m_adjustSize; }

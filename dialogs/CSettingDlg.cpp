@@ -174,6 +174,12 @@ void CSettingDlg::FillModes()
     ModeListBox& list = m_basic.modeList();
     for (int n = 0; n < static_cast<int>(modes.size()); ++n)
         list.addItem(toQt(numberedModeText(n, modes[n])));
+    // A wider page widens the tab's pane, the other page and the dialog with it.
+    if (const int wider = m_basic.fitModeList(); wider > 0) {
+        setFixedSize(width() + wider, height());
+        tabPane_.resize(tabPane_.width() + wider, tabPane_.height());
+        m_spare.resize(m_spare.width() + wider, m_spare.height());
+    }
 
     recommended_ = recommendedModeOf(modes, current);
     if (recommended_ < 0) {

@@ -19,7 +19,7 @@ std::unique_ptr<Movie> createMovie(int controlId, MovieEnvironment& environment)
     case kPlayListMovieControl: return std::make_unique<PlayListMovie>(environment.timers, *slot);
     case kAboutMovieControl:
         return std::make_unique<AboutMovie>(environment.timers, *slot, desktopUrlOpener(),
-                                            installedDocuments(executablePath()));
+                                            aboutDocuments(executablePath()));
     default: return nullptr;
     }
 }

@@ -235,9 +235,13 @@ void PlayListView::paintFileRow(QPainter& painter, const QRect& rect, int row) c
         painter.fillRect(rect, kSelectedBackground);
     painter.setPen(entry.selected ? kSelectedText : kRowText);
     const QRect text = rect.adjusted(kTextIndent, 0, -kTextIndent, 0);
-    const QString label = toQt(std::string(entry.label()));
     painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
-                     painter.fontMetrics().elidedText(label, Qt::ElideRight, text.width()));
+                     painter.fontMetrics().elidedText(rowText(row), Qt::ElideRight, text.width()));
+}
+
+QString PlayListView::rowText(int row) const
+{
+    return oneLineText(toQt(std::string(movie_.entries()[row].label())));
 }
 
 void PlayListView::paintStateRow(QPainter& painter, const QRect& rect, int row) const

@@ -73,6 +73,10 @@ public:
     QLineEdit& selectedText() { return *selectedText_; }
     QPushButton& button(PlayListButton which) { return *buttons_[static_cast<int>(which)]; }
 
+    // The text a row of the file column shows (before it is elided to the column's width):
+    // the entry's label on one line.
+    QString rowText(int row) const;
+
 private:
     void paintFileRow(QPainter& painter, const QRect& rect, int row) const;
     void paintStateRow(QPainter& painter, const QRect& rect, int row) const;

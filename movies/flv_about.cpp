@@ -6,6 +6,7 @@
 #include "platform/PathText.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPainter>
 #include <QUrl>
 #include <QWidget>
@@ -19,6 +20,8 @@ const char kDocumentsFromExecutable[] = "../../share/doc/zepo/";
 const char kSystemDocuments[] = "/usr/share/doc/zepo/";
 const char kReadmeName[] = "README.md";
 const char kLicenceName[] = "copyright";
+// The licence text in the source tree.
+const char kSourceLicence[] = "desktop/copyright";
 
 const char kVersionLine[] = "ZEPO Version 2.02";
 const char kDescriptionLine[] = "FLV ファイルを再生するプレーヤー";
@@ -46,21 +49,32 @@ QFont stageFont(int pixels, bool bold)
 }
 } // namespace
 
-AboutLinkTargets installedDocuments(const std::optional<std::string>& executablePath)
+const char* const kSourceFolder = ZEPO_SOURCE_FOLDER;
+
+AboutLinkTargets aboutDocuments(const std::optional<std::string>& executablePath, const std::string& sourceFolder)
 {
-    const std::string folder =
+    const std::string installed =
         executablePath ? folderOf(*executablePath) + kDocumentsFromExecutable : std::string(kSystemDocuments);
-    const auto url = [&](const char* name) {
-        const QString path = QDir::cleanPath(toQt(folder + name));
-        return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).toStdString();
+    // The first of the places that holds the file, as a URL; empty when none does.
+    const auto url = [](std::initializer_list<std::string> places) {
+        for (const std::string& place : places) {
+            const QString path = QDir::cleanPath(toQt(place));
+            if (QFileInfo(path).isFile())
+                return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).toStdString();
+        }
+        return std::string();
     };
-    return {url(kReadmeName), url(kLicenceName)};
+    return {url({installed + kReadmeName, sourceFolder + kReadmeName}),
+            url({installed + kLicenceName, sourceFolder + kSourceLicence})};
 }
 
 AboutMovie::AboutMovie(TimerService& timers, const MovieSlot& slot, UrlOpener& urls, AboutLinkTargets targets)
-    : Movie(timers, slot), urls_(urls),
-      links_{{"README", std::move(targets.readme), kReadmeArea}, {"ライセンス", std::move(targets.licence), kLicenceArea}}
+    : Movie(timers, slot), urls_(urls)
 {
+    if (!targets.readme.empty())
+        links_.push_back({"README", std::move(targets.readme), kReadmeArea});
+    if (!targets.licence.empty())
+        links_.push_back({"ライセンス", std::move(targets.licence), kLicenceArea});
 }
 
 void AboutMovie::onLoad()

@@ -10,16 +10,20 @@
 
 namespace zepo {
 
-// Where the about movie's two links lead: the documents installed with the program, as
-// file URLs. The one place that names them.
+// Where the about movie's two links lead: the program's documents, as file URLs; an
+// empty one has no link. The one place that names them.
 struct AboutLinkTargets {
     std::string readme;
     std::string licence;
 };
-// The installed README and licence text, found from the installed executable
-// (<prefix>/lib/zepo/zepo -> <prefix>/share/doc/zepo/); under /usr when the executable's
-// path is unknown.
-AboutLinkTargets installedDocuments(const std::optional<std::string>& executablePath);
+// The folder of the source tree the program was built from (with its trailing "/").
+extern const char* const kSourceFolder;
+// The README and licence text: installed beside the executable (<prefix>/lib/zepo/zepo ->
+// <prefix>/share/doc/zepo/; under /usr when the executable's path is unknown); else, for a
+// program run from its build tree, which has none, the source tree's (README.md and
+// desktop/copyright in sourceFolder); else none, and the link is not shown.
+AboutLinkTargets aboutDocuments(const std::optional<std::string>& executablePath,
+                                const std::string& sourceFolder = kSourceFolder);
 
 // The about movie (control 1012): on a black 330 x 80 stage the "ZEPO" logo, the product
 // name with its version, a line saying what the program is, and two links that open in
@@ -34,6 +38,7 @@ public:
 
     AboutMovie(TimerService& timers, const MovieSlot& slot, UrlOpener& urls, AboutLinkTargets targets);
 
+    // The links shown: those with a target.
     const std::vector<Link>& links() const { return links_; }
 
     void paint(QPainter& painter) override;

@@ -1,10 +1,20 @@
 #include "platform/InstanceChannel.h"
 
+#include "platform/Log.h"
+
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/time.h>
+#include <sys/un.h>
 #include <unistd.h>
 #include <utility>
 
@@ -19,6 +29,10 @@ constexpr std::size_t kLengthBytes = 4;
 constexpr qint64 kSocketReadBuffer = 64 * 1024;
 // Wait for ever: a waiting client's server may be showing a message box to the user.
 constexpr int kNoTimeLimit = -1;
+// The lock file beside the socket: its path is the socket's and this.
+constexpr char kLockSuffix[] = ".lock";
+// The lock file holds nothing; only the user needs to open it.
+constexpr mode_t kLockFileMode = 0600;
 
 std::string frame(const std::string& payload)
 {
@@ -39,11 +53,17 @@ std::uint32_t frameLength(const std::string& received)
     return size;
 }
 
-enum class FrameState { Incomplete, Complete, Invalid };
+enum class FrameState {
+    Incomplete,
+    Complete,
+    Invalid,     // the frame is longer than maxPayload
+    TooMuchHeld, // `received` would grow past maxHeld
+};
 
-// Moves what the socket holds into `received`, never past the end of one frame; bytes
-// after the frame stay unread.
-FrameState takeFrame(QLocalSocket& socket, std::string& received, std::size_t maxPayload)
+// Moves what the socket holds into `received`, never past the end of one frame nor past
+// maxHeld bytes; bytes after the frame stay unread.
+FrameState takeFrame(QLocalSocket& socket, std::string& received, std::size_t maxPayload,
+                     std::size_t maxHeld = SIZE_MAX)
 {
     for (;;) {
         std::size_t wanted = kLengthBytes;
@@ -57,6 +77,8 @@ FrameState takeFrame(QLocalSocket& socket, std::string& received, std::size_t ma
         }
         if (socket.bytesAvailable() <= 0)
             return FrameState::Incomplete;
+        if (received.size() + std::min<std::size_t>(wanted - received.size(), socket.bytesAvailable()) > maxHeld)
+            return FrameState::TooMuchHeld;
         const QByteArray chunk = socket.read(static_cast<qint64>(wanted - received.size()));
         if (chunk.isEmpty())
             return FrameState::Incomplete;
@@ -64,12 +86,49 @@ FrameState takeFrame(QLocalSocket& socket, std::string& received, std::size_t ma
     }
 }
 
-bool peerIsThisUser(const QLocalSocket& socket)
+bool peerIsThisUser(int fd)
 {
     ucred peer{};
     socklen_t size = sizeof peer;
-    const auto fd = static_cast<int>(socket.socketDescriptor());
     return fd >= 0 && ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0 && peer.uid == ::getuid();
+}
+
+bool peerIsThisUser(const QLocalSocket& socket)
+{
+    return peerIsThisUser(static_cast<int>(socket.socketDescriptor()));
+}
+
+// A blocking connect to a socket file, for at most limitMs: a server whose backlog is full
+// makes it wait in the kernel (not in a loop) until there is room or the time is up.
+// The connected descriptor, or -1 with errno set (EAGAIN: the time ran out).
+int connectWithin(const std::string& path, int limitMs)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) {
+        errno = ENAMETOOLONG;
+        return -1;
+    }
+    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    timeval limit{limitMs / 1000, (limitMs % 1000) * 1000};
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+    int result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    // A signal may cut the wait short; the kernel then goes on connecting.
+    while (result != 0 && (errno == EINTR || errno == EALREADY))
+        result = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    if (result != 0 && errno != EISCONN) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    // The records themselves may take as long as the server's handler.
+    const timeval none{};
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &none, sizeof none);
+    return fd;
 }
 
 bool writeAll(QLocalSocket& socket, const std::string& bytes)
@@ -85,21 +144,43 @@ bool writeAll(QLocalSocket& socket, const std::string& bytes)
 
 } // namespace
 
-InstanceChannel::InstanceChannel(std::string name, std::size_t maxRecordBytes)
-    : name_(std::move(name)), maxRecordBytes_(maxRecordBytes)
+InstanceChannel::InstanceChannel(std::string path, std::size_t maxRecordBytes, TimerService& timers)
+    : path_(std::move(path)), maxRecordBytes_(maxRecordBytes), timers_(timers)
 {
 }
 
-InstanceChannel::~InstanceChannel() = default;
+InstanceChannel::~InstanceChannel()
+{
+    close();
+}
 
 InstanceChannel::Claim InstanceChannel::claim()
 {
-    auto server = std::make_unique<QLocalServer>();
-    server->setSocketOptions(QLocalServer::AbstractNamespaceOption);
-    if (!server->listen(QString::fromStdString(name_))) {
-        return server->serverError() == QAbstractSocket::AddressInUseError ? Claim::HeldByOther
-                                                                           : Claim::Unavailable;
+    problem_.clear();
+    const std::string lockPath = path_ + kLockSuffix;
+    const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NOCTTY, kLockFileMode);
+    if (fd < 0) {
+        problem_ = lockPath + ": " + std::strerror(errno);
+        return Claim::Unavailable;
     }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        if (error == EWOULDBLOCK)
+            return Claim::HeldByOther;
+        problem_ = lockPath + ": " + std::strerror(error);
+        return Claim::Unavailable;
+    }
+    // The lock is ours, so a socket file there is a dead holder's.
+    auto server = std::make_unique<QLocalServer>();
+    const QString socketPath = QFile::decodeName(QByteArray::fromStdString(path_));
+    QLocalServer::removeServer(socketPath);
+    if (!server->listen(socketPath)) {
+        problem_ = path_ + ": " + server->errorString().toStdString();
+        ::close(fd);
+        return Claim::Unavailable;
+    }
+    lockFd_ = fd;
     connect(server.get(), &QLocalServer::newConnection, this, &InstanceChannel::acceptConnections);
     server_ = std::move(server);
     return Claim::Owned;
@@ -115,14 +196,22 @@ void InstanceChannel::close()
 {
     handler_ = {};
     waiting_.clear();
-    if (!server_)
-        return;
-    server_->close();
-    // The accepted connections are the server's children; dropping them releases
-    // their clients, which then end without an answer.
-    for (QLocalSocket* client : server_->findChildren<QLocalSocket*>()) {
-        client->abort();
-        client->deleteLater();
+    if (server_) {
+        // Dropping the connections releases their clients, which then end without an
+        // answer.
+        for (auto& [client, connection] : connections_) {
+            client->disconnect(this);
+            client->abort();
+            client->deleteLater();
+        }
+        connections_.clear();
+        // Removes the socket file, while the lock still keeps the next holder away.
+        server_->close();
+        server_.reset();
+    }
+    if (lockFd_ >= 0) {
+        ::close(lockFd_);
+        lockFd_ = -1;
     }
 }
 
@@ -130,34 +219,77 @@ void InstanceChannel::acceptConnections()
 {
     while (QLocalSocket* client = server_->nextPendingConnection()) {
         connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-        if (!peerIsThisUser(*client)) {
+        if (connections_.size() >= kMaxConnections || !peerIsThisUser(*client)) {
             client->abort();
             client->deleteLater();
             continue;
         }
+        connect(client, &QObject::destroyed, this, [this, client] { connections_.erase(client); });
         client->setReadBufferSize(kSocketReadBuffer);
-        // What has arrived of this client's record; lives as long as the connection.
-        auto received = std::make_shared<std::string>();
-        connect(client, &QLocalSocket::readyRead, this, [this, client, received] { readFrom(client, *received); });
-        readFrom(client, *received);
+        auto& connection = *connections_.emplace(client, std::make_unique<Connection>(timers_)).first->second;
+        connect(client, &QLocalSocket::readyRead, this, [this, client] { readFrom(client); });
+        watchIdle(client, connection);
+        readFrom(client);
     }
 }
 
-void InstanceChannel::readFrom(QLocalSocket* client, std::string& received)
+void InstanceChannel::watchIdle(QLocalSocket* client, Connection& connection)
 {
-    switch (takeFrame(*client, received, maxRecordBytes_)) {
+    connection.idle.start(kIdleMs, [this, client] {
+        qCWarning(lcPlatform) << "a connection to the single-instance channel sent nothing for" << kIdleMs
+                              << "ms - closed";
+        drop(client);
+    });
+}
+
+void InstanceChannel::drop(QLocalSocket* client)
+{
+    connections_.erase(client);
+    client->disconnect(this);
+    client->abort();
+    client->deleteLater();
+}
+
+std::size_t InstanceChannel::bufferedBytes() const
+{
+    std::size_t total = 0;
+    for (const auto& [client, connection] : connections_)
+        total += connection->received.size();
+    for (const Waiting& waiting : waiting_)
+        total += waiting.record.size();
+    return total;
+}
+
+void InstanceChannel::readFrom(QLocalSocket* client)
+{
+    const auto found = connections_.find(client);
+    if (found == connections_.end())
+        return;
+    Connection& connection = *found->second;
+    const std::size_t budget = kBufferedRecords * (kLengthBytes + maxRecordBytes_);
+    const std::size_t others = bufferedBytes() - connection.received.size();
+    const std::size_t mayHold = budget > others ? budget - others : 0;
+    const std::size_t before = connection.received.size();
+    switch (takeFrame(*client, connection.received, maxRecordBytes_, mayHold)) {
     case FrameState::Incomplete:
+        if (connection.received.size() != before)
+            watchIdle(client, connection);
         return;
     case FrameState::Invalid:
-        client->disconnect(this);
-        client->abort();
-        client->deleteLater();
+        drop(client);
+        return;
+    case FrameState::TooMuchHeld:
+        qCWarning(lcPlatform) << "the single-instance channel holds" << others
+                              << "bytes of other records - a connection sending more was closed";
+        drop(client);
         return;
     case FrameState::Complete:
-        // One record per connection: nothing more is read from this client.
-        client->disconnect(this);
-        waiting_.push_back({client, received.substr(kLengthBytes)});
-        received.clear();
+        // One record per connection: nothing more is read from this client, and it may
+        // wait for the handler as long as the user takes.
+        disconnect(client, &QLocalSocket::readyRead, this, nullptr);
+        connection.idle.stop();
+        waiting_.push_back({client, connection.received.substr(kLengthBytes)});
+        connection.received = std::string();
         scheduleDispatch();
         return;
     }
@@ -198,21 +330,35 @@ void InstanceChannel::answer(QLocalSocket& client, const std::string& reply)
     client.disconnectFromServer();
 }
 
-std::string sessionChannelName(const std::string& base)
+std::variant<std::string, PrivateFolderProblem> sessionChannelPath(const std::string& base)
 {
+    auto folder = privateRuntimeFolder();
+    if (auto* problem = std::get_if<PrivateFolderProblem>(&folder))
+        return *problem;
     const char* display = std::getenv("DISPLAY");
-    return base + "-" + std::to_string(::getuid()) + "-" + (display ? display : "");
+    std::string name = base + "-" + std::to_string(::getuid()) + "-" + (display ? display : "");
+    // A display name may hold a "/" (a socket path of its own); here it is one file name.
+    for (char& c : name)
+        if (c == '/')
+            c = '_';
+    return std::get<std::string>(folder) + "/" + name;
 }
 
-ChannelReply sendToChannel(const std::string& name, const std::string& record, std::size_t maxRecordBytes)
+ChannelReply sendToChannel(const std::string& path, const std::string& record, std::size_t maxRecordBytes,
+                           int connectLimitMs)
 {
-    QLocalSocket socket;
-    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-    socket.connectToServer(QString::fromStdString(name));
-    if (!socket.waitForConnected(kNoTimeLimit))
-        return {ChannelReply::Outcome::NoServer, {}};
-    if (!peerIsThisUser(socket))
+    const int fd = connectWithin(path, connectLimitMs);
+    if (fd < 0)
+        return {errno == EAGAIN ? ChannelReply::Outcome::Busy : ChannelReply::Outcome::NoServer, {}};
+    if (!peerIsThisUser(fd)) {
+        ::close(fd);
         return {ChannelReply::Outcome::ForeignServer, {}};
+    }
+    QLocalSocket socket;
+    if (!socket.setSocketDescriptor(fd)) {
+        ::close(fd);
+        return {ChannelReply::Outcome::NoServer, {}};
+    }
     if (!writeAll(socket, frame(record)))
         return {ChannelReply::Outcome::Dropped, {}};
     std::string received;
@@ -221,6 +367,7 @@ ChannelReply sendToChannel(const std::string& name, const std::string& record, s
         case FrameState::Complete:
             return {ChannelReply::Outcome::Answered, received.substr(kLengthBytes)};
         case FrameState::Invalid:
+        case FrameState::TooMuchHeld:
             return {ChannelReply::Outcome::Dropped, {}};
         case FrameState::Incomplete:
             break;

@@ -1,5 +1,7 @@
 #include "playlist/AddQueue.h"
 
+#include "platform/Log.h"
+#include "platform/PathText.h"
 #include "playlist/CPlayListDlg.h"
 #include "playlist/FileAccess.h"
 #include "playlist/FolderScan.h"
@@ -29,6 +31,9 @@ struct AddQueue::Request {
     std::string path;
     AddMode mode;
     bool recursive = true;
+    // Named by the user (a command line, a drop, a hand-over), not found in a folder or a
+    // playlist: a file that is left out is told.
+    bool named = false;
 };
 
 // One piece of an open's work; the open works the frame on top of its stack.
@@ -298,6 +303,10 @@ void AddQueue::Open::process(const Request& request)
             openPlaylist(request.path, request.mode);
         else if (CPlayListDlg::IsFlvFile(request.path))
             addEntry(request.path, request.mode == AddMode::Replace);
+        else if (request.named)
+            qCWarning(lcPlaylist).noquote() << toQt(request.path)
+                                            << ": neither an FLV file nor a playlist (\"[PlayList]\" on its first line)"
+                                               " - left out";
         break;
     }
 }
@@ -406,7 +415,8 @@ AddQueue::~AddQueue() = default;
 
 void AddQueue::addPath(const std::string& path, AddMode mode)
 {
-    enqueue({Request::Kind::Path, path, mode});
+    // While a playlist's entries are with the player window, what comes back is theirs.
+    enqueue({Request::Kind::Path, path, mode, true, collecting_ == nullptr});
 }
 
 void AddQueue::addFolder(const std::string& folder, AddMode mode, bool recursive)

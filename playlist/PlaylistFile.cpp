@@ -41,8 +41,11 @@ bool hasPlaylistHeader(const std::string& path)
     if (!file)
         return false;
     const std::size_t length = std::strlen(kPlaylistHeader);
-    const auto start = file->read(length);
-    return start && *start == kPlaylistHeader;
+    // The longest start a header can have: a UTF-16 mark and two bytes a character.
+    const auto start = file->read(2 + 2 * length);
+    if (!start)
+        return false;
+    return unicodeTextAsUtf8(*start).compare(0, length, kPlaylistHeader) == 0;
 }
 
 std::optional<PlaylistReader> PlaylistReader::open(const std::string& path)
@@ -65,11 +68,15 @@ std::optional<std::string> PlaylistReader::nextLine()
             ended_ = true;
             chunk_.clear();
             at_ = 0;
+            if (wide_) {
+                const std::string rest = wide_->finish();
+                append(rest.data(), rest.size());
+            }
             if (line_.empty() && !tooLong_)
                 return std::nullopt;
             return takeLine();
         }
-        chunk_ = std::move(*chunk);
+        chunk_ = textOf(std::move(*chunk));
         at_ = 0;
     }
     for (;;) {
@@ -86,6 +93,18 @@ std::optional<std::string> PlaylistReader::nextLine()
         if (at_ == chunk_.size())
             return std::nullopt;
     }
+}
+
+std::string PlaylistReader::textOf(std::string chunk)
+{
+    if (!started_) {
+        started_ = true;
+        const TextMark mark = textMarkOf(chunk);
+        if (mark == TextMark::Utf16LE || mark == TextMark::Utf16BE)
+            wide_.emplace(mark == TextMark::Utf16BE);
+        chunk.erase(0, markBytes(mark));
+    }
+    return wide_ ? wide_->decode(chunk) : chunk;
 }
 
 void PlaylistReader::append(const char* bytes, std::size_t count)

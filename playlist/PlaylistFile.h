@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/RegularFile.h"
+#include "platform/UnicodeText.h"
 
 #include <optional>
 #include <string>
@@ -20,7 +21,9 @@ std::string playlistFileBytes(const std::string& listText);
 bool writePlaylistFile(const std::string& path, const std::string& listText);
 
 // Whether a file begins with the header (compared case-sensitively; the rest of the
-// first line does not matter). False too when the file cannot be read.
+// first line does not matter), after a byte-order mark if it has one: lists saved by a
+// Windows editor in UTF-16 or UTF-8 with a mark are playlists too. False too when the
+// file cannot be read.
 bool hasPlaylistHeader(const std::string& path);
 
 // Reads a playlist file a line at a time, a chunk of the file at a time, so that a huge
@@ -29,7 +32,8 @@ bool hasPlaylistHeader(const std::string& path);
 // line may have no end; each line is taken whole, whatever its length, without its line
 // end and with nothing else trimmed; a path ends at a zero byte. A line longer than the
 // longest path the system can open names nothing and is left out unread. A read error
-// ends the file where it happens.
+// ends the file where it happens. A file in UTF-16 with a byte-order mark is read as
+// UTF-8, the locale's encoding; a UTF-8 mark is dropped.
 class PlaylistReader {
 public:
     // Nothing when the file cannot be opened or is no regular file.
@@ -44,8 +48,12 @@ private:
     explicit PlaylistReader(RegularFile file) : file_(std::move(file)) {}
     void append(const char* bytes, std::size_t count);
     std::optional<std::string> takeLine();
+    // A chunk of the file as text: its mark dropped, UTF-16 converted.
+    std::string textOf(std::string chunk);
 
     RegularFile file_;
+    bool started_ = false; // the first chunk, which may start with a mark, has been read
+    std::optional<Utf16Decoder> wide_; // set for a UTF-16 file
     std::string chunk_; // the part of the file read and not yet split
     std::size_t at_ = 0; // where the next line starts in chunk_
     std::string line_;  // the line being gathered across chunks

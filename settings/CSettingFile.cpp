@@ -12,8 +12,6 @@ namespace zepo {
 
 namespace {
 const std::string kSetting = "Setting";
-// A value is read into a 260-byte buffer: 259 bytes and the terminating zero.
-constexpr std::size_t kMaxValueBytes = 259;
 // What a failure means for the user, after the file's name and the cause.
 const char kNotRead[] = "- the settings are the defaults and are not saved";
 const char kNotSaved[] = "- the settings are not saved";
@@ -76,7 +74,7 @@ std::string CSettingFile::ReadString(const std::string& section, const std::stri
                                      const std::string& defaultValue) const
 {
     const auto found = value(section, key);
-    return found ? found->substr(0, kMaxValueBytes) : defaultValue;
+    return found ? found->substr(0, ini::kMaxValueBytes) : defaultValue;
 }
 
 void CSettingFile::WriteInt(const std::string& section, const std::string& key, int value)

@@ -1,17 +1,15 @@
 #include "settings/IniFile.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/Log.h"
 #include "platform/RegularFile.h"
+#include "platform/UnicodeText.h"
 
 #include <strings.h>
 
 namespace zepo {
 
 namespace {
-
-// A settings file holds a few hundred bytes; a larger file is not one of ours, and a
-// device or a huge file named like one must not fill the memory.
-constexpr std::size_t kMaxFileBytes = 1024 * 1024;
 
 std::string trim(const std::string& s)
 {
@@ -50,11 +48,15 @@ std::optional<std::string> keyOf(const std::string& line)
 
 } // namespace
 
-IniText::IniText(const std::string& content)
+IniText::IniText(const std::string& bytes)
 {
+    const std::string content = unicodeTextAsUtf8(bytes);
+    // Without any LF, a CR ends a line; otherwise a CR is a line's own byte unless it
+    // comes before the LF.
+    const char end = content.find('\n') == std::string::npos ? '\r' : '\n';
     std::string line;
     for (char c : content) {
-        if (c == '\n') {
+        if (c == end) {
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
             lines_.push_back(line);
@@ -116,6 +118,25 @@ void IniText::set(const std::string& section, const std::string& key, const std:
     lines_.push_back(entry);
 }
 
+std::size_t IniText::shortenOverlongLines()
+{
+    std::size_t changed = 0;
+    for (auto line = lines_.begin(); line != lines_.end();) {
+        const auto eq = line->find('=');
+        const bool isKey = eq != std::string::npos && !sectionOf(*line);
+        if (isKey && trim(line->substr(eq + 1)).size() > ini::kMaxValueBytes) {
+            *line = line->substr(0, eq + 1) + trim(line->substr(eq + 1)).substr(0, ini::kMaxValueBytes);
+            ++changed;
+        } else if (!isKey && !sectionOf(*line) && line->size() > ini::kMaxValueBytes) {
+            line = lines_.erase(line);
+            ++changed;
+            continue;
+        }
+        ++line;
+    }
+    return changed;
+}
+
 std::string IniText::serialise() const
 {
     std::string out;
@@ -138,9 +159,17 @@ FileResult<IniText> load(const std::string& path)
     return bytes.error();
 }
 
-std::optional<FileError> save(const std::string& path, const IniText& text)
+std::optional<FileError> save(const std::string& path, IniText& text)
 {
-    return replaceFileAtomically(path, text.serialise());
+    if (const std::size_t shortened = text.shortenOverlongLines()) {
+        qCWarning(lcApp).noquote() << QString::fromLocal8Bit(path) << ":" << shortened
+                                   << "overlong lines shortened: values are read as at most" << kMaxValueBytes
+                                   << "bytes, other lines that long are none of ours";
+    }
+    const std::string bytes = text.serialise();
+    if (bytes.size() > kMaxFileBytes)
+        return FileError{FileError::Category::TooLarge, path};
+    return replaceFileAtomically(path, bytes);
 }
 
 } // namespace ini

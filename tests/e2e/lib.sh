@@ -25,6 +25,9 @@ e2e_start() {
   mkdir -p "$E2E_DIR/bin" "$E2E_DIR/home"
   e2e_install_binary "$1"
   export HOME="$E2E_DIR/home"
+  # The session's private runtime folder, where the single-instance channel lives.
+  mkdir -m 700 "$E2E_DIR/runtime"
+  export XDG_RUNTIME_DIR="$E2E_DIR/runtime"
   export SDL_AUDIODRIVER=dummy
   unset QT_QPA_PLATFORM
   # Servers started side by side by parallel tests can race for a display number, and

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # A second start hands over every path whole, whatever its name holds: "|", a line break,
 # "%", a leading "-", bytes that are not UTF-8. The files replace the running player's
-# list and play one after another; none is reported missing.
+# list and play one after another; none is reported missing. A Japanese name in Shift-JIS
+# or EUC-JP shows in Japanese in the title; other bytes that are not UTF-8 as U+FFFD.
 source "$(dirname "$0")/lib.sh"
 e2e_start "$@"
 
-# The last one is "テスト.flv" in Shift-JIS.
-names=('a|b.flv' $'new\nline.flv' '100%.flv' '-dash.flv' $'\x83\x65\x83\x58\x83\x67.flv')
-# How the player's title shows each: bytes that are not UTF-8 as U+FFFD.
-titles=('a|b.flv' $'new\nline.flv' '100%.flv' '-dash.flv' $'\xef\xbf\xbde\xef\xbf\xbdX\xef\xbf\xbdg.flv')
+# The last three: "テスト.flv" in Shift-JIS, "テスト2.flv" in EUC-JP, and two bytes that
+# are neither.
+names=('a|b.flv' $'new\nline.flv' '100%.flv' '-dash.flv' $'\x83\x65\x83\x58\x83\x67.flv'
+       $'\xa5\xc6\xa5\xb9\xa5\xc82.flv' $'\xff\xfe.flv')
+# How the player's title shows each.
+titles=('a|b.flv' $'new\nline.flv' '100%.flv' '-dash.flv' 'テスト.flv' 'テスト2.flv' $'\xef\xbf\xbd\xef\xbf\xbd.flv')
 media="$E2E_DIR/media"
 mkdir -p "$media"
 for name in first.flv "${names[@]}"; do e2e_copy_clip "$media/$name"; done

@@ -80,5 +80,44 @@ e2e_until 10 no_window_titled ZEPO || e2e_fail "the killed player's window staye
 e2e_launch
 e2e_until 10 one_window_titled ZEPO || e2e_fail "no player started after the first was killed"
 [ "$(window_pid "$(windows_titled ZEPO)")" = "$E2E_ZEPO_PID" ] || e2e_fail "the new player window is not the new process's"
+ls "$XDG_RUNTIME_DIR"/MultiplexStartingPreventionTest-* >/dev/null || e2e_fail "the channel is not in the runtime folder"
+
+# --- Another program holds the name in the abstract namespace, where any local user can
+# take it, with its backlog full; and two starts come at once. One player runs, the
+# other start hands over to it and ends.
+kill -KILL "$E2E_ZEPO_PID"
+wait "$E2E_ZEPO_PID" 2>/dev/null || true
+e2e_until 10 no_window_titled ZEPO || e2e_fail "the killed player's window stayed"
+python3 - "MultiplexStartingPreventionTest-$(id -u)-$DISPLAY" "$E2E_DIR/squatting" <<'EOF' &
+import socket, sys, time
+name = "\0" + sys.argv[1]
+server = socket.socket(socket.AF_UNIX)
+server.bind(name)
+server.listen(0)
+held = []
+try:
+    while True:
+        client = socket.socket(socket.AF_UNIX)
+        client.setblocking(False)
+        client.connect(name)
+        held.append(client)
+except OSError:
+    pass
+open(sys.argv[2], "w").close()
+time.sleep(600)
+EOF
+E2E_PIDS+=($!)
+e2e_until 10 test -e "$E2E_DIR/squatting" || e2e_fail "the squatter did not start"
+"$E2E_BIN" >"$E2E_DIR/twin1.log" 2>&1 &
+twin1=$!
+"$E2E_BIN" >"$E2E_DIR/twin2.log" 2>&1 &
+twin2=$!
+E2E_PIDS+=("$twin1" "$twin2")
+e2e_until 10 one_window_titled ZEPO || e2e_fail "no player window, or more than one, for two starts at once"
+one_ended() { has_ended "$twin1" || has_ended "$twin2"; }
+e2e_until 10 one_ended || e2e_fail "neither of two starts at once handed over and ended"
+if has_ended "$twin1" && has_ended "$twin2"; then e2e_fail "both starts at once ended"; fi
+one_window_titled ZEPO || e2e_fail "two player windows for two starts at once"
+if grep -q "runs alone" "$E2E_DIR"/twin*.log; then e2e_fail "a start ran alone: $(cat "$E2E_DIR"/twin*.log)"; fi
 
 echo "PASS"

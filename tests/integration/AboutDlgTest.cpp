@@ -19,7 +19,8 @@ public:
 
 class AboutDlgTest : public ::testing::Test {
 protected:
-    AboutDlgTest()
+    explicit AboutDlgTest(AboutLinkTargets documents = {"file:///docs/README.md", "file:///docs/copyright"})
+        : targets(std::move(documents))
     {
         auto movie = std::make_unique<AboutMovie>(clock, *movieSlot(kAboutMovieControl), opener, targets);
         about = movie.get();
@@ -37,7 +38,7 @@ protected:
 
     ManualClock clock;
     RecordingUrlOpener opener;
-    const AboutLinkTargets targets{"file:///docs/README.md", "file:///docs/copyright"};
+    const AboutLinkTargets targets;
     AboutMovie* about = nullptr;
     std::unique_ptr<CAboutDlg> dialog;
 };
@@ -84,6 +85,23 @@ TEST_F(AboutDlgTest, TheRightButtonIsSwallowedAndEscapeCloses)
     QTest::keyClick(&dialog->movie(), Qt::Key_Escape);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
+}
+
+// A program without a README anywhere (a build tree moved away from its sources) shows
+// no link that would open nothing.
+class AboutDlgWithoutReadme : public AboutDlgTest {
+protected:
+    AboutDlgWithoutReadme() : AboutDlgTest({"", "file:///docs/copyright"}) {}
+};
+
+TEST_F(AboutDlgWithoutReadme, ShowsOnlyTheLinksItHas)
+{
+    ASSERT_EQ(about->links().size(), 1u);
+    EXPECT_EQ(about->links()[0].label, "ライセンス");
+    QTest::mouseClick(&dialog->movie(), Qt::LeftButton, {}, widgetPoint(QPointF(150, 63)));
+    EXPECT_TRUE(opener.urls.empty());
+    QTest::mouseClick(&dialog->movie(), Qt::LeftButton, {}, linkCentre(0));
+    EXPECT_EQ(opener.urls, std::vector<std::string>{targets.licence});
 }
 
 } // namespace

@@ -1,14 +1,21 @@
 #include "platform/InstanceChannel.h"
+#include "platform/ManualClock.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QLocalSocket>
+#include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <atomic>
 #include <functional>
 #include <gtest/gtest.h>
+#include <latch>
 #include <memory>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 
@@ -23,10 +30,17 @@ constexpr int kPatienceMs = 10000;
 // Long enough for a record to cross a local socket and be read many times over.
 constexpr int kSettleMs = 300;
 
+// A private folder (QTemporaryDir makes it 0700) for the channels of one test.
+const QTemporaryDir& channelFolder()
+{
+    static const QTemporaryDir folder;
+    return folder;
+}
+
 std::string uniqueName()
 {
     static int counter = 0;
-    return "zepo-channel-test-" + std::to_string(::getpid()) + "-" + std::to_string(++counter);
+    return channelFolder().path().toStdString() + "/channel-" + std::to_string(++counter);
 }
 
 // Runs the event loop until `done` holds or the patience runs out.
@@ -75,7 +89,6 @@ private:
 std::unique_ptr<QLocalSocket> rawClient(const std::string& name, const std::string& bytes)
 {
     auto socket = std::make_unique<QLocalSocket>();
-    socket->setSocketOptions(QLocalSocket::AbstractNamespaceOption);
     socket->connectToServer(QString::fromStdString(name));
     EXPECT_TRUE(socket->waitForConnected(kPatienceMs));
     if (!bytes.empty()) {
@@ -83,6 +96,26 @@ std::unique_ptr<QLocalSocket> rawClient(const std::string& name, const std::stri
         EXPECT_TRUE(socket->waitForBytesWritten(kPatienceMs));
     }
     return socket;
+}
+
+sockaddr_un socketAddress(const std::string& path)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+    return address;
+}
+
+// A socket file that listens with the shortest backlog and never accepts; -1 on failure.
+int listeningSocket(const std::string& path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const sockaddr_un address = socketAddress(path);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 0) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 std::string lengthPrefix(std::uint32_t size)
@@ -109,22 +142,100 @@ protected:
     }
 
     const std::string name = uniqueName();
-    InstanceChannel channel{name, kMaxRecord};
+    ManualClock clock;
+    InstanceChannel channel{name, kMaxRecord, clock};
     std::vector<std::string> seen;
 };
 
 TEST(InstanceChannelName, IsHeldByOneChannelAtATimeAndFreedWithIt)
 {
+    ManualClock clock;
     const std::string name = uniqueName();
-    auto first = std::make_unique<InstanceChannel>(name, kMaxRecord);
-    InstanceChannel second(name, kMaxRecord);
+    auto first = std::make_unique<InstanceChannel>(name, kMaxRecord, clock);
+    InstanceChannel second(name, kMaxRecord, clock);
     EXPECT_EQ(first->claim(), InstanceChannel::Claim::Owned);
     EXPECT_EQ(second.claim(), InstanceChannel::Claim::HeldByOther);
     first.reset();
     EXPECT_EQ(second.claim(), InstanceChannel::Claim::Owned);
     second.close();
-    InstanceChannel third(name, kMaxRecord);
+    InstanceChannel third(name, kMaxRecord, clock);
     EXPECT_EQ(third.claim(), InstanceChannel::Claim::Owned);
+}
+
+// What a holder that was killed leaves: its socket file, bound and never removed, and its
+// lock file, no longer locked.
+TEST(InstanceChannelName, FilesOfAHolderThatDiedDoNotKeepTheNextOneOut)
+{
+    const std::string name = uniqueName();
+    const int dead = listeningSocket(name);
+    ASSERT_GE(dead, 0);
+    ::close(dead);
+    const int lock = ::open((name + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
+    ASSERT_EQ(::flock(lock, LOCK_EX), 0);
+    ::close(lock);
+
+    // Nobody answers there: a start is told, at once, that nobody serves it.
+    EXPECT_EQ(sendToChannel(name, "x", kMaxRecord).outcome, ChannelReply::Outcome::NoServer);
+
+    ManualClock clock;
+    InstanceChannel next(name, kMaxRecord, clock);
+    ASSERT_EQ(next.claim(), InstanceChannel::Claim::Owned);
+    next.setHandler([](const std::string& record) { return "took " + record; });
+    Client client(name, "a.flv");
+    ASSERT_TRUE(client.waitFinished());
+    EXPECT_EQ(client.reply().answer, "took a.flv");
+}
+
+TEST(InstanceChannelName, OfManyStartsAtOnceExactlyOneHoldsIt)
+{
+    constexpr int kStarts = 8;
+    const std::string name = uniqueName();
+    std::atomic<int> owners = 0;
+    std::atomic<int> others = 0;
+    // Every start claims before any lets go. QThreads, which serve the channel's socket
+    // notifier; what they found comes back through atomics and the latch.
+    std::latch claimed(kStarts);
+    std::vector<std::unique_ptr<QThread>> starts;
+    for (int i = 0; i < kStarts; ++i) {
+        starts.emplace_back(QThread::create([&] {
+            ManualClock clock;
+            InstanceChannel channel(name, kMaxRecord, clock);
+            const InstanceChannel::Claim claim = channel.claim();
+            (claim == InstanceChannel::Claim::Owned ? owners : others) += 1;
+            claimed.arrive_and_wait();
+        }));
+        starts.back()->start();
+    }
+    for (auto& start : starts)
+        ASSERT_TRUE(start->wait(kPatienceMs));
+    EXPECT_EQ(owners, 1);
+    EXPECT_EQ(others, kStarts - 1);
+}
+
+// A listener that never accepts, with its backlog full: a start waits in the kernel
+// for the time limit, not for ever and not in a busy loop, and is told so.
+TEST(InstanceChannelName, AServerThatTakesNoConnectionIsGivenUpAfterTheLimit)
+{
+    const std::string name = uniqueName();
+    const int listener = listeningSocket(name);
+    ASSERT_GE(listener, 0);
+    const sockaddr_un address = socketAddress(name);
+    std::vector<int> queued;
+    for (;;) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+            ::close(fd);
+            break;
+        }
+        queued.push_back(fd);
+    }
+    constexpr int kLimitMs = 200;
+    const QDeadlineTimer patience(kPatienceMs);
+    EXPECT_EQ(sendToChannel(name, "x", kMaxRecord, kLimitMs).outcome, ChannelReply::Outcome::Busy);
+    EXPECT_FALSE(patience.hasExpired());
+    for (int fd : queued)
+        ::close(fd);
+    ::close(listener);
 }
 
 TEST_F(OwnedChannel, RecordReachesTheHandlerAndItsAnswerTheClient)
@@ -270,6 +381,75 @@ TEST_F(OwnedChannel, ClosingFromInsideTheHandlerEndsTheQueue)
     processFor(kSettleMs);
     EXPECT_EQ(seen, std::vector<std::string>{"first"});
     EXPECT_EQ(second->bytesAvailable(), 0);
+}
+
+TEST_F(OwnedChannel, AConnectionThatSendsNothingForAWhileIsClosed)
+{
+    keepRecords();
+    auto silent = rawClient(name, "");
+    auto stalled = rawClient(name, lengthPrefix(100) + "a part");
+    auto trickling = rawClient(name, lengthPrefix(10) + "a");
+    ASSERT_TRUE(processUntil([&] { return channel.connectionCount() == 3; }));
+
+    clock.advance(InstanceChannel::kIdleMs - 1000);
+    trickling->write("b");
+    ASSERT_TRUE(processUntil([&] { return trickling->bytesToWrite() == 0; }));
+    processFor(kSettleMs);
+    clock.advance(1000);
+    EXPECT_TRUE(processUntil([&] {
+        return silent->state() == QLocalSocket::UnconnectedState && stalled->state() == QLocalSocket::UnconnectedState;
+    }));
+    // A byte now and then keeps a slow sender's connection.
+    EXPECT_EQ(trickling->state(), QLocalSocket::ConnectedState);
+    EXPECT_EQ(channel.connectionCount(), 1u);
+
+    // A complete record waits for the handler as long as the user takes.
+    trickling->write("cdefghij");
+    ASSERT_TRUE(processUntil([&] { return seen.size() == 1; }));
+    EXPECT_EQ(seen.front(), "abcdefghij");
+}
+
+TEST_F(OwnedChannel, ConnectionsPastTheLimitAreClosedAtOnce)
+{
+    std::vector<std::unique_ptr<QLocalSocket>> idle;
+    // One at a time, taken in before the next: the kernel's backlog is shorter.
+    for (std::size_t i = 0; i < InstanceChannel::kMaxConnections; ++i) {
+        idle.push_back(rawClient(name, ""));
+        ASSERT_TRUE(processUntil([&] { return channel.connectionCount() == i + 1; }));
+    }
+    auto extra = rawClient(name, lengthPrefix(1) + "x");
+    EXPECT_TRUE(processUntil([&] { return extra->state() == QLocalSocket::UnconnectedState; }));
+    EXPECT_EQ(channel.connectionCount(), InstanceChannel::kMaxConnections);
+
+    // Once the idle ones are gone, starts are served again.
+    keepRecords();
+    clock.advance(InstanceChannel::kIdleMs);
+    ASSERT_TRUE(processUntil([&] { return channel.connectionCount() == 0; }));
+    Client late(name, "late");
+    ASSERT_TRUE(late.waitFinished());
+    EXPECT_EQ(late.reply().outcome, ChannelReply::Outcome::Answered);
+}
+
+TEST_F(OwnedChannel, WhatAllConnectionsHoldTogetherIsBounded)
+{
+    // Two records held nearly whole take all the room there is; a third sender is closed,
+    // and the two complete theirs and are served.
+    const std::string body(kMaxRecord - 24, 'x');
+    auto first = rawClient(name, lengthPrefix(kMaxRecord) + body);
+    auto second = rawClient(name, lengthPrefix(kMaxRecord) + body);
+    ASSERT_TRUE(processUntil([&] { return channel.connectionCount() == 2; }));
+    processFor(kSettleMs);
+    auto third = rawClient(name, lengthPrefix(kMaxRecord) + body);
+    EXPECT_TRUE(processUntil([&] { return third->state() == QLocalSocket::UnconnectedState; }));
+    EXPECT_EQ(first->state(), QLocalSocket::ConnectedState);
+    EXPECT_EQ(second->state(), QLocalSocket::ConnectedState);
+
+    keepRecords();
+    const std::string rest(24, 'y');
+    first->write(rest.data(), static_cast<qint64>(rest.size()));
+    second->write(rest.data(), static_cast<qint64>(rest.size()));
+    ASSERT_TRUE(processUntil([&] { return seen.size() == 2; }));
+    EXPECT_EQ(seen.front(), body + rest);
 }
 
 } // namespace

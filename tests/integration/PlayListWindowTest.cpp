@@ -1,4 +1,5 @@
 #include "movies/PlayListView.h"
+#include "platform/PathText.h"
 #include "playlist/SavePathDialog.h"
 #include "tests/support/PlaylistPlayerHarness.h"
 
@@ -223,6 +224,37 @@ TEST_F(PlayListWindowTest, DroppedNamesThatAreNotUtf8KeepTheirBytes)
     EXPECT_EQ(entries(), Paths{there});
     // The box shows the name as the title shows it: the same bytes, the same conversion.
     EXPECT_EQ(messages.texts, Paths{"ファイル取得失敗 ：\n" + gone});
+}
+
+// Names from a Windows archive (Shift-JIS) or an older Unix system (EUC-JP) are shown in
+// Japanese in the list, the title and message boxes, and still open by their bytes.
+TEST_F(PlayListWindowTest, JapaneseNamesThatAreNoUtf8ShowDecodedAndOpenByTheirBytes)
+{
+    const std::string shiftJis = flv("ビデオ/\x83\x65\x83\x58\x83\x67.flv");
+    const std::string eucJp = flv("\xA5\xC6\xA5\xB9\xA5\xC8.flv");
+    const std::string garbage = flv("\xFF\xFE.flv");
+    const std::string gone = path("ビデオ/\x83\x65\x83\x58\x83\x67-gone.flv");
+    player->AddFiles({shiftJis, eucJp, garbage, gone}, AddMode::Replace);
+    EXPECT_EQ(entries(), (Paths{shiftJis, eucJp, garbage}));
+    EXPECT_EQ(view().rowText(0), QString::fromUtf8("テスト.flv"));
+    EXPECT_EQ(view().rowText(1), QString::fromUtf8("テスト.flv"));
+    EXPECT_EQ(view().rowText(2), QString::fromUtf8("\uFFFD\uFFFD.flv"));
+    EXPECT_EQ(player->windowTitle(), QString::fromUtf8("テスト.flv - ZEPO"));
+    EXPECT_EQ(player->playerControl().GetVariable("flv_file"), shiftJis);
+    ASSERT_EQ(messages.texts, Paths{"ファイル取得失敗 ：\n" + gone});
+    EXPECT_EQ(toQt(messages.texts.front()),
+              QString::fromUtf8("ファイル取得失敗 ：\n") + toQt(path("")) + QString::fromUtf8("ビデオ/テスト-gone.flv"));
+    clickRow(view().fileColumn(), 0);
+    EXPECT_TRUE(view().selectedText().text().endsWith(QString::fromUtf8("/ビデオ/テスト.flv")));
+}
+
+TEST_F(PlayListWindowTest, ANameWithALineBreakIsDrawnOnOneLine)
+{
+    addFiles({"two\nlines.flv", "next.flv"});
+    EXPECT_EQ(view().rowText(0), QString::fromUtf8("two␊lines.flv"));
+    EXPECT_EQ(view().rowText(1), QString::fromUtf8("next.flv"));
+    // The path itself keeps its line break.
+    EXPECT_EQ(labels().front(), "two\nlines.flv");
 }
 
 TEST_F(PlayListWindowTest, TheStateColumnScrollsWithTheFileColumn)

@@ -1,6 +1,8 @@
 #include "settings/CSettingFile.h"
 #include "dialogs/CSettingDlg.h"
+#include "platform/DialogUnits.h"
 #include "platform/DisplayModes.h"
+#include "res/DialogTemplates.h"
 #include "tests/support/RecordingMessageBox.h"
 
 #include <QAbstractItemView>
@@ -9,6 +11,7 @@
 #include <QRawFont>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <memory>
@@ -290,6 +293,30 @@ TEST_F(SettingDialog, OpenedModeListShowsEveryLineWhole)
     const int widest = list.view()->sizeHintForColumn(0);
     list.hidePopup();
     EXPECT_GE(shown, widest);
+}
+
+TEST_F(SettingDialog, ClosedModeListShowsItsEntryWholeInsideThePage)
+{
+    modes.modes = {k640at75, DisplayMode{10240, 10240, 32, 144}, k800};
+    open();
+    ModeListBox& list = page().modeList();
+    for (int i = 0; i < list.count(); ++i) {
+        list.setCurrentIndex(i);
+        QStyleOptionComboBox option;
+        option.initFrom(&list);
+        option.editable = false;
+        option.currentText = list.currentText();
+        const QRect field = list.style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, &list);
+        EXPECT_GE(field.width(), list.fontMetrics().horizontalAdvance(list.currentText()))
+            << list.currentText().toStdString() << " in a box " << list.width() << " wide";
+    }
+    // Still beside its label and inside the full-screen group, which grows with it, as do
+    // the page and the dialog.
+    const QRect group = page().findChild<QGroupBox*>()->geometry();
+    EXPECT_LT(list.geometry().right(), group.right());
+    EXPECT_LE(group.right(), page().width());
+    EXPECT_LE(page().mapTo(dialog.get(), QPoint(page().width(), 0)).x(), dialog->width());
+    EXPECT_EQ(list.x(), DialogUnits().rectOf(tmpl::kBasicModeList.rect).x());
 }
 
 // The dialog as it opens, on both pages: its Japanese texts can be drawn by the font each

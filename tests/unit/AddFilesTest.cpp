@@ -1,4 +1,5 @@
 #include "movies/LoadFlv_2.h"
+#include "tests/support/LogCapture.h"
 #include "tests/support/PlaylistPlayerHarness.h"
 
 #include <QDir>
@@ -42,6 +43,45 @@ TEST_F(AddFilesTest, FilesFoldersAndPlaylistsAreListedInOrderAndTheFirstPlays)
     EXPECT_EQ(entries(), (Paths{a, b, path("folder/c.flv"), path("folder/sub/d.flv"), path("e.flv"), path("f.flv")}));
     EXPECT_EQ(player->windowTitle(), "a.flv - ZEPO");
     EXPECT_EQ(player->playerControl().GetVariable("flv_file"), a);
+    EXPECT_TRUE(messages.texts.empty());
+}
+
+// The UTF-8 text in UTF-16 with a byte-order mark, as a Windows editor saves it.
+std::string utf16(const std::string& text, bool bigEndian)
+{
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : QString::fromStdString(text).toStdU16String()) {
+        bytes.push_back(static_cast<char>(bigEndian ? unit >> 8 : unit & 0xFF));
+        bytes.push_back(static_cast<char>(bigEndian ? unit & 0xFF : unit >> 8));
+    }
+    return bytes;
+}
+
+TEST_F(AddFilesTest, PlaylistsSavedInUtf16OrWithAMarkAreOpened)
+{
+    const std::string a = flv("ビデオ/a.flv"), b = flv("b😀.flv");
+    const std::string lines = "[PlayList]\r\n" + a + "\r\n" + b + "\r\n";
+    const std::string little = write("little.zepo", utf16(lines, false));
+    const std::string big = write("big.zepo", utf16(lines, true));
+    const std::string marked = write("marked.zepo", "\xEF\xBB\xBF" + lines);
+    test::LogCapture log;
+    player->AddFiles({little, big, marked}, kReplace);
+    EXPECT_EQ(entries(), (Paths{a, b, a, b, a, b}));
+    EXPECT_TRUE(log.lines("zepo.playlist").empty());
+}
+
+TEST_F(AddFilesTest, AFileNamedThatIsNeitherVideoNorPlaylistIsToldOnce)
+{
+    const std::string notes = write("notes.txt", "[Playlist]\r\n");
+    write("texts/readme.txt", "notes");
+    const std::string list = playlistFile("list.zepo", {notes});
+    test::LogCapture log;
+    player->AddFiles({notes, path("texts"), list, flv("a.flv")}, kAppend);
+    EXPECT_EQ(entries(), Paths{path("a.flv")});
+    // Files met in a folder or a playlist go unsaid, as a folder holds many.
+    const auto lines = log.lines("zepo.playlist");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines.front().text.rfind(notes + " : neither an FLV file nor a playlist", 0), 0u);
     EXPECT_TRUE(messages.texts.empty());
 }
 

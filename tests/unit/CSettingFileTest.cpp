@@ -212,5 +212,35 @@ TEST_F(SettingFile, TemporaryFilesOfAKilledSaveAreRemovedAtStart)
     EXPECT_EQ(::access(live.c_str(), F_OK), 0);
 }
 
+// A damaged or hand-edited file holds a value of about a megabyte, just under the read
+// limit: the closing save adds its keys, and every later start must still read it.
+TEST_F(SettingFile, AFileWithAHugeValueIsReadAgainAfterTheClosingSave)
+{
+    const std::string huge(ini::kMaxFileBytes - 400, 'x');
+    writeIni("[Setting]\r\nRestore=0\r\nJunk=" + huge + "\r\n" + std::string(300, '#') + "\r\n");
+    LoggedWarnings warnings;
+    {
+        CSettingFile settings(folder() + "/zepo", messages);
+        ASSERT_EQ(settings.Restore, 0);
+        settings.BeginBatch();
+        for (const char* key : {"Main_x", "Main_y", "Main_w", "Main_h", "PlayList_x", "PlayList_y", "PlayList_w",
+                                "PlayList_h", "PlayList_Show", "Panel_Fix", "TopMost"})
+            settings.WriteInt("PrevInfo", key, 1234567);
+        settings.WriteString("PrevInfo", "volume", "55");
+        settings.EndBatch();
+    }
+    EXPECT_LE(iniText().size(), ini::kMaxFileBytes);
+    CSettingFile next(folder() + "/zepo", messages);
+    EXPECT_EQ(next.Restore, 0);
+    EXPECT_EQ(next.ReadInt("PrevInfo", "Main_x", -999), 1234567);
+    EXPECT_EQ(next.ReadString("PrevInfo", "volume", "100"), "55");
+    // The value no key of ours reads past 259 bytes is kept that long; the line of no key
+    // is gone; and the log says so, once.
+    EXPECT_EQ(next.ReadString("Setting", "Junk", ""), huge.substr(0, ini::kMaxValueBytes));
+    EXPECT_EQ(iniText().find('#'), std::string::npos);
+    ASSERT_EQ(LoggedWarnings::lines().size(), 1u);
+    EXPECT_NE(LoggedWarnings::lines().front().find("2 overlong lines shortened"), std::string::npos);
+}
+
 } // namespace
 } // namespace zepo::test

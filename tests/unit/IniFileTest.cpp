@@ -70,6 +70,48 @@ TEST(IniText, LfOnlyFileIsReadAndRewrittenWithCrLf)
     EXPECT_EQ(ini.serialise(), "[A]\r\nx=1\r\ny=3\r\n");
 }
 
+// The text in UTF-16 with its byte-order mark, as an editor saves it.
+std::string utf16(const std::u16string& text, bool bigEndian)
+{
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : text) {
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        bytes.push_back(bigEndian ? high : low);
+        bytes.push_back(bigEndian ? low : high);
+    }
+    return bytes;
+}
+
+TEST(IniText, CrOnlyLineEndsAndByteOrderMarkedFilesAreRead)
+{
+    const IniText cr("[Setting]\rRestore=0\rHideCursor=0\r");
+    EXPECT_EQ(cr.get("Setting", "Restore"), "0");
+    EXPECT_EQ(cr.get("Setting", "HideCursor"), "0");
+    // In a file with LF line ends a lone CR is a byte of its line.
+    EXPECT_EQ(IniText("[A]\nx=a\rb\n").get("A", "x"), "a\rb");
+
+    EXPECT_EQ(IniText("\xEF\xBB\xBF[Setting]\r\nRestore=0\r\n").get("Setting", "Restore"), "0");
+    for (bool bigEndian : {false, true}) {
+        IniText wide(utf16(u"[PrevInfo]\r\nvolume=75\r\n[\u8a2d\u5b9a]\r\nx=\U0001F600\r\n", bigEndian));
+        EXPECT_EQ(wide.get("PrevInfo", "volume"), "75");
+        EXPECT_EQ(wide.get("\xE8\xA8\xAD\xE5\xAE\x9A", "x"), "\xF0\x9F\x98\x80");
+        // Saved, it is the UTF-8 the program writes.
+        wide.set("PrevInfo", "volume", "80");
+        EXPECT_EQ(wide.serialise().substr(0, 23), "[PrevInfo]\r\nvolume=80\r\n");
+    }
+}
+
+TEST(IniText, OverlongValuesAreCutAndOverlongLinesThatAreNoKeyGo)
+{
+    const std::string longValue(300, 'v');
+    const std::string longJunk(300, 'j');
+    IniText ini("[A]\r\nx=" + longValue + "\r\n" + longJunk + "\r\ny=" + longValue.substr(0, 259) + "\r\n");
+    EXPECT_EQ(ini.shortenOverlongLines(), 2u);
+    EXPECT_EQ(ini.serialise(), "[A]\r\nx=" + longValue.substr(0, 259) + "\r\ny=" + longValue.substr(0, 259) + "\r\n");
+    EXPECT_EQ(ini.shortenOverlongLines(), 0u);
+}
+
 class IniFile : public ::testing::Test {
 protected:
     QTemporaryDir dir;
@@ -150,6 +192,24 @@ TEST_F(IniFile, ExistingFileThatCannotBeReadIsNotReplaced)
     EXPECT_EQ(valueIn(path, "Setting", "Restore"), std::nullopt);
     EXPECT_TRUE(writeKey(path, "Setting", "Restore", "1"));
     EXPECT_TRUE(QFileInfo(QString::fromStdString(path)).isSymLink());
+}
+
+TEST_F(IniFile, WhatIsSavedCanAlwaysBeReadBack)
+{
+    // Keys of others, short each, that fill the file to just under the read limit: one key
+    // more would pass it. The save is refused and the old file stays, readable.
+    std::string many = "[Other]\r\n";
+    for (int n = 0; many.size() < ini::kMaxFileBytes - 20; ++n) {
+        const std::string key = std::to_string(n);
+        many.append("k").append(key).append("=1\r\n");
+    }
+    writeFile(path, many);
+    ASSERT_EQ(valueIn(path, "Other", "k0"), "1");
+    const auto refused = writeKey(path, "PrevInfo", "Main_x", "10");
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->category, FileError::Category::TooLarge);
+    EXPECT_EQ(fileBytes(path), many);
+    EXPECT_EQ(valueIn(path, "Other", "k0"), "1");
 }
 
 TEST_F(IniFile, PipesDevicesAndHugeFilesAreNotReadAtAll)

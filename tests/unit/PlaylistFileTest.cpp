@@ -128,6 +128,32 @@ TEST_F(PlaylistFileTest, RecognisesPlaylistsByTheirExactHeader)
     EXPECT_FALSE(CPlayListDlg::IsPlaylistFile(""));
 }
 
+TEST_F(PlaylistFileTest, Utf16FilesAreReadAsUtf8WhereverTheirChunksEnd)
+{
+    // A line of one character past the basic plane, placed so that the reader's first
+    // 64 KiB chunk ends inside its surrogate pair; the file ends in a lone surrogate and
+    // half a unit.
+    std::u16string text = u"[PlayList]\r\n";
+    while (2 + 2 * text.size() < 64 * 1024 - 4)
+        text += text.size() % 64 == 63 ? u'\n' : u'x';
+    text += u"\n\U0001F600\r\n/\u30D3\u30C7\u30AA.flv\r\n\xD800";
+    std::string bytes = "\xFF\xFE";
+    for (char16_t unit : text) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    bytes += "x"; // an odd last byte
+    const Lines lines = readPlaylistLines(write("wide.zepo", bytes)).value();
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines.front(), "[PlayList]");
+    EXPECT_EQ(lines[lines.size() - 3], "\xF0\x9F\x98\x80");
+    EXPECT_EQ(lines[lines.size() - 2], "/ビデオ.flv");
+    // What is no character is one replacement character each.
+    EXPECT_EQ(lines.back(), "\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_TRUE(CPlayListDlg::IsPlaylistFile(write("wide.zepo", bytes)));
+    EXPECT_FALSE(CPlayListDlg::IsPlaylistFile(write("half.zepo", bytes.substr(0, 12))));
+}
+
 TEST_F(PlaylistFileTest, RecognisesFlvFilesByTheirFirstThreeBytes)
 {
     EXPECT_TRUE(CPlayListDlg::IsFlvFile(write("video.dat", "FLV\x01")));
