@@ -33,6 +33,9 @@ public:
     // Raises `top` to the top of the stacking order and puts `partner` directly behind it,
     // without activating either.
     virtual void raiseWithPartner(std::uint64_t top, std::uint64_t partner) = 0;
+    // Whether a window manager runs that takes a window to full screen when the window
+    // asks for it; without one, a window covers the screen by itself.
+    virtual bool managesFullScreen() = 0;
 };
 
 } // namespace zepo

@@ -141,6 +141,7 @@ private:
     // Full screen (PlayerFullScreen.cpp).
     struct SavedWindow;
     void enterFullScreen();
+    void coverScreen();
     void leaveFullScreen();
     void recordDesktopWindows();
     void restoreDesktopWindows();
@@ -172,9 +173,11 @@ private:
     };
     std::vector<SavedWindow> savedWindows_;
     bool playlistWasVisible_ = false;
-    // The playlist window's place and docking when full screen began.
+    // The playlist window's docking when full screen began.
     bool playlistWasDocked_ = false;
-    QRect playlistGeometry_;
+    // While full screen covers the screen without a window manager: follows the screen's
+    // size to the display mode.
+    QMetaObject::Connection screenWatch_;
     // The player's client rectangle and state before full screen, restored exactly.
     QRect windowedGeometry_;
     Qt::WindowStates windowedState_;

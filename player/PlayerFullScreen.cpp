@@ -1,8 +1,10 @@
 // Full screen, the display-mode change that may go with it, and cursor hiding.
 #include "app/CSettingFile.h"
 #include "platform/CurrentDisplayMode.h"
+#include "platform/DefaultDisplayMode.h"
 #include "platform/FrameExtents.h"
 #include "platform/MessageBoxService.h"
+#include "platform/OuterGeometry.h"
 #include "player/CPlayerDlg.h"
 #include "player/DisplayModeChoice.h"
 #include "playlist/CPlayListDlg.h"
@@ -10,6 +12,7 @@
 #include "res/MessageTexts.h"
 
 #include <QCursor>
+#include <QScreen>
 
 namespace zepo {
 
@@ -44,7 +47,6 @@ void CPlayerDlg::enterFullScreen()
     playlistOuter_ = normalOuterGeometry(*m_playlist);
     m_playlist->hide();
     playlistWasDocked_ = m_playlist->m_docked;
-    playlistGeometry_ = m_playlist->geometry();
 
     windowedState_ = windowState();
     windowedGeometry_ = (windowedState_ & Qt::WindowMaximized) ? normalGeometry() : geometry();
@@ -54,6 +56,8 @@ void CPlayerDlg::enterFullScreen()
     // The window manager's full-screen state takes caption and border away and covers
     // the screen in the mode now in force, panels included.
     showFullScreen();
+    if (!services_.desktop.managesFullScreen())
+        coverScreen();
     raise();
     activateWindow();
     m_fullScreen = true;
@@ -61,8 +65,20 @@ void CPlayerDlg::enterFullScreen()
     SetCursorHideTimer(true);
 }
 
+// With no window manager to take it there, the window covers the screen itself, and
+// again once the screen has taken the new display mode's size.
+void CPlayerDlg::coverScreen()
+{
+    QScreen* shown = screen();
+    if (!shown)
+        return;
+    setGeometry(shown->geometry());
+    screenWatch_ = connect(shown, &QScreen::geometryChanged, this, [this](const QRect& area) { setGeometry(area); });
+}
+
 void CPlayerDlg::leaveFullScreen()
 {
+    disconnect(screenWatch_);
     ChangeDisplayMode();
     restoreDesktopWindows();
 
@@ -86,8 +102,7 @@ void CPlayerDlg::restorePlaylistWindow()
         return;
     // While hidden it followed the player around: it goes back to its place first, so
     // that it shows there.
-    if (m_playlist->geometry() != playlistGeometry_)
-        m_playlist->setGeometry(playlistGeometry_);
+    moveOuterTo(*m_playlist, playlistOuter_.topLeft());
     if (!playlistWasVisible_) {
         m_playlist->hide();
         m_playlist->m_docked = playlistWasDocked_;
@@ -156,7 +171,7 @@ void CPlayerDlg::ChangeDisplayMode()
     const DisplayMode current = currentDisplayMode(services_.displayModes);
 
     if (m_settings->ResolutionFullSize == -1) {
-        const std::optional<int> found = findDefaultMode(services_.displayModes, current.bitsPerPixel);
+        const std::optional<int> found = defaultFullScreenMode(services_.displayModes, current);
         if (!found) {
             services_.messages.show(kNoDisplayModeText);
             return;

@@ -7,6 +7,7 @@
 #include "platform/MessageBoxService.h"
 #include "platform/ModalDialogs.h"
 #include "platform/PathText.h"
+#include "platform/TaskbarHint.h"
 #include "platform/VirtualKeys.h"
 #include "playlist/PlayerWindowLink.h"
 #include "res/DialogTemplates.h"
@@ -29,7 +30,7 @@ constexpr int kSnapDistance = 10;
 CPlayListDlg::CPlayListDlg(MovieEnvironment& movies, MessageBoxService& messages, QWidget* parent)
     : QDialog(parent), messages_(messages), m_movie(this), adding_(movies.timers, *this)
 {
-    setWindowFlags(kToolWindowFrame);
+    setWindowFlags(kCompanionWindowFrame);
     setWindowTitle(QString::fromUtf8(tmpl::kPlayList.caption));
     setFont(dialogFont());
     setAcceptDrops(true);
@@ -88,7 +89,12 @@ void CPlayListDlg::UpdateDocking()
 void CPlayListDlg::setVisible(bool visible)
 {
     if (!visible && isVisible())
-        (void)frameExtents(*this);
+        keepOuterWhileHidden(*this);
+    if (visible && !isVisible() && testAttribute(Qt::WA_WState_Created)) {
+        // A companion without a taskbar button of its own; the hint goes before each map.
+        keepOffTaskbar(*this);
+        placeKeptOuterForShow(*this);
+    }
     QDialog::setVisible(visible);
 }
 

@@ -17,9 +17,10 @@ class PlayerWindowLink;
 class SavePathDialog;
 struct MovieEnvironment;
 
-// The playlist window: a top-level tool window of its own that hosts the playlist movie
-// (control 1014), docks to the player window's right edge, couples activation with it,
-// filters keys and drops, feeds paths to its movie and saves the list.
+// The playlist window: a top-level window of its own, without a taskbar button, that
+// hosts the playlist movie (control 1014), docks to the player window's right edge,
+// couples activation with it, filters keys and drops, feeds paths to its movie and saves
+// the list.
 class CPlayListDlg : public QDialog, public AddOperations, private AddQueue::Target {
     Q_OBJECT
 public:
@@ -62,8 +63,9 @@ public:
     // Enter and Escape never end the window as a dialog's default and cancel keys would.
     void reject() override;
     void accept() override;
-    // Hiding keeps the frame the window had (the window manager forgets it at once), so
-    // that the hidden window's outer rectangle stays what it was.
+    // Hiding keeps the outer rectangle the window had (the window manager forgets its
+    // frame at once, and may leave the window elsewhere), so that the hidden window's
+    // outer rectangle stays what it was and it shows there again, off the taskbar.
     void setVisible(bool visible) override;
 
 protected:

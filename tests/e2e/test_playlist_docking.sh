@@ -26,6 +26,6 @@ beside_player() {
 e2e_until 10 beside_player \
   || e2e_fail "playlist at $(e2e_frame_geometry "$list"), player at $(e2e_frame_geometry "$player")"
 
-wmctrl -i -c "$player"
+e2e_close_window "$player"
 e2e_wait_exit
 echo PASS

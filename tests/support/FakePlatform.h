@@ -38,6 +38,7 @@ public:
     std::vector<DesktopWindow> windows;
     std::map<std::uint64_t, WindowPlacement> placements;
     std::vector<std::pair<std::uint64_t, std::uint64_t>> restacks; // (partner, top)
+    bool windowManager = true; // false: no window manager takes windows to full screen
 
     std::vector<DesktopWindow> list() override { return windows; }
     bool placement(std::uint64_t id, WindowPlacement& out) override
@@ -50,6 +51,7 @@ public:
     }
     void setPlacement(std::uint64_t id, const WindowPlacement& placement) override { placements[id] = placement; }
     void raiseWithPartner(std::uint64_t top, std::uint64_t partner) override { restacks.emplace_back(partner, top); }
+    bool managesFullScreen() override { return windowManager; }
 };
 
 } // namespace zepo::test
