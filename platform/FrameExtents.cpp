@@ -76,8 +76,11 @@ std::optional<QMarginsF> announcedFrameExtents(const QWidget& window)
         return std::nullopt;
     const QRect frame = window.frameGeometry();
     const QRect client = window.geometry();
-    return QMarginsF(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
-                     frame.bottom() - client.bottom());
+    const QMarginsF extents(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                            frame.bottom() - client.bottom());
+    if (window.testAttribute(Qt::WA_WState_Created))
+        lastAnnounced().insert(window.internalWinId(), extents);
+    return extents;
 }
 
 std::optional<QMarginsF> frameExtents(const QWidget& window)
@@ -90,6 +93,17 @@ std::optional<QMarginsF> frameExtents(const QWidget& window)
     if (known == lastAnnounced().constEnd())
         return std::nullopt;
     return *known;
+}
+
+void repeatPlacement(const QWidget& window)
+{
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (!x11 || !x11->display() || QGuiApplication::platformName() != QLatin1String("xcb")
+        || !window.testAttribute(Qt::WA_WState_Created))
+        return;
+    const QPointF device = QPointF(window.geometry().topLeft()) * window.devicePixelRatioF();
+    XMoveWindow(x11->display(), static_cast<Window>(window.internalWinId()), qRound(device.x()), qRound(device.y()));
+    XFlush(x11->display());
 }
 
 QRect outerFromClient(const QRect& client, const QMarginsF& frame)

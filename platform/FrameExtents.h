@@ -31,6 +31,11 @@ std::optional<QMarginsF> announcedFrameExtents(const QWidget& window);
 QRect outerFromClient(const QRect& client, const QMarginsF& frame);
 QRect clientFromOuter(const QRect& outer, const QMarginsF& frame);
 
+// Asks the window system once more for the place the toolkit takes the window to have. A
+// window manager busy dragging the window ignores the moves asked for meanwhile (xfwm4),
+// while the toolkit takes them as done and would not ask again for the same place.
+void repeatPlacement(const QWidget& window);
+
 // A top-level window's outer rectangle: its client rectangle plus its frame.
 QRect outerGeometry(const QWidget& window);
 

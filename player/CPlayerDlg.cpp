@@ -218,6 +218,7 @@ void CPlayerDlg::resizeEvent(QResizeEvent* event)
     QDialog::resizeEvent(event);
     if (m_initialised)
         m_player.setGeometry(rect());
+    retryDisplayModeOnceFullScreen();
 }
 
 void CPlayerDlg::moveEvent(QMoveEvent* event)

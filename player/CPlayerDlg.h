@@ -2,6 +2,7 @@
 
 #include "bridge/CShockwaveFlash.h"
 #include "platform/DesktopWindows.h"
+#include "platform/DisplayModes.h"
 #include "platform/TimerService.h"
 #include "playlist/PlayerWindowLink.h"
 
@@ -26,7 +27,6 @@ namespace zepo {
 class CPlayListDlg;
 class CSettingFile;
 class DesktopWindows;
-class DisplayModes;
 class MessageBoxService;
 struct MovieEnvironment;
 
@@ -142,6 +142,10 @@ private:
     struct SavedWindow;
     void enterFullScreen();
     void coverScreen();
+    enum class ModeAttempt { First, Retry };
+    void requestDisplayMode(const DisplayMode& target, ModeAttempt attempt);
+    void retryDisplayModeOnceFullScreen();
+    void tellModeChangeFailed();
     void leaveFullScreen();
     void recordDesktopWindows();
     void restoreDesktopWindows();
@@ -178,6 +182,10 @@ private:
     // While full screen covers the screen without a window manager: follows the screen's
     // size to the display mode.
     QMetaObject::Connection screenWatch_;
+    // A mode change refused before the window covered the screen, asked for again once it
+    // does; and whether a failed change has been told this session.
+    std::optional<DisplayMode> modeRetry_;
+    bool modeChangeFailureTold_ = false;
     // The player's client rectangle and state before full screen, restored exactly.
     QRect windowedGeometry_;
     Qt::WindowStates windowedState_;

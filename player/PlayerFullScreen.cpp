@@ -63,6 +63,7 @@ void CPlayerDlg::enterFullScreen()
     m_fullScreen = true;
     SetPanelWatch(false);
     SetCursorHideTimer(true);
+    retryDisplayModeOnceFullScreen();
 }
 
 // With no window manager to take it there, the window covers the screen itself, and
@@ -79,6 +80,11 @@ void CPlayerDlg::coverScreen()
 void CPlayerDlg::leaveFullScreen()
 {
     disconnect(screenWatch_);
+    // The window never came to cover the screen: the change asked for failed.
+    if (modeRetry_) {
+        modeRetry_.reset();
+        tellModeChangeFailed();
+    }
     ChangeDisplayMode();
     restoreDesktopWindows();
 
@@ -188,16 +194,47 @@ void CPlayerDlg::ChangeDisplayMode()
     if (const std::optional<ModeCorrection> correction = correctionFor(current, *target))
         m_player.SetVariable(correction->variable, correction->value);
 
-    switch (services_.displayModes.change(*target)) {
+    requestDisplayMode(*target, ModeAttempt::First);
+}
+
+// A display server may change the mode only for a program whose window already covers the
+// screen (XWayland emulates the mode for that window alone): a change refused before the
+// window is full screen is asked for again once it is. A change that still fails is told
+// once a session, not at every full screen.
+void CPlayerDlg::requestDisplayMode(const DisplayMode& target, ModeAttempt attempt)
+{
+    switch (services_.displayModes.change(target)) {
     case DisplayModes::ChangeResult::Successful:
         break;
     case DisplayModes::ChangeResult::Restart:
         services_.messages.show(kRestartNeeded);
         break;
     case DisplayModes::ChangeResult::Failed:
-        services_.messages.show(kChangeFailed);
+        if (attempt == ModeAttempt::First) {
+            modeRetry_ = target;
+            return;
+        }
+        tellModeChangeFailed();
         break;
     }
+}
+
+void CPlayerDlg::retryDisplayModeOnceFullScreen()
+{
+    const QScreen* shown = screen();
+    if (!modeRetry_ || !m_fullScreen || !shown || geometry() != shown->geometry())
+        return;
+    const DisplayMode target = *modeRetry_;
+    modeRetry_.reset();
+    requestDisplayMode(target, ModeAttempt::Retry);
+}
+
+void CPlayerDlg::tellModeChangeFailed()
+{
+    if (modeChangeFailureTold_)
+        return;
+    modeChangeFailureTold_ = true;
+    services_.messages.show(kChangeFailed);
 }
 
 void CPlayerDlg::SetCursorHideTimer(bool on)

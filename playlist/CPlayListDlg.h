@@ -2,6 +2,7 @@
 
 #include "bridge/CShockwaveFlash.h"
 #include "platform/FilterOutcome.h"
+#include "platform/TimerService.h"
 #include "playlist/AddMode.h"
 #include "playlist/AddOperations.h"
 #include "playlist/AddQueue.h"
@@ -82,12 +83,16 @@ private:
     void startNewList() override { StartNewList(); }
     void appendToList(const std::string& path) override;
     void tellCapReached(const std::string& where) override;
+    // The snap made again once the user has let go of the window.
+    void snapOnceReleased();
 
     MessageBoxService& messages_;
     PlayerWindowLink* m_player = nullptr;
     CShockwaveFlash m_movie;
     // The paths waiting to be added, with the expansion state of the open under way.
     AddQueue adding_;
+    // Runs while a snap waits for the user to let go of the window.
+    IntervalTimer snapOnRelease_;
     // Not owned; set by tests (UI thread only).
     SavePathDialog* savePathDialog_ = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "platform/DesktopWindows.h"
 #include "platform/DisplayModes.h"
 
+#include <deque>
 #include <map>
 #include <vector>
 
@@ -14,6 +15,7 @@ public:
     std::vector<DisplayMode> modes;
     DisplayMode currentMode{1280, 1024, 32, 60};
     ChangeResult nextResult = ChangeResult::Successful;
+    std::deque<ChangeResult> scriptedResults; // answered first, one a change, then nextResult
     std::vector<DisplayMode> changes;
     int restores = 0;
 
@@ -27,7 +29,11 @@ public:
     ChangeResult change(const DisplayMode& mode) override
     {
         changes.push_back(mode);
-        return nextResult;
+        if (scriptedResults.empty())
+            return nextResult;
+        const ChangeResult result = scriptedResults.front();
+        scriptedResults.pop_front();
+        return result;
     }
     void restoreStartupMode() override { ++restores; }
 };

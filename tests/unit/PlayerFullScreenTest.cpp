@@ -150,8 +150,39 @@ TEST_F(PlayerFullScreenTest, FailedChangesAreReportedAndFullScreenGoesOn)
     modes.nextResult = DisplayModes::ChangeResult::Failed;
     player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
     EXPECT_TRUE(player->isFullScreen());
+    // A refused change is asked for again once the window covers the screen, and told at
+    // the latest when full screen ends.
+    player->ToggleFullScreen(FullScreenToggle::LeaveOnly);
     EXPECT_EQ(messages.texts,
               (std::vector<std::string>{"設定の変更を有効にするには\n再起動が必要です", "設定の変更に失敗しました"}));
+}
+
+// A display server that changes the mode only for a window already full screen
+// (XWayland): the change refused on entering is asked for again once the window covers
+// the screen, and nothing is told.
+TEST_F(PlayerFullScreenTest, AChangeRefusedBeforeFullScreenIsAskedAgainOnceTheWindowCoversTheScreen)
+{
+    settings().ResolutionFullSize = 3;
+    modes.scriptedResults = {DisplayModes::ChangeResult::Failed, DisplayModes::ChangeResult::Successful};
+    player->show();
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
+    QTRY_COMPARE(modes.changes.size(), 2u);
+    EXPECT_EQ(modes.changes[1], (DisplayMode{640, 480, 32, 60}));
+    player->ToggleFullScreen(FullScreenToggle::LeaveOnly);
+    EXPECT_TRUE(messages.texts.empty());
+}
+
+TEST_F(PlayerFullScreenTest, AChangeThatKeepsFailingIsToldOnceASession)
+{
+    settings().ResolutionFullSize = 3;
+    modes.nextResult = DisplayModes::ChangeResult::Failed;
+    player->show();
+    for (int entry = 0; entry < 3; ++entry) {
+        player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
+        EXPECT_TRUE(player->isFullScreen());
+        player->ToggleFullScreen(FullScreenToggle::LeaveOnly);
+    }
+    EXPECT_EQ(messages.texts, std::vector<std::string>{"設定の変更に失敗しました"});
 }
 
 TEST_F(PlayerFullScreenTest, WithoutModeChangeTheFactorsAreLeftUntilLeaving)
