@@ -293,6 +293,15 @@ e2e_report_hang() {
   wmctrl -l -G >&2 || true
 }
 
+# The window's outer rectangle is the same on two readings a moment apart: it has come
+# to rest.
+e2e_settled() {
+  local before
+  before=$(e2e_frame_geometry "$1")
+  sleep 0.3
+  [ "$(e2e_frame_geometry "$1")" = "$before" ]
+}
+
 # e2e_frame_at WINDOW X Y: the window's frame stands at x y.
 e2e_frame_at() {
   local x y w h

@@ -34,12 +34,6 @@ drag_frame_to() { # window x y: presses on the title bar, moves in steps, lets g
 # Where a window manager's drag ends is its own (some pull the window by its frame, some
 # by its client): what must hold is that a list let go within the snap distance stands
 # exactly at the corner, never a few pixels off it.
-settled() {
-  local before
-  before=$(e2e_frame_geometry "$1")
-  sleep 0.3
-  [ "$(e2e_frame_geometry "$1")" = "$before" ]
-}
 snapped_or_away() {
   local x y w h
   read -r x y w h < <(e2e_frame_geometry "$list")
@@ -50,7 +44,7 @@ if [ "$E2E_WM" != none ]; then
   e2e_move_frame "$list" 700 400
   e2e_until 10 e2e_frame_at "$list" 700 400 || e2e_fail "playlist not moved away: $(e2e_frame_geometry "$list")"
   drag_frame_to "$list" 506 105
-  e2e_until 10 settled "$list" && e2e_until 5 snapped_or_away \
+  e2e_until 10 e2e_settled "$list" && e2e_until 5 snapped_or_away \
     || e2e_fail "playlist let go near the corner did not snap: $(e2e_frame_geometry "$list")"
   echo "dragged near the corner: the list stands at $(e2e_frame_geometry "$list")"
   # Back to the corner for what follows.

@@ -38,13 +38,6 @@ mapped() { xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
 unmapped() { ! mapped "$1"; }
 # The four values of a window in setting.ini.
 saved() { echo "$(e2e_setting PrevInfo "$1"_x) $(e2e_setting PrevInfo "$1"_y) $(e2e_setting PrevInfo "$1"_w) $(e2e_setting PrevInfo "$1"_h)"; }
-# Waits until a window's outer rectangle is the same on two readings a moment apart.
-settled() {
-  local before
-  before=$(e2e_frame_geometry "$1")
-  sleep 0.3
-  [ "$(e2e_frame_geometry "$1")" = "$before" ]
-}
 # The list's frame stands at the player's top-right corner.
 beside_player() {
   local px py pw ph
@@ -59,7 +52,7 @@ start_docked_pair() {
   e2e_launch
   player=$(e2e_wait_managed_window ZEPO)
   list=$(e2e_wait_managed_window "$list_title")
-  e2e_until 10 settled "$player" && e2e_until 10 settled "$list" || e2e_fail "the windows do not come to rest"
+  e2e_until 10 e2e_settled "$player" && e2e_until 10 e2e_settled "$list" || e2e_fail "the windows do not come to rest"
 }
 close_player() {
   e2e_close_window "$1"
@@ -121,7 +114,7 @@ for toggle in 1 2; do
   e2e_until 10 unmapped "$list" || e2e_fail "toggle $toggle: Ctrl+Space did not hide the list"
   xdotool key ctrl+space
   e2e_until 10 mapped "$list" || e2e_fail "toggle $toggle: Ctrl+Space did not show the list"
-  e2e_until 10 settled "$list" && e2e_frame_at "$list" 500 100 \
+  e2e_until 10 e2e_settled "$list" && e2e_frame_at "$list" 500 100 \
     || e2e_fail "toggle $toggle: the list came back at $(e2e_frame_geometry "$list"), want 500 100"
 done
 e2e_move_frame "$player" 200 150
@@ -152,7 +145,7 @@ sed -i 's/PlayList_Show=0/PlayList_Show=1/' "$E2E_DIR/bin/setting.ini"
 e2e_launch
 player=$(e2e_wait_managed_window ZEPO)
 list=$(e2e_wait_managed_window "$list_title")
-e2e_until 10 settled "$list" || e2e_fail "the list does not come to rest"
+e2e_until 10 e2e_settled "$list" || e2e_fail "the list does not come to rest"
 e2e_focus "$player"
 xdotool key alt+Return
 e2e_until 10 e2e_client_geometry_is "$player" "0 0 1280 1024" \

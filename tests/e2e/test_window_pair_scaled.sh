@@ -11,12 +11,6 @@ e2e_start "$@"
 
 list_title="ZEPO - プレイリスト"
 saved() { echo "$(e2e_setting PrevInfo "$1"_x) $(e2e_setting PrevInfo "$1"_y) $(e2e_setting PrevInfo "$1"_w) $(e2e_setting PrevInfo "$1"_h)"; }
-settled() {
-  local before
-  before=$(e2e_frame_geometry "$1")
-  sleep 0.3
-  [ "$(e2e_frame_geometry "$1")" = "$before" ]
-}
 # near A B: within one screen pixel (half a pixel of the program's, rounded either way).
 near() { [ $(($1 - $2)) -le 1 ] && [ $(($2 - $1)) -le 1 ]; }
 
@@ -30,7 +24,7 @@ check_starts() {
     e2e_launch
     player=$(e2e_wait_managed_window ZEPO)
     list=$(e2e_wait_managed_window "$list_title")
-    e2e_until 10 settled "$player" && e2e_until 10 settled "$list" || e2e_fail "$1: the windows do not come to rest"
+    e2e_until 10 e2e_settled "$player" && e2e_until 10 e2e_settled "$list" || e2e_fail "$1: the windows do not come to rest"
     read -r px py pw ph < <(e2e_frame_geometry "$player")
     read -r lx ly lw lh < <(e2e_frame_geometry "$list")
     echo "$1, start $start: player $px $py $pw $ph, list $lx $ly $lw $lh"
