@@ -29,6 +29,8 @@ public:
     bool placement(std::uint64_t, zepo::WindowPlacement&) override { return false; }
     void setPlacement(std::uint64_t, const zepo::WindowPlacement&) override {}
     void raiseWithPartner(std::uint64_t, std::uint64_t) override {}
+    bool stackedBehind(std::uint64_t, std::uint64_t) override { return true; }
+    void activate(std::uint64_t) override {}
     // Off X11 the toolkit's platform takes windows to full screen.
     bool managesFullScreen() override { return true; }
 };

@@ -192,6 +192,27 @@ bool X11DesktopWindows::windowManagerRunning(X11Connection::ErrorTrap& trap)
     return !trap.failed() && !self.empty() && self[0] == check[0];
 }
 
+bool X11DesktopWindows::stackedBehind(std::uint64_t top, std::uint64_t partner)
+{
+    X11Connection::ErrorTrap trap(*x_);
+    const std::vector<unsigned long> stacking = x_->longs(x_->root(), "_NET_CLIENT_LIST_STACKING", XA_WINDOW);
+    const auto above = std::find(stacking.begin(), stacking.end(), top);
+    if (stacking.empty() || above == stacking.end() || above == stacking.begin())
+        return stacking.empty();
+    return *(above - 1) == partner;
+}
+
+void X11DesktopWindows::activate(std::uint64_t id)
+{
+    X11Connection::ErrorTrap trap(*x_);
+    if (windowManagerRunning(trap) && x_->wmSupports("_NET_ACTIVE_WINDOW")) {
+        x_->sendRootMessage(id, "_NET_ACTIVE_WINDOW", kSourcePager, CurrentTime);
+        return;
+    }
+    XRaiseWindow(x_->display(), id);
+    XSetInputFocus(x_->display(), id, RevertToParent, CurrentTime);
+}
+
 bool X11DesktopWindows::managesFullScreen()
 {
     X11Connection::ErrorTrap trap(*x_);

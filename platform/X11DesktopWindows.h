@@ -21,6 +21,8 @@ public:
     bool placement(std::uint64_t id, WindowPlacement& out) override;
     void setPlacement(std::uint64_t id, const WindowPlacement& placement) override;
     void raiseWithPartner(std::uint64_t top, std::uint64_t partner) override;
+    bool stackedBehind(std::uint64_t top, std::uint64_t partner) override;
+    void activate(std::uint64_t id) override;
     bool managesFullScreen() override;
 
 private:

@@ -169,6 +169,8 @@ private:
     IntervalTimer panelWatch_;
     bool panelWatchRunning_ = false;
     IntervalTimer cursorHide_;
+    // Looks once more at the pair's stacking a moment after restacking it.
+    IntervalTimer restackCheck_;
 
     // Full-screen bookkeeping: the windows recorded on entering, restored on leaving.
     struct SavedWindow {

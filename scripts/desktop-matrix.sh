@@ -42,8 +42,10 @@ rows=(${ZEPO_MATRIX_ROWS:-openbox xfwm4 kwin_x11 mutter i3 none xwayland-mutter 
 differs() { # row test
   case "$1/$2" in
     i3/test_window_pair) echo "always:i3 restacks floating windows only as they take the focus: the clicked window comes on top, its partner stays where it was" ;;
-    kwin_x11/test_saved_geometry_fit|xwayland-kwin/test_saved_geometry_fit)
-      echo "kwin keeps a window wholly on the screen: one saved below the bottom edge comes up whole, not with only its title bar on the screen" ;;
+    kwin_x11/test_saved_geometry_fit|xwayland-kwin/test_saved_geometry_fit|mutter/test_saved_geometry_fit|xwayland-mutter/test_saved_geometry_fit)
+      echo "the window manager keeps a window wholly on the screen: one saved below the bottom edge comes up whole, not with only its title bar on the screen" ;;
+    xwayland-mutter/test_window_pair)
+      echo "the test's synthetic clicks (XTEST) do not reach the title bars mutter draws in a Wayland session: a click cannot be made there" ;;
     none/test_second_instance) echo "no window manager: there is no active window to hand over to; the player is raised" ;;
   esac
 }
@@ -92,7 +94,8 @@ CHILD
     xwayland-kwin)
       cp "$(command -v kwin_wayland)" "$runtime/kwin_wayland"
       XDG_RUNTIME_DIR=$runtime timeout 3600 dbus-run-session -- \
-        "$runtime/kwin_wayland" --virtual --xwayland --width 1280 --height 1024 --no-lockscreen "$child" \
+        "$runtime/kwin_wayland" --virtual --xwayland --width 1280 --height 1024 --no-lockscreen \
+        --exit-with-session "$child" \
         >"$results/$1.compositor.log" 2>&1 ;;
   esac
   rm -rf "$runtime"

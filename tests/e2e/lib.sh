@@ -220,6 +220,12 @@ e2e_frame_geometry() {
   echo "$(( x - l )) $(( y - t )) $(( w + l + r )) $(( h + t + b ))"
 }
 
+# Where a window's client area is on the screen: "x y width height".
+e2e_client_geometry() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+    /^  Width/ {w=$2} /^  Height/ {h=$2} END {print x, y, w, h}'
+}
+
 # The ancestor of a window just below the root: the window manager's frame, or the window
 # itself when it is not reparented.
 e2e_top_ancestor() {
@@ -318,6 +324,13 @@ e2e_move_frame() {
   before=$(e2e_frame_geometry "$window")
   if [ "$E2E_WM" = none ]; then
     xdotool windowmove "$window" "$2" "$3"
+  elif ! xprop -root _NET_SUPPORTED | grep -q _NET_FRAME_EXTENTS; then
+    # A window manager that announces no frame (i3) takes the place asked for as the
+    # client's: it is asked for the client's place that puts the frame there.
+    local fx fy cx cy rest
+    read -r fx fy rest < <(e2e_frame_geometry "$window")
+    read -r cx cy rest < <(e2e_client_geometry "$window")
+    wmctrl -i -r "$window" -e "1,$(($2 + cx - fx)),$(($3 + cy - fy)),-1,-1"
   else
     wmctrl -i -r "$window" -e "1,$2,$3,-1,-1"
   fi

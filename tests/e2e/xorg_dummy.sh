@@ -76,11 +76,6 @@ e2e_wait_managed_window() {
   e2e_fail "no visible window titled '$title'"
 }
 
-# Where a window's client area is on the screen: "x y width height".
-e2e_client_geometry() {
-  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
-    /^  Width/ {w=$2} /^  Height/ {h=$2} END {print x, y, w, h}'
-}
 
 e2e_screen_is() { [ "$(e2e_screen_size)" = "$1" ]; }
 e2e_client_geometry_is() { [ "$(e2e_client_geometry "$1")" = "$2" ]; }

@@ -45,6 +45,7 @@ public:
     std::map<std::uint64_t, WindowPlacement> placements;
     std::vector<std::pair<std::uint64_t, std::uint64_t>> restacks; // (partner, top)
     bool windowManager = true; // false: no window manager takes windows to full screen
+    std::vector<std::uint64_t> activations;
 
     std::vector<DesktopWindow> list() override { return windows; }
     bool placement(std::uint64_t id, WindowPlacement& out) override
@@ -57,6 +58,12 @@ public:
     }
     void setPlacement(std::uint64_t id, const WindowPlacement& placement) override { placements[id] = placement; }
     void raiseWithPartner(std::uint64_t top, std::uint64_t partner) override { restacks.emplace_back(partner, top); }
+    // As the last restack left them.
+    bool stackedBehind(std::uint64_t top, std::uint64_t partner) override
+    {
+        return !restacks.empty() && restacks.back() == std::make_pair(partner, top);
+    }
+    void activate(std::uint64_t id) override { activations.push_back(id); }
     bool managesFullScreen() override { return windowManager; }
 };
 
