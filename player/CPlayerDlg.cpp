@@ -230,6 +230,7 @@ void CPlayerDlg::moveEvent(QMoveEvent* event)
     QDialog::moveEvent(event);
     if (m_initialised)
         followDockedPlaylist();
+    retryDisplayModeOnceFullScreen();
 }
 
 void CPlayerDlg::followDockedPlaylist()

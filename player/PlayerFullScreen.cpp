@@ -80,11 +80,10 @@ void CPlayerDlg::coverScreen()
 void CPlayerDlg::leaveFullScreen()
 {
     disconnect(screenWatch_);
-    // The window never came to cover the screen: the change asked for failed.
-    if (modeRetry_) {
-        modeRetry_.reset();
-        tellModeChangeFailed();
-    }
+    // The window never came to cover the screen: the change asked for failed. It is told
+    // once the windows are back, not while the full-screen window still covers them.
+    const bool changeRefused = modeRetry_.has_value();
+    modeRetry_.reset();
     ChangeDisplayMode();
     restoreDesktopWindows();
 
@@ -100,6 +99,8 @@ void CPlayerDlg::leaveFullScreen()
     m_fullScreen = false;
     SetCursorHideTimer(false);
     showCursorAgain();
+    if (changeRefused)
+        tellModeChangeFailed();
 }
 
 void CPlayerDlg::restorePlaylistWindow()

@@ -46,7 +46,7 @@ differs() { # row test
       echo "the window manager keeps a window wholly on the screen: one saved below the bottom edge comes up whole, not with only its title bar on the screen" ;;
     xwayland-mutter/test_window_pair)
       echo "the test's synthetic clicks (XTEST) do not reach the title bars mutter draws in a Wayland session: a click cannot be made there" ;;
-    none/test_second_instance) echo "no window manager: there is no active window to hand over to; the player is raised" ;;
+    none/test_second_instance) echo "no window manager: no list of windows for the test to find the player in, and no active window to bring forward" ;;
   esac
 }
 

@@ -14,10 +14,10 @@ saved() { echo "$(e2e_setting PrevInfo "$1"_x) $(e2e_setting PrevInfo "$1"_y) $(
 # near A B: within one screen pixel (half a pixel of the program's, rounded either way).
 near() { [ $(($1 - $2)) -le 1 ] && [ $(($2 - $1)) -le 1 ]; }
 
-# check_starts HOW: three starts and closes with the player at 50 50 300 200 and its list
+# check_starts HOW: three starts and closes with the player at 50 50 320 240 and its list
 # docked and shown; twice that size, both fit on the screen of 1280 x 1024.
 check_starts() {
-  printf '[Setting]\r\nChangeResolution=0\r\n[PrevInfo]\r\nMain_x=50\r\nMain_y=50\r\nMain_w=300\r\nMain_h=200\r\nPlayList_Show=1\r\n' \
+  printf '[Setting]\r\nChangeResolution=0\r\n[PrevInfo]\r\nMain_x=50\r\nMain_y=50\r\nMain_w=320\r\nMain_h=240\r\nPlayList_Show=1\r\n' \
     >"$E2E_DIR/bin/setting.ini"
   local start px py pw ph lx ly lw lh
   for start in 1 2 3; do
@@ -28,15 +28,15 @@ check_starts() {
     read -r px py pw ph < <(e2e_frame_geometry "$player")
     read -r lx ly lw lh < <(e2e_frame_geometry "$list")
     echo "$1, start $start: player $px $py $pw $ph, list $lx $ly $lw $lh"
-    near "$px" 100 && near "$py" 100 && near "$pw" 600 && near "$ph" 400 \
-      || e2e_fail "$1, start $start: the player is at $px $py $pw $ph, want 100 100 600 400"
+    near "$px" 100 && near "$py" 100 && near "$pw" 640 && near "$ph" 480 \
+      || e2e_fail "$1, start $start: the player is at $px $py $pw $ph, want 100 100 640 480"
     [ "$lx $ly" = "$((px + pw)) $py" ] \
       || e2e_fail "$1, start $start: the docked list is at $lx $ly, want the player's corner $((px + pw)) $py"
     near "$lw" 500 && near "$lh" 700 || e2e_fail "$1, start $start: the list is $lw x $lh, want 500 x 700"
     e2e_close_window "$player"
     e2e_wait_exit
-    [ "$(saved Main)" = "50 50 300 200" ] || e2e_fail "$1, start $start: the player was saved as '$(saved Main)'"
-    [ "$(saved PlayList)" = "350 50 250 350" ] || e2e_fail "$1, start $start: the list was saved as '$(saved PlayList)'"
+    [ "$(saved Main)" = "50 50 320 240" ] || e2e_fail "$1, start $start: the player was saved as '$(saved Main)'"
+    [ "$(saved PlayList)" = "370 50 250 350" ] || e2e_fail "$1, start $start: the list was saved as '$(saved PlayList)'"
   done
 }
 
