@@ -65,9 +65,9 @@ run_row() { # row
     echo $? >"$results/$1.$test.rc"
   done
   if [[ $1 == xwayland-* ]]; then
-    timeout 300 bash "$root/tests/e2e/test_fullscreen_mode_emulated.sh" "$zepo" "$build" \
-      >"$results/$1.test_fullscreen_mode_emulated.log" 2>&1
-    echo $? >"$results/$1.test_fullscreen_mode_emulated.rc"
+    timeout 300 bash "$root/tests/e2e/xwayland_mode_change.sh" "$zepo" "$build" \
+      >"$results/$1.xwayland_mode_change.log" 2>&1
+    echo $? >"$results/$1.xwayland_mode_change.rc"
   fi
 }
 
@@ -135,7 +135,7 @@ for row in "${rows[@]}"; do
   printf '| %s |' "$row"
   for test in "${tests[@]}"; do printf ' %s |' "$(cell "$row" "$test")"; done
   if [[ $row == xwayland-* ]]; then
-    printf ' %s |\n' "$(cell "$row" test_fullscreen_mode_emulated)"
+    printf ' %s |\n' "$(cell "$row" xwayland_mode_change)"
   else
     printf ' (tests/e2e/test_fullscreen_modes.sh, Xorg) |\n'
   fi

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Full screen with a display-mode change where the display server emulates modes for a
-# full-screen window only (XWayland under a Wayland compositor, run by
-# scripts/desktop-matrix.sh): entering and leaving three times covers the screen each time
-# and tells a failed change at most once, never at every full screen.
+# full-screen window only: XWayland under a Wayland compositor, where
+# scripts/desktop-matrix.sh runs it (not a ctest test: those run on Xvfb, which has one
+# mode). Entering and leaving three times covers the screen each time and tells a failed
+# change at most once, never at every full screen.
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib.sh"
 source "$here/xorg_dummy.sh"
