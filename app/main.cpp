@@ -1,4 +1,5 @@
 #include "app/CPlayerApp.h"
+#include "app/QtPlatformChoice.h"
 #include "movies/FlvStreams.h"
 #include "movies/MovieEnvironment.h"
 #include "platform/DesktopWindows.h"
@@ -28,6 +29,10 @@ public:
     bool placement(std::uint64_t, zepo::WindowPlacement&) override { return false; }
     void setPlacement(std::uint64_t, const zepo::WindowPlacement&) override {}
     void raiseWithPartner(std::uint64_t, std::uint64_t) override {}
+    bool stackedBehind(std::uint64_t, std::uint64_t) override { return true; }
+    void activate(std::uint64_t) override {}
+    // Off X11 the toolkit's platform takes windows to full screen.
+    bool managesFullScreen() override { return true; }
 };
 } // namespace
 
@@ -37,6 +42,7 @@ int main(int argc, char** argv)
     // Every argument is a path: Qt sees none of them, so that a file named like one of
     // its options (-style, -display, ...) is opened, not obeyed.
     int qtArgc = 1;
+    zepo::chooseQtPlatform();
     QApplication app(qtArgc, argv);
     zepo::installLogFormat();
     const auto qtTexts = zepo::installQtTranslations();

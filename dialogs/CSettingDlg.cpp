@@ -2,6 +2,7 @@
 
 #include "settings/CSettingFile.h"
 #include "platform/CurrentDisplayMode.h"
+#include "platform/DefaultDisplayMode.h"
 #include "platform/DialogUnits.h"
 #include "platform/MessageBoxService.h"
 #include "platform/ModalDialogs.h"
@@ -22,9 +23,6 @@ namespace {
 // The tab control keeps a 2-pixel border and a 2-pixel gap inside its pane around the
 // display area of the pages.
 constexpr int kPaneInset = 4;
-// The only full-screen size recommended: the size every movie of the time was made for.
-constexpr int kRecommendedWidth = 640;
-constexpr int kRecommendedHeight = 480;
 
 void place(QPushButton& button, const DialogUnits& units, const DialogControl& source)
 {
@@ -55,22 +53,6 @@ std::vector<DisplayMode> allModes(DisplayModes& modes)
     while (const auto mode = modes.mode(static_cast<int>(list.size())))
         list.push_back(*mode);
     return list;
-}
-
-// 640 x 480 at the current colour depth; the first such mode at the current refresh
-// rate, else the last one. -1 when there is none.
-int recommendedModeOf(const std::vector<DisplayMode>& modes, const DisplayMode& current)
-{
-    int candidate = -1;
-    for (int n = 0; n < static_cast<int>(modes.size()); ++n) {
-        const DisplayMode& m = modes[n];
-        if (m.width != kRecommendedWidth || m.height != kRecommendedHeight || m.bitsPerPixel != current.bitsPerPixel)
-            continue;
-        candidate = n;
-        if (m.refreshHz == current.refreshHz)
-            break;
-    }
-    return candidate;
 }
 
 void showText(QLineEdit& edit, const std::string& text)
@@ -181,7 +163,9 @@ void CSettingDlg::FillModes()
         m_spare.resize(m_spare.width() + wider, m_spare.height());
     }
 
-    recommended_ = recommendedModeOf(modes, current);
+    recommended_ = defaultFullScreenMode(modes_, current).value_or(-1);
+    if (recommended_ >= static_cast<int>(modes.size()))
+        recommended_ = -1; // the display's modes changed meanwhile
     if (recommended_ < 0) {
         // Nothing to recommend: the edit stays empty rather than showing a made-up mode.
         messages_.show(kNoDisplayModeText);

@@ -33,6 +33,16 @@ public:
     // Raises `top` to the top of the stacking order and puts `partner` directly behind it,
     // without activating either.
     virtual void raiseWithPartner(std::uint64_t top, std::uint64_t partner) = 0;
+    // Whether `partner` stands directly behind `top` in the stacking order; true where no
+    // order is known.
+    virtual bool stackedBehind(std::uint64_t top, std::uint64_t partner) = 0;
+    // Brings a window of ours to the front with the focus, as the user asked for it (a
+    // second start): asked of the window manager as a pager asks, which window managers
+    // that hold back programs taking the focus by themselves still honour.
+    virtual void activate(std::uint64_t id) = 0;
+    // Whether a window manager runs that takes a window to full screen when the window
+    // asks for it; without one, a window covers the screen by itself.
+    virtual bool managesFullScreen() = 0;
 };
 
 } // namespace zepo

@@ -11,9 +11,12 @@ namespace zepo {
 inline constexpr Qt::WindowFlags kDialogFrame = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                                                | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
-// The frame of a tool window (the playlist): a small caption with the close box only.
-inline constexpr Qt::WindowFlags kToolWindowFrame = Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                                                   | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+// The frame of a companion window (the playlist): a caption with the close box only. It is
+// a plain top-level window, neither a tool window nor a transient one: window managers
+// keep those above their application's other windows whatever the user clicks, and the
+// companion must go behind the player when the player is clicked.
+inline constexpr Qt::WindowFlags kCompanionWindowFrame = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                                                        | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
 
 // Runs a dialog until it closes, modal to its owner (its parent window) only: the owner
 // takes no input meanwhile, other top-level windows of ours, the playlist window above

@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QTimer>
+#include <QVariant>
 #include <QWidget>
 #include <QWindow>
 
@@ -34,10 +35,10 @@ void placeClient(QWidget& window, const QRect& client)
 // Places the client so that client plus the frame known now make the outer rectangle,
 // and returns that frame. The client's own rectangle is given, so the system puts it
 // exactly there whether it knows the frame yet or not.
-QMargins apply(QWidget& window, const QRect& outer)
+QMarginsF apply(QWidget& window, const QRect& outer)
 {
-    const QMargins frame = frameExtents(window).value_or(QMargins());
-    placeClient(window, outer.marginsRemoved(frame));
+    const QMarginsF frame = frameExtents(window).value_or(QMarginsF());
+    placeClient(window, clientFromOuter(outer, frame));
     return frame;
 }
 
@@ -56,12 +57,12 @@ public:
     }
 
     // The outer size to keep, and the frame the client was placed with.
-    void remember(const QSize& outer, const QMargins& frame)
+    void remember(const QSize& outer, const QMarginsF& frame)
     {
         outer_ = outer;
         placedWith_ = frame;
     }
-    void moveTo(const QPoint& topLeft, const QMargins& frame)
+    void moveTo(const QPoint& topLeft, const QMarginsF& frame)
     {
         topLeft_ = topLeft;
         placedWith_ = frame;
@@ -90,7 +91,7 @@ public:
             // Until the frame is announced the window stands with its client where the
             // frame known when it was placed (none, or the one it had before it was
             // hidden) puts it: the outer corner that makes is the place to keep.
-            topLeft_ = window_.geometry().topLeft() - QPoint(placedWith_.left(), placedWith_.top());
+            topLeft_ = outerFromClient(window_.geometry(), placedWith_).topLeft();
             poll_ = new QTimer(this);
             QObject::connect(poll_, &QTimer::timeout, this, [this] { correct(); });
             poll_->start(kFramePollMs);
@@ -126,11 +127,22 @@ private:
     std::function<void()> settled_;
     QSize outer_;
     QPoint topLeft_;
-    QMargins placedWith_;
+    QMarginsF placedWith_;
     QTimer* poll_ = nullptr;
     bool corrected_ = false;
     bool done_ = false;
 };
+
+// The outer rectangle a hidden window keeps (a QRect), on the window itself.
+constexpr char kKeptOuterProperty[] = "zepoKeptOuterGeometry";
+
+std::optional<QRect> keptOuter(const QWidget& window)
+{
+    if (window.isVisible())
+        return std::nullopt;
+    const QVariant kept = window.property(kKeptOuterProperty);
+    return kept.isValid() ? std::optional<QRect>(kept.toRect()) : std::nullopt;
+}
 
 // The placement a window is waiting for or settling into, if any.
 OuterPlacement* placementOf(const QWidget& window)
@@ -149,11 +161,13 @@ OuterPlacement* pendingOf(const QWidget& window)
 
 void setOuterGeometry(QWidget& window, const QRect& outer, std::function<void()> settled)
 {
+    if (keptOuter(window))
+        window.setProperty(kKeptOuterProperty, outer);
     // A new placement ends the one the window was settling into.
     if (OuterPlacement* settling = placementOf(window); settling && settling->corrected())
         settling->finish();
     OuterPlacement* pending = pendingOf(window);
-    const QMargins frame = apply(window, outer);
+    const QMarginsF frame = apply(window, outer);
     if (pending)
         pending->moveTo(outer.topLeft(), frame);
     if (window.isVisible() && announcedFrameExtents(window) && !pending)
@@ -165,19 +179,42 @@ void setOuterGeometry(QWidget& window, const QRect& outer, std::function<void()>
 
 void moveOuterTo(QWidget& window, const QPoint& topLeft)
 {
-    const QMargins frame = frameExtents(window).value_or(QMargins());
+    if (const std::optional<QRect> kept = keptOuter(window))
+        window.setProperty(kKeptOuterProperty, QRect(topLeft, kept->size()));
+    const QMarginsF frame = frameExtents(window).value_or(QMarginsF());
     QSize client = window.size();
     if (OuterPlacement* placement = placementOf(window)) {
         placement->moveTo(topLeft, frame);
-        client = QRect(QPoint(), placement->outerSize()).marginsRemoved(frame).size();
+        client = clientFromOuter(QRect(QPoint(), placement->outerSize()), frame).size();
     }
-    placeClient(window, QRect(topLeft + QPoint(frame.left(), frame.top()), client));
+    placeClient(window, QRect(clientFromOuter(QRect(topLeft, client), frame).topLeft(), client));
 }
 
 std::optional<QRect> pendingOuterGeometry(const QWidget& window)
 {
     const OuterPlacement* pending = pendingOf(window);
     return pending ? pending->target() : std::nullopt;
+}
+
+void keepOuterWhileHidden(QWidget& window)
+{
+    window.setProperty(kKeptOuterProperty, outerGeometry(window));
+}
+
+void placeKeptOuterForShow(QWidget& window)
+{
+    const std::optional<QRect> kept = keptOuter(window);
+    window.setProperty(kKeptOuterProperty, QVariant());
+    // Placed as a new window is: the window manager may still be letting the window go
+    // when it shows again, and put it back where its frame was after this placement; the
+    // placement is made again once the window is framed.
+    if (kept)
+        setOuterGeometry(window, *kept);
+}
+
+std::optional<QRect> keptOuterGeometry(const QWidget& window)
+{
+    return keptOuter(window);
 }
 
 } // namespace zepo

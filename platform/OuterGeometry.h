@@ -26,4 +26,14 @@ void moveOuterTo(QWidget& window, const QPoint& topLeft);
 // is not yet where it belongs. Nothing once the window stands where it was put.
 std::optional<QRect> pendingOuterGeometry(const QWidget& window);
 
+// A window hidden keeps the outer rectangle it had, moved along by the placements above
+// while hidden, and shows there again. Window managers differ in where they leave a window
+// they let go: some (mutter) put the client where its frame's corner was, and the
+// toolkit then takes that for the client's own place, a frame's thickness off.
+// keepOuterWhileHidden runs just before the window hides, placeKeptOuterForShow just
+// before it shows; meanwhile keptOuterGeometry is its outer rectangle.
+void keepOuterWhileHidden(QWidget& window);
+void placeKeptOuterForShow(QWidget& window);
+std::optional<QRect> keptOuterGeometry(const QWidget& window);
+
 } // namespace zepo

@@ -1,6 +1,7 @@
 #include "platform/X11DesktopWindows.h"
 
 #include "platform/X11Connection.h"
+#include "platform/X11Frame.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -73,11 +74,10 @@ std::vector<DesktopWindow> X11DesktopWindows::list()
 
 X11DesktopWindows::Extents X11DesktopWindows::frameExtents(unsigned long window)
 {
-    const std::vector<unsigned long> values = x_->longs(window, "_NET_FRAME_EXTENTS", XA_CARDINAL);
-    if (values.size() < 4)
+    const std::optional<QMargins> frame = x11WindowFrame(x_->display(), window);
+    if (!frame)
         return {};
-    return {static_cast<int>(values[0]), static_cast<int>(values[1]), static_cast<int>(values[2]),
-            static_cast<int>(values[3])};
+    return {frame->left(), frame->right(), frame->top(), frame->bottom()};
 }
 
 bool X11DesktopWindows::hasState(unsigned long window, const char* state)
@@ -140,7 +140,9 @@ void X11DesktopWindows::setPlacement(std::uint64_t id, const WindowPlacement& pl
     const int height = placement.frame.height() - e.top - e.bottom;
     if (width <= 0 || height <= 0)
         return;
-    if (x_->wmSupports("_NET_MOVERESIZE_WINDOW")) {
+    // A window manager that announces no frame extents (i3) takes the position asked for
+    // as the client's, whatever the gravity: it is given the client's rectangle.
+    if (x_->wmSupports("_NET_MOVERESIZE_WINDOW") && x_->wmSupports("_NET_FRAME_EXTENTS")) {
         // North-west gravity: x and y are where the frame's top-left corner goes.
         x_->sendRootMessage(id, "_NET_MOVERESIZE_WINDOW",
                             NorthWestGravity | kMoveResizeAll | (kSourcePager << kMoveResizeSourceShift),
@@ -151,19 +153,70 @@ void X11DesktopWindows::setPlacement(std::uint64_t id, const WindowPlacement& pl
     }
 }
 
-// Two raises, the partner's first: window managers honour a plain raise, while some
+// Where the window manager takes restacking requests from pagers, two raises, the
+// partner's first: window managers honour a plain raise from a pager, while some
 // (openbox) take "below this sibling" for "to the bottom". The window manager may also
 // raise the activated window itself only after the toolkit has told us of the
 // activation; raised here already, it stays where it is then.
+// Where it does not (xfwm4), a raise asked for by a client also activates the window: the
+// partner raised would take the activation, and the two would hand it back and forth for
+// ever. There the partner goes directly below the activated window, which the window
+// manager has raised itself, and nothing is raised. With no window manager at all the
+// server does as asked: the activated window is raised, its partner put below it.
 void X11DesktopWindows::raiseWithPartner(std::uint64_t top, std::uint64_t partner)
 {
     X11Connection::ErrorTrap trap(*x_);
-    for (const std::uint64_t window : {partner, top}) {
-        if (x_->wmSupports("_NET_RESTACK_WINDOW"))
+    Display* display = x_->display();
+    if (x_->wmSupports("_NET_RESTACK_WINDOW")) {
+        for (const std::uint64_t window : {partner, top})
             x_->sendRootMessage(window, "_NET_RESTACK_WINDOW", kSourcePager, None, Above);
-        else
-            XRaiseWindow(x_->display(), window);
+        return;
     }
+    if (!windowManagerRunning(trap))
+        XRaiseWindow(display, top);
+    XWindowChanges below{};
+    below.sibling = top;
+    below.stack_mode = Below;
+    // Sent to the window manager as ICCCM asks when the windows are framed.
+    XReconfigureWMWindow(display, partner, DefaultScreen(display), CWSibling | CWStackMode, &below);
+}
+
+// A window manager that has gone leaves its _NET_SUPPORTED behind: the one running is the
+// one whose check window still exists and names itself.
+bool X11DesktopWindows::windowManagerRunning(X11Connection::ErrorTrap& trap)
+{
+    const std::vector<unsigned long> check = x_->longs(x_->root(), "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
+    if (check.empty())
+        return false;
+    const std::vector<unsigned long> self = x_->longs(check[0], "_NET_SUPPORTING_WM_CHECK", XA_WINDOW);
+    return !trap.failed() && !self.empty() && self[0] == check[0];
+}
+
+bool X11DesktopWindows::stackedBehind(std::uint64_t top, std::uint64_t partner)
+{
+    X11Connection::ErrorTrap trap(*x_);
+    const std::vector<unsigned long> stacking = x_->longs(x_->root(), "_NET_CLIENT_LIST_STACKING", XA_WINDOW);
+    const auto above = std::find(stacking.begin(), stacking.end(), top);
+    if (stacking.empty() || above == stacking.end() || above == stacking.begin())
+        return stacking.empty();
+    return *(above - 1) == partner;
+}
+
+void X11DesktopWindows::activate(std::uint64_t id)
+{
+    X11Connection::ErrorTrap trap(*x_);
+    if (windowManagerRunning(trap) && x_->wmSupports("_NET_ACTIVE_WINDOW")) {
+        x_->sendRootMessage(id, "_NET_ACTIVE_WINDOW", kSourcePager, CurrentTime);
+        return;
+    }
+    XRaiseWindow(x_->display(), id);
+    XSetInputFocus(x_->display(), id, RevertToParent, CurrentTime);
+}
+
+bool X11DesktopWindows::managesFullScreen()
+{
+    X11Connection::ErrorTrap trap(*x_);
+    return windowManagerRunning(trap) && x_->wmSupports("_NET_WM_STATE_FULLSCREEN");
 }
 
 } // namespace zepo

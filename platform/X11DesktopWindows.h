@@ -1,13 +1,12 @@
 #pragma once
 
 #include "platform/DesktopWindows.h"
+#include "platform/X11Connection.h"
 
 #include <map>
 #include <memory>
 
 namespace zepo {
-
-class X11Connection;
 
 // The desktop's top-level windows through Xlib and the window manager's EWMH hints: the
 // managed windows from _NET_CLIENT_LIST_STACKING (top first), then the withdrawn ones
@@ -22,6 +21,9 @@ public:
     bool placement(std::uint64_t id, WindowPlacement& out) override;
     void setPlacement(std::uint64_t id, const WindowPlacement& placement) override;
     void raiseWithPartner(std::uint64_t top, std::uint64_t partner) override;
+    bool stackedBehind(std::uint64_t top, std::uint64_t partner) override;
+    void activate(std::uint64_t id) override;
+    bool managesFullScreen() override;
 
 private:
     struct Extents {
@@ -30,6 +32,8 @@ private:
     Extents frameExtents(unsigned long window);
     bool hasState(unsigned long window, const char* state);
     bool isMinimized(unsigned long window);
+    // The caller holds the error trap: the check window may be gone.
+    bool windowManagerRunning(X11Connection::ErrorTrap& trap);
     DesktopWindow describe(unsigned long window, bool visible);
 
     std::shared_ptr<X11Connection> x_;

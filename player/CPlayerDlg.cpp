@@ -25,6 +25,9 @@ namespace {
 const std::string kPrevInfo = "PrevInfo";
 // Marks a geometry key that is absent; never written.
 constexpr int kAbsent = -999;
+// How long after restacking the pair it is looked at again: window managers answer a
+// restack within a few display frames, even on a loaded machine.
+constexpr int kRestackCheckMs = 250;
 // Outer sizes when nothing is restored.
 constexpr QSize kDefaultPlayerSize(320, 270);
 constexpr QSize kDefaultPlayListSize(250, 350);
@@ -62,7 +65,8 @@ CPlayerDlg::CPlayerDlg(PlayerServices services, QWidget* parent)
       m_player(this),
       m_probe(this),
       panelWatch_(services_.movies.timers),
-      cursorHide_(services_.movies.timers)
+      cursorHide_(services_.movies.timers),
+      restackCheck_(services_.movies.timers)
 {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
                    | Qt::WindowCloseButtonHint);
@@ -218,6 +222,7 @@ void CPlayerDlg::resizeEvent(QResizeEvent* event)
     QDialog::resizeEvent(event);
     if (m_initialised)
         m_player.setGeometry(rect());
+    retryDisplayModeOnceFullScreen();
 }
 
 void CPlayerDlg::moveEvent(QMoveEvent* event)
@@ -225,6 +230,7 @@ void CPlayerDlg::moveEvent(QMoveEvent* event)
     QDialog::moveEvent(event);
     if (m_initialised)
         followDockedPlaylist();
+    retryDisplayModeOnceFullScreen();
 }
 
 void CPlayerDlg::followDockedPlaylist()
@@ -259,6 +265,20 @@ void CPlayerDlg::OnPairedActivation()
         services_.desktop.raiseWithPartner(winId(), m_playlist->winId());
     else if (m_playlist->isActiveWindow())
         services_.desktop.raiseWithPartner(m_playlist->winId(), winId());
+    else
+        return;
+    // A window manager may drop a restack that comes before its own raise of the window
+    // it activated (kwin): a moment later the pair is looked at once more.
+    restackCheck_.start(kRestackCheckMs, [this] {
+        restackCheck_.stop();
+        if (!m_playlist || !isVisible() || !m_playlist->isVisible())
+            return;
+        QWidget* top = isActiveWindow() ? static_cast<QWidget*>(this)
+                                        : (m_playlist->isActiveWindow() ? m_playlist.get() : nullptr);
+        QWidget* partner = top == this ? static_cast<QWidget*>(m_playlist.get()) : this;
+        if (top && !services_.desktop.stackedBehind(top->winId(), partner->winId()))
+            services_.desktop.raiseWithPartner(top->winId(), partner->winId());
+    });
 }
 
 void CPlayerDlg::restoreIfMinimised()

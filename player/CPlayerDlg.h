@@ -2,6 +2,7 @@
 
 #include "bridge/CShockwaveFlash.h"
 #include "platform/DesktopWindows.h"
+#include "platform/DisplayModes.h"
 #include "platform/TimerService.h"
 #include "playlist/PlayerWindowLink.h"
 
@@ -26,7 +27,6 @@ namespace zepo {
 class CPlayListDlg;
 class CSettingFile;
 class DesktopWindows;
-class DisplayModes;
 class MessageBoxService;
 struct MovieEnvironment;
 
@@ -141,6 +141,11 @@ private:
     // Full screen (PlayerFullScreen.cpp).
     struct SavedWindow;
     void enterFullScreen();
+    void coverScreen();
+    enum class ModeAttempt { First, Retry };
+    void requestDisplayMode(const DisplayMode& target, ModeAttempt attempt);
+    void retryDisplayModeOnceFullScreen();
+    void tellModeChangeFailed();
     void leaveFullScreen();
     void recordDesktopWindows();
     void restoreDesktopWindows();
@@ -164,6 +169,8 @@ private:
     IntervalTimer panelWatch_;
     bool panelWatchRunning_ = false;
     IntervalTimer cursorHide_;
+    // Looks once more at the pair's stacking a moment after restacking it.
+    IntervalTimer restackCheck_;
 
     // Full-screen bookkeeping: the windows recorded on entering, restored on leaving.
     struct SavedWindow {
@@ -172,9 +179,15 @@ private:
     };
     std::vector<SavedWindow> savedWindows_;
     bool playlistWasVisible_ = false;
-    // The playlist window's place and docking when full screen began.
+    // The playlist window's docking when full screen began.
     bool playlistWasDocked_ = false;
-    QRect playlistGeometry_;
+    // While full screen covers the screen without a window manager: follows the screen's
+    // size to the display mode.
+    QMetaObject::Connection screenWatch_;
+    // A mode change refused before the window covered the screen, asked for again once it
+    // does; and whether a failed change has been told this session.
+    std::optional<DisplayMode> modeRetry_;
+    bool modeChangeFailureTold_ = false;
     // The player's client rectangle and state before full screen, restored exactly.
     QRect windowedGeometry_;
     Qt::WindowStates windowedState_;

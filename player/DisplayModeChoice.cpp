@@ -5,8 +5,6 @@
 namespace zepo {
 
 namespace {
-constexpr int kDefaultWidth = 640;
-constexpr int kDefaultHeight = 480;
 // "%f": six digits after the decimal point, and always a point, whatever the locale.
 constexpr int kFactorDigits = 6;
 
@@ -17,17 +15,6 @@ std::string fixedText(double value)
     return std::string(buffer, result.ptr);
 }
 } // namespace
-
-std::optional<int> findDefaultMode(DisplayModes& modes, int currentBitsPerPixel)
-{
-    for (int number = 0;; ++number) {
-        const std::optional<DisplayMode> mode = modes.mode(number);
-        if (!mode)
-            return std::nullopt;
-        if (mode->width == kDefaultWidth && mode->height == kDefaultHeight && mode->bitsPerPixel == currentBitsPerPixel)
-            return number;
-    }
-}
 
 std::optional<ModeCorrection> correctionFor(const DisplayMode& current, const DisplayMode& target)
 {

@@ -7,10 +7,6 @@
 
 namespace zepo {
 
-// The mode full screen switches to when none is chosen yet: the lowest-numbered
-// 640 x 480 mode at the current colour depth, whatever its refresh rate.
-std::optional<int> findDefaultMode(DisplayModes& modes, int currentBitsPerPixel);
-
 // When the target mode shrinks width and height by different ratios, the player movie
 // scales its video along one axis so the picture keeps its shape: the variable to set
 // ("FullScreenAdjust_w" or "FullScreenAdjust_h") and its value as "%f" prints it.

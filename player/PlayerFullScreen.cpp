@@ -1,8 +1,10 @@
 // Full screen, the display-mode change that may go with it, and cursor hiding.
 #include "settings/CSettingFile.h"
 #include "platform/CurrentDisplayMode.h"
+#include "platform/DefaultDisplayMode.h"
 #include "platform/FrameExtents.h"
 #include "platform/MessageBoxService.h"
+#include "platform/OuterGeometry.h"
 #include "player/CPlayerDlg.h"
 #include "player/DisplayModeChoice.h"
 #include "playlist/CPlayListDlg.h"
@@ -10,6 +12,7 @@
 #include "res/MessageTexts.h"
 
 #include <QCursor>
+#include <QScreen>
 
 namespace zepo {
 
@@ -44,7 +47,6 @@ void CPlayerDlg::enterFullScreen()
     playlistOuter_ = normalOuterGeometry(*m_playlist);
     m_playlist->hide();
     playlistWasDocked_ = m_playlist->m_docked;
-    playlistGeometry_ = m_playlist->geometry();
 
     windowedState_ = windowState();
     windowedGeometry_ = (windowedState_ & Qt::WindowMaximized) ? normalGeometry() : geometry();
@@ -54,15 +56,34 @@ void CPlayerDlg::enterFullScreen()
     // The window manager's full-screen state takes caption and border away and covers
     // the screen in the mode now in force, panels included.
     showFullScreen();
+    if (!services_.desktop.managesFullScreen())
+        coverScreen();
     raise();
     activateWindow();
     m_fullScreen = true;
     SetPanelWatch(false);
     SetCursorHideTimer(true);
+    retryDisplayModeOnceFullScreen();
+}
+
+// With no window manager to take it there, the window covers the screen itself, and
+// again once the screen has taken the new display mode's size.
+void CPlayerDlg::coverScreen()
+{
+    QScreen* shown = screen();
+    if (!shown)
+        return;
+    setGeometry(shown->geometry());
+    screenWatch_ = connect(shown, &QScreen::geometryChanged, this, [this](const QRect& area) { setGeometry(area); });
 }
 
 void CPlayerDlg::leaveFullScreen()
 {
+    disconnect(screenWatch_);
+    // The window never came to cover the screen: the change asked for failed. It is told
+    // once the windows are back, not while the full-screen window still covers them.
+    const bool changeRefused = modeRetry_.has_value();
+    modeRetry_.reset();
     ChangeDisplayMode();
     restoreDesktopWindows();
 
@@ -78,6 +99,8 @@ void CPlayerDlg::leaveFullScreen()
     m_fullScreen = false;
     SetCursorHideTimer(false);
     showCursorAgain();
+    if (changeRefused)
+        tellModeChangeFailed();
 }
 
 void CPlayerDlg::restorePlaylistWindow()
@@ -86,8 +109,7 @@ void CPlayerDlg::restorePlaylistWindow()
         return;
     // While hidden it followed the player around: it goes back to its place first, so
     // that it shows there.
-    if (m_playlist->geometry() != playlistGeometry_)
-        m_playlist->setGeometry(playlistGeometry_);
+    moveOuterTo(*m_playlist, playlistOuter_.topLeft());
     if (!playlistWasVisible_) {
         m_playlist->hide();
         m_playlist->m_docked = playlistWasDocked_;
@@ -156,7 +178,7 @@ void CPlayerDlg::ChangeDisplayMode()
     const DisplayMode current = currentDisplayMode(services_.displayModes);
 
     if (m_settings->ResolutionFullSize == -1) {
-        const std::optional<int> found = findDefaultMode(services_.displayModes, current.bitsPerPixel);
+        const std::optional<int> found = defaultFullScreenMode(services_.displayModes, current);
         if (!found) {
             services_.messages.show(kNoDisplayModeText);
             return;
@@ -173,16 +195,47 @@ void CPlayerDlg::ChangeDisplayMode()
     if (const std::optional<ModeCorrection> correction = correctionFor(current, *target))
         m_player.SetVariable(correction->variable, correction->value);
 
-    switch (services_.displayModes.change(*target)) {
+    requestDisplayMode(*target, ModeAttempt::First);
+}
+
+// A display server may change the mode only for a program whose window already covers the
+// screen (XWayland emulates the mode for that window alone): a change refused before the
+// window is full screen is asked for again once it is. A change that still fails is told
+// once a session, not at every full screen.
+void CPlayerDlg::requestDisplayMode(const DisplayMode& target, ModeAttempt attempt)
+{
+    switch (services_.displayModes.change(target)) {
     case DisplayModes::ChangeResult::Successful:
         break;
     case DisplayModes::ChangeResult::Restart:
         services_.messages.show(kRestartNeeded);
         break;
     case DisplayModes::ChangeResult::Failed:
-        services_.messages.show(kChangeFailed);
+        if (attempt == ModeAttempt::First) {
+            modeRetry_ = target;
+            return;
+        }
+        tellModeChangeFailed();
         break;
     }
+}
+
+void CPlayerDlg::retryDisplayModeOnceFullScreen()
+{
+    const QScreen* shown = screen();
+    if (!modeRetry_ || !m_fullScreen || !shown || geometry() != shown->geometry())
+        return;
+    const DisplayMode target = *modeRetry_;
+    modeRetry_.reset();
+    requestDisplayMode(target, ModeAttempt::Retry);
+}
+
+void CPlayerDlg::tellModeChangeFailed()
+{
+    if (modeChangeFailureTold_)
+        return;
+    modeChangeFailureTold_ = true;
+    services_.messages.show(kChangeFailed);
 }
 
 void CPlayerDlg::SetCursorHideTimer(bool on)

@@ -38,6 +38,9 @@ bool CPlayerDlg::OnCopyData(unsigned kind, const std::string& data)
     restoreIfMinimised();
     raise();
     activateWindow();
+    // The user asked for the player by starting the program again: a window manager that
+    // holds back a program taking the focus by itself lets it come to the front.
+    services_.desktop.activate(winId());
     // Each path ends at its zero byte: no byte a path can hold splits it.
     std::vector<std::string> paths;
     std::size_t start = 0;

@@ -7,6 +7,8 @@
 #include "platform/MessageBoxService.h"
 #include "platform/ModalDialogs.h"
 #include "platform/PathText.h"
+#include "platform/PointerButtons.h"
+#include "platform/TaskbarHint.h"
 #include "platform/VirtualKeys.h"
 #include "playlist/PlayerWindowLink.h"
 #include "res/DialogTemplates.h"
@@ -24,12 +26,15 @@ namespace {
 // How near (pixels, each axis) the top-left corner must come to the player window's
 // top-right corner to snap to it.
 constexpr int kSnapDistance = 10;
+// How often to look whether the user has let go of a window being dragged: a few display
+// frames, quick enough that the snap looks like part of the drop.
+constexpr int kReleaseWatchMs = 50;
 } // namespace
 
 CPlayListDlg::CPlayListDlg(MovieEnvironment& movies, MessageBoxService& messages, QWidget* parent)
-    : QDialog(parent), messages_(messages), m_movie(this), adding_(movies.timers, *this)
+    : QDialog(parent), messages_(messages), m_movie(this), adding_(movies.timers, *this), snapOnRelease_(movies.timers)
 {
-    setWindowFlags(kToolWindowFrame);
+    setWindowFlags(kCompanionWindowFrame);
     setWindowTitle(QString::fromUtf8(tmpl::kPlayList.caption));
     setFont(dialogFont());
     setAcceptDrops(true);
@@ -78,17 +83,38 @@ void CPlayListDlg::UpdateDocking()
     if (l.left() - kSnapDistance <= playerRight && playerRight <= l.left() + kSnapDistance
         && l.top() - kSnapDistance <= p.top() && p.top() <= l.top() + kSnapDistance) {
         m_docked = true;
-        if (l.topLeft() != QPoint(playerRight, p.top()))
+        if (l.topLeft() != QPoint(playerRight, p.top())) {
             moveOuterTo(*this, QPoint(playerRight, p.top()));
+            // A window manager that drags the window itself ignores the move asked for
+            // meanwhile (xfwm4): the snap is made again once the window is let go.
+            snapOnRelease_.start(kReleaseWatchMs, [this] { snapOnceReleased(); });
+        }
     } else {
         m_docked = false;
     }
 }
 
+void CPlayListDlg::snapOnceReleased()
+{
+    if (pointerButtonHeld())
+        return;
+    snapOnRelease_.stop();
+    if (!m_docked || !m_player)
+        return;
+    const QRect p = m_player->playerFrameRect();
+    moveOuterTo(*this, QPoint(p.x() + p.width(), p.top()));
+    repeatPlacement(*this);
+}
+
 void CPlayListDlg::setVisible(bool visible)
 {
     if (!visible && isVisible())
-        (void)frameExtents(*this);
+        keepOuterWhileHidden(*this);
+    if (visible && !isVisible() && testAttribute(Qt::WA_WState_Created)) {
+        // A companion without a taskbar button of its own; the hint goes before each map.
+        keepOffTaskbar(*this);
+        placeKeptOuterForShow(*this);
+    }
     QDialog::setVisible(visible);
 }
 

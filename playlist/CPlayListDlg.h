@@ -2,6 +2,7 @@
 
 #include "bridge/CShockwaveFlash.h"
 #include "platform/FilterOutcome.h"
+#include "platform/TimerService.h"
 #include "playlist/AddMode.h"
 #include "playlist/AddOperations.h"
 #include "playlist/AddQueue.h"
@@ -17,9 +18,10 @@ class PlayerWindowLink;
 class SavePathDialog;
 struct MovieEnvironment;
 
-// The playlist window: a top-level tool window of its own that hosts the playlist movie
-// (control 1014), docks to the player window's right edge, couples activation with it,
-// filters keys and drops, feeds paths to its movie and saves the list.
+// The playlist window: a top-level window of its own, without a taskbar button, that
+// hosts the playlist movie (control 1014), docks to the player window's right edge,
+// couples activation with it, filters keys and drops, feeds paths to its movie and saves
+// the list.
 class CPlayListDlg : public QDialog, public AddOperations, private AddQueue::Target {
     Q_OBJECT
 public:
@@ -62,8 +64,9 @@ public:
     // Enter and Escape never end the window as a dialog's default and cancel keys would.
     void reject() override;
     void accept() override;
-    // Hiding keeps the frame the window had (the window manager forgets it at once), so
-    // that the hidden window's outer rectangle stays what it was.
+    // Hiding keeps the outer rectangle the window had (the window manager forgets its
+    // frame at once, and may leave the window elsewhere), so that the hidden window's
+    // outer rectangle stays what it was and it shows there again, off the taskbar.
     void setVisible(bool visible) override;
 
 protected:
@@ -80,12 +83,16 @@ private:
     void startNewList() override { StartNewList(); }
     void appendToList(const std::string& path) override;
     void tellCapReached(const std::string& where) override;
+    // The snap made again once the user has let go of the window.
+    void snapOnceReleased();
 
     MessageBoxService& messages_;
     PlayerWindowLink* m_player = nullptr;
     CShockwaveFlash m_movie;
     // The paths waiting to be added, with the expansion state of the open under way.
     AddQueue adding_;
+    // Runs while a snap waits for the user to let go of the window.
+    IntervalTimer snapOnRelease_;
     // Not owned; set by tests (UI thread only).
     SavePathDialog* savePathDialog_ = nullptr;
 };

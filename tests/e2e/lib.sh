@@ -2,8 +2,16 @@
 # copy of the binary (setting.ini lives beside it), and small helpers to drive and
 # inspect windows. Source it; then call e2e_start "$@". With E2E_KEEP=1 the test's
 # folder (logs, setting.ini, screenshots) is kept for a look afterwards, and named on stderr.
+#
+# ZEPO_E2E_WM names the window manager the test runs under: openbox (the default), xfwm4,
+# kwin_x11, mutter, i3 (floating, by tests/e2e/i3.conf) or none; or "given": the display
+# in DISPLAY with the window manager already on it (XWayland under a Wayland compositor,
+# started by scripts/desktop-matrix.sh). The helpers below work under each, so a test
+# states what a user sees, not what one window manager does.
 set -euo pipefail
 
+E2E_LIB_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+E2E_WM=${ZEPO_E2E_WM:-openbox}
 E2E_BIN=""
 E2E_BUILD=""
 E2E_DIR=""
@@ -49,6 +57,11 @@ e2e_install_binary() { # ZEPO_BINARY
 }
 
 e2e_start_display() {
+  if [ "$E2E_WM" = given ]; then
+    [ -n "${DISPLAY:-}" ] || e2e_fail "ZEPO_E2E_WM=given needs DISPLAY"
+    e2e_window_manager_ready
+    return
+  fi
   rm -f "$E2E_DIR/display"
   Xvfb -displayfd 5 -screen 0 1280x1024x24 -nolisten tcp 5>"$E2E_DIR/display" 2>>"$E2E_DIR/xvfb.log" &
   E2E_PIDS+=($!)
@@ -59,9 +72,41 @@ e2e_start_display() {
   done
   [ -s "$E2E_DIR/display" ] || return 1
   export DISPLAY=":$(head -n1 "$E2E_DIR/display")"
-  openbox --sm-disable >>"$E2E_DIR/openbox.log" 2>&1 &
-  E2E_PIDS+=($!)
+  e2e_start_window_manager
   e2e_window_manager_ready
+}
+
+# Starts the window manager E2E_WM names on DISPLAY, with the session bus and runtime
+# folder the desktop ones want, each test its own.
+e2e_start_window_manager() {
+  local log="$E2E_DIR/$E2E_WM.log"
+  [ "$E2E_WM" = none ] && return 0
+  case $E2E_WM in xfwm4 | kwin_x11 | mutter) e2e_start_session_bus ;; esac
+  case $E2E_WM in
+    openbox) openbox --sm-disable >>"$log" 2>&1 & ;;
+    xfwm4) xfwm4 --compositor=off --sm-client-disable >>"$log" 2>&1 & ;;
+    # Xvfb has no GL: kwin draws without compositing, as on a plain X server.
+    kwin_x11) KWIN_COMPOSE=N QT_QPA_PLATFORM=xcb kwin_x11 --replace >>"$log" 2>&1 & ;;
+    mutter) mutter --x11 --replace --sm-disable >>"$log" 2>&1 & ;;
+    i3) i3 -c "$E2E_LIB_DIR/i3.conf" >>"$log" 2>&1 & ;;
+    *) e2e_fail "unknown window manager '$E2E_WM' (ZEPO_E2E_WM)" ;;
+  esac
+  E2E_PIDS+=($!)
+}
+
+# A session bus and a runtime folder of the test's own (the desktop window managers keep
+# their settings services on the bus); the player finds them too, as on a desktop.
+e2e_start_session_bus() {
+  [ -n "${E2E_BUS_PID:-}" ] && kill -0 "$E2E_BUS_PID" 2>/dev/null && return 0
+  export XDG_RUNTIME_DIR="$E2E_DIR/runtime"
+  mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+  rm -f "$E2E_DIR/bus"
+  dbus-daemon --session --nofork --nopidfile --print-address=6 6>"$E2E_DIR/bus" 2>>"$E2E_DIR/dbus.log" &
+  E2E_BUS_PID=$!
+  E2E_PIDS+=($E2E_BUS_PID)
+  e2e_until 10 test -s "$E2E_DIR/bus" || e2e_fail "no session bus"
+  DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$E2E_DIR/bus")
+  export DBUS_SESSION_BUS_ADDRESS
 }
 
 e2e_stop_processes() {
@@ -91,6 +136,7 @@ e2e_until() {
 # property change while the probe waits (which wakes a window manager sleeping on such
 # events), and the probe is gone again before the test's own windows come.
 e2e_window_manager_ready() {
+  [ "$E2E_WM" = none ] && return 0
   e2e_until 20 eval 'xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_ACTIVE_WINDOW' || return 1
   xmessage -name zepo-e2e-probe -geometry 1x1+0+0 probe >/dev/null 2>&1 &
   local probe_pid=$! probe="" ready=1
@@ -150,7 +196,9 @@ e2e_wait_window() {
 }
 
 # Outer geometry "x y w h" of a window: its client rectangle plus the frame the window
-# manager announces in _NET_FRAME_EXTENTS (left, right, top, bottom).
+# manager announces in _NET_FRAME_EXTENTS (left, right, top, bottom). A window manager
+# that announces none (i3) still frames the window: then the frame is the window it put
+# the client in, the ancestor just below the root.
 e2e_frame_geometry() {
   local info x y w h l r t b
   info=$(xwininfo -id "$1")
@@ -158,9 +206,73 @@ e2e_frame_geometry() {
   y=$(awk '/Absolute upper-left Y/ { print $NF }' <<<"$info")
   w=$(awk '/^ *Width:/ { print $NF }' <<<"$info")
   h=$(awk '/^ *Height:/ { print $NF }' <<<"$info")
+  if ! xprop -root _NET_SUPPORTED 2>/dev/null | grep -q _NET_FRAME_EXTENTS; then
+    local frame
+    frame=$(e2e_top_ancestor "$1")
+    [ "$frame" = "$1" ] || info=$(xwininfo -id "$frame")
+    local fx fy fw fh
+    fx=$(awk '/Absolute upper-left X/ { print $NF }' <<<"$info")
+    fy=$(awk '/Absolute upper-left Y/ { print $NF }' <<<"$info")
+    fw=$(awk '/^ *Width:/ { print $NF }' <<<"$info")
+    fh=$(awk '/^ *Height:/ { print $NF }' <<<"$info")
+    echo "$fx $fy $fw $fh"
+    return 0
+  fi
   read -r l r t b < <(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ',' ; echo "0 0 0 0")
   l=${l:-0}; r=${r:-0}; t=${t:-0}; b=${b:-0}
   echo "$(( x - l )) $(( y - t )) $(( w + l + r )) $(( h + t + b ))"
+}
+
+# Where a window's client area is on the screen: "x y width height".
+e2e_client_geometry() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+    /^  Width/ {w=$2} /^  Height/ {h=$2} END {print x, y, w, h}'
+}
+
+# The ancestor of a window just below the root: the window manager's frame, or the window
+# itself when it is not reparented.
+e2e_top_ancestor() {
+  local window=$1 parent root
+  root=$(xwininfo -root | awk '/Window id:/ { print $4 }')
+  while :; do
+    parent=$(xwininfo -children -id "$window" | awk '/Parent window id:/ { print $4 }')
+    [ -z "$parent" ] || [ $((parent)) -eq $((root)) ] && break
+    window=$parent
+  done
+  echo "$window"
+}
+
+# The top-level windows on show, top of the stacking order first, one id (0x...) a line:
+# the window manager's stacking list, or the server's own order of the mapped windows
+# where there is no window manager, or where its list is not kept in stacking order (i3
+# lists its windows in the order they came); a framed window is named by its client.
+e2e_stacking() {
+  if [ "$E2E_WM" != none ] && [ "$E2E_WM" != i3 ]; then
+    xprop -root _NET_CLIENT_LIST_STACKING | sed 's/.*# //' | tr -d ',' | tr ' ' '\n' | grep . | tac
+    return 0
+  fi
+  local id client clients=()
+  [ "$E2E_WM" = none ] || mapfile -t clients < <(e2e_client_list)
+  for id in $(xwininfo -root -children | awk '$1 ~ /^0x/ { print $1 }'); do
+    xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' || continue
+    if [ "$E2E_WM" = none ]; then
+      # Menus and tooltips are not windows the user stacks.
+      xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: no' && printf '0x%x\n' "$id"
+      continue
+    fi
+    for client in "${clients[@]}"; do
+      [ $(( $(e2e_top_ancestor "$client") )) -eq $((id)) ] && printf '0x%x\n' "$client"
+    done
+  done
+}
+
+# e2e_close_window WINDOW: closes a window as its close button does.
+e2e_close_window() {
+  if [ "$E2E_WM" = none ]; then
+    python3 "$E2E_LIB_DIR/x11_close.py" "$1"
+  else
+    wmctrl -i -c "$1"
+  fi
 }
 
 # Waits (at most 20 s) for the launched player to exit; fails when it hangs or errs.
@@ -190,6 +302,15 @@ e2e_report_hang() {
   wmctrl -l -G >&2 || true
 }
 
+# The window's outer rectangle is the same on two readings a moment apart: it has come
+# to rest.
+e2e_settled() {
+  local before
+  before=$(e2e_frame_geometry "$1")
+  sleep 0.3
+  [ "$(e2e_frame_geometry "$1")" = "$before" ]
+}
+
 # e2e_frame_at WINDOW X Y: the window's frame stands at x y.
 e2e_frame_at() {
   local x y w h
@@ -200,11 +321,22 @@ e2e_frame_at() {
 # Moves a window's frame to x y, as a user dragging it would (the window manager is asked
 # with north-west gravity, which places the frame, not the client), and waits until the
 # frame has left where it stood. Where it comes to rest (a window may snap on) is the
-# caller's to wait for.
+# caller's to wait for. With no window manager the window is its own frame.
 e2e_move_frame() {
   local window=$1 before
   before=$(e2e_frame_geometry "$window")
-  wmctrl -i -r "$window" -e "1,$2,$3,-1,-1"
+  if [ "$E2E_WM" = none ]; then
+    xdotool windowmove "$window" "$2" "$3"
+  elif ! xprop -root _NET_SUPPORTED | grep -q _NET_FRAME_EXTENTS; then
+    # A window manager that announces no frame (i3) takes the place asked for as the
+    # client's: it is asked for the client's place that puts the frame there.
+    local fx fy cx cy rest
+    read -r fx fy rest < <(e2e_frame_geometry "$window")
+    read -r cx cy rest < <(e2e_client_geometry "$window")
+    wmctrl -i -r "$window" -e "1,$(($2 + cx - fx)),$(($3 + cy - fy)),-1,-1"
+  else
+    wmctrl -i -r "$window" -e "1,$2,$3,-1,-1"
+  fi
   e2e_until 10 eval '[ "$(e2e_frame_geometry "$window")" != "$before" ]' \
     || e2e_fail "window $window did not move from $before (at line ${BASH_LINENO[0]})"
 }
@@ -232,8 +364,10 @@ e2e_save_playlist_as() { # playlist-window name
   xdotool key Return
 }
 
+# A picture for a look afterwards, never part of what a test checks: a display server
+# that gives no picture of its root window (XWayland) is no failure.
 e2e_screenshot() {
-  import -window root "$1"
+  import -window root "$1" 2>/dev/null || echo "(no screenshot: the display gives no picture of its screen)" >&2
 }
 
 e2e_setting() { # section key: prints the value from setting.ini beside the binary

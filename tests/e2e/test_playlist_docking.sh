@@ -16,6 +16,44 @@ e2e_until 10 e2e_frame_at "$list" 700 400 \
 e2e_move_frame "$list" 508 106
 e2e_until 10 e2e_frame_at "$list" 500 100 || e2e_fail "playlist did not snap to the corner: $(e2e_frame_geometry "$list")"
 
+# Dragged by its title bar with the mouse and let go near the corner, 6 pixels right and
+# 5 below: it snaps once let go, whatever the window manager does with moves asked for
+# during its drag. (With no window manager there is no title bar to drag.)
+drag_frame_to() { # window x y: presses on the title bar, moves in steps, lets go
+  local x y w h step
+  read -r x y w h < <(e2e_frame_geometry "$1")
+  local from_x=$((x + w / 2)) from_y=$((y + 8))
+  xdotool mousemove --sync "$from_x" "$from_y"
+  xdotool mousedown 1
+  for step in 1 2 3 4 5 6 7 8; do
+    xdotool mousemove --sync $((from_x + ($2 - x) * step / 8)) $((from_y + ($3 - y) * step / 8))
+    sleep 0.05
+  done
+  xdotool mouseup 1
+}
+# Where a window manager's drag ends is its own (some pull the window by its frame, some
+# by its client): what must hold is that a list let go within the snap distance stands
+# exactly at the corner, never a few pixels off it.
+snapped_or_away() {
+  local x y w h
+  read -r x y w h < <(e2e_frame_geometry "$list")
+  [ "$x $y" = "500 100" ] || [ $((x - 500)) -gt 10 ] || [ $((500 - x)) -gt 10 ] || [ $((y - 100)) -gt 10 ] \
+    || [ $((100 - y)) -gt 10 ]
+}
+if [ "$E2E_WM" != none ]; then
+  e2e_move_frame "$list" 700 400
+  e2e_until 10 e2e_frame_at "$list" 700 400 || e2e_fail "playlist not moved away: $(e2e_frame_geometry "$list")"
+  drag_frame_to "$list" 506 105
+  e2e_until 10 e2e_settled "$list" && e2e_until 5 snapped_or_away \
+    || e2e_fail "playlist let go near the corner did not snap: $(e2e_frame_geometry "$list")"
+  echo "dragged near the corner: the list stands at $(e2e_frame_geometry "$list")"
+  # Back to the corner for what follows.
+  if ! e2e_frame_at "$list" 500 100; then
+    e2e_move_frame "$list" 508 106
+    e2e_until 10 e2e_frame_at "$list" 500 100 || e2e_fail "playlist did not snap to the corner again: $(e2e_frame_geometry "$list")"
+  fi
+fi
+
 # Moving the player carries the docked playlist.
 e2e_move_frame "$player" 150 200
 beside_player() {
@@ -26,6 +64,6 @@ beside_player() {
 e2e_until 10 beside_player \
   || e2e_fail "playlist at $(e2e_frame_geometry "$list"), player at $(e2e_frame_geometry "$player")"
 
-wmctrl -i -c "$player"
+e2e_close_window "$player"
 e2e_wait_exit
 echo PASS

@@ -17,7 +17,7 @@ start_with() {
   player=$(e2e_wait_managed_window ZEPO)
   e2e_until 10 frame_is "$player" "$5" \
     || e2e_fail "saved '$1 $2 $3 $4': the window is at '$(e2e_frame_geometry "$player")', want '$5'"
-  wmctrl -i -c "$player"
+  e2e_close_window "$player"
   e2e_wait_exit
   [ "$(saved_main)" = "$5" ] || e2e_fail "saved '$1 $2 $3 $4': closing saved '$(saved_main)', want '$5'"
 }

@@ -12,8 +12,15 @@ e2e_size_is() {
   read -r x y w h < <(e2e_frame_geometry "$1")
   [ "$w $h" = "$2 $3" ]
 }
-# The window has its frame: the window manager has managed it.
-framed() { xprop -id "$1" _NET_FRAME_EXTENTS | grep -q '='; }
+# The window has its frame: the window manager has managed it (with no window manager,
+# a window on show is all there is).
+framed() {
+  case $E2E_WM in
+    none) xwininfo -id "$1" | grep -q IsViewable ;;
+    i3) xprop -id "$1" WM_STATE | grep -q Normal ;;
+    *) xprop -id "$1" _NET_FRAME_EXTENTS | grep -q '=' ;;
+  esac
+}
 
 e2e_launch
 player=$(e2e_wait_window "ZEPO")
@@ -32,11 +39,11 @@ e2e_screenshot "$E2E_DIR/first.png"
 e2e_move_frame "$player" 100 120
 e2e_until 10 e2e_frame_at "$player" 100 120 || e2e_fail "the player did not move to 100 120: $(e2e_frame_geometry "$player")"
 before=$(e2e_frame_geometry "$player")
-wmctrl -i -r "$player" -e "1,-1,-1,500,400"
+if [ "$E2E_WM" = none ]; then xdotool windowsize "$player" 500 400; else wmctrl -i -r "$player" -e "1,-1,-1,500,400"; fi
 e2e_until 10 eval '[ "$(e2e_frame_geometry "$player")" != "$before" ]' || e2e_fail "the player was not resized"
 read -r x y w h < <(e2e_frame_geometry "$player")
 echo "moved to: $x $y $w $h"
-wmctrl -i -c "$player"
+e2e_close_window "$player"
 e2e_wait_exit
 [ -f "$E2E_DIR/bin/setting.ini" ] || e2e_fail "no setting.ini beside the binary"
 keys=$(tr -d '\r' < "$E2E_DIR/bin/setting.ini" | cut -d= -f1 | tr '\n' ' ')
@@ -50,7 +57,7 @@ e2e_launch
 player=$(e2e_wait_window "ZEPO")
 e2e_until 10 eval '[ "$(e2e_frame_geometry "$player")" = "$saved" ]' \
   || e2e_fail "restored '$(e2e_frame_geometry "$player")', saved '$saved'"
-wmctrl -i -c "$player"
+e2e_close_window "$player"
 e2e_wait_exit
 
 # Restore=0: the default size, whatever was saved.
@@ -59,6 +66,6 @@ e2e_launch
 player=$(e2e_wait_window "ZEPO")
 e2e_until 10 framed "$player" || e2e_fail "the player window was never framed"
 e2e_until 10 e2e_size_is "$player" 320 270 || e2e_fail "Restore=0 gave $(e2e_frame_geometry "$player")"
-wmctrl -i -c "$player"
+e2e_close_window "$player"
 e2e_wait_exit
 echo "PASS"

@@ -1,7 +1,7 @@
 # For the end-to-end tests that need display modes that really switch: a private Xorg
 # server with the dummy video driver (1280x1024 at start, 1024x768 and 640x480 on offer)
-# and openbox, instead of lib.sh's Xvfb. Source lib.sh first, then this; call
-# e2e_start_xorg "$@" where lib.sh's tests call e2e_start.
+# and the window manager of ZEPO_E2E_WM, instead of lib.sh's Xvfb. Source lib.sh first,
+# then this; call e2e_start_xorg "$@" where lib.sh's tests call e2e_start.
 
 e2e_start_xorg() {
   E2E_BUILD=$2
@@ -55,8 +55,7 @@ CONF
   export HOME="$E2E_DIR/home"
   export SDL_AUDIODRIVER=dummy
   unset QT_QPA_PLATFORM
-  openbox --sm-disable >"$E2E_DIR/openbox.log" 2>&1 &
-  E2E_PIDS+=($!)
+  e2e_start_window_manager
   e2e_wait_window_manager
 }
 
@@ -77,21 +76,22 @@ e2e_wait_managed_window() {
   e2e_fail "no visible window titled '$title'"
 }
 
-# Where a window's client area is on the screen: "x y width height".
-e2e_client_geometry() {
-  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
-    /^  Width/ {w=$2} /^  Height/ {h=$2} END {print x, y, w, h}'
-}
 
 e2e_screen_is() { [ "$(e2e_screen_size)" = "$1" ]; }
 e2e_client_geometry_is() { [ "$(e2e_client_geometry "$1")" = "$2" ]; }
 
 # Gives a window the keyboard focus and waits until the window manager says it has it.
+# With no window manager there is no active window, only the focus, given directly.
 e2e_focus() {
   local i
   for i in $(seq 1 100); do
-    xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
-    [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && return 0
+    if [ "$E2E_WM" = none ]; then
+      xdotool windowfocus --sync "$1" >/dev/null 2>&1 || true
+      [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ] && return 0
+    else
+      xdotool windowactivate --sync "$1" >/dev/null 2>&1 || true
+      [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && return 0
+    fi
     sleep 0.05
   done
   e2e_fail "window $1 does not take the focus (active: $(xdotool getactivewindow 2>&1), at line ${BASH_LINENO[0]})"

@@ -1,5 +1,6 @@
 // Full screen: the display-mode choice and its correction factors, the saved-window
 // table, our own windows' places, and cursor hiding.
+#include "dialogs/CSettingDlg.h"
 #include "player/DisplayModeChoice.h"
 #include "tests/unit/PlayerWindowFixture.h"
 
@@ -18,7 +19,8 @@ protected:
     {
         PlayerWindowTest::SetUp();
         modes.currentMode = k1280x1024;
-        // Mode 2 is the first 640 x 480 at 32 bits; 3 is a later one at another refresh.
+        // Mode 2 is the first 640 x 480 at 32 bits, at another rate than the screen's; 3 is
+        // the one at the screen's rate.
         modes.modes = {{1024, 768, 32, 60}, {640, 480, 16, 60}, {640, 480, 32, 75}, {640, 480, 32, 60},
                        {1280, 1024, 32, 60}};
         settings().ChangeResolution = 1;
@@ -41,14 +43,22 @@ protected:
     QWidget* handCursorChild = nullptr;
 };
 
-TEST_F(PlayerFullScreenTest, FirstFullScreenTakesTheLowestNumbered640x480AtTheCurrentDepth)
+// Full screen and the settings dialog make one choice: what the dialog recommends and
+// preselects is what full screen switches to when nothing was chosen, and the dialog
+// opened after that shows one mode, not two.
+TEST_F(PlayerFullScreenTest, FirstFullScreenTakesTheModeTheSettingsDialogRecommends)
 {
     settings().ResolutionFullSize = -1;
+    const auto recommended = [&] {
+        CSettingDlg dialog(settings(), modes, messages, player.get());
+        return std::pair(dialog.recommendedMode(), dialog.basicPage().modeList().currentIndex());
+    };
+    EXPECT_EQ(recommended(), std::pair(3, 3));
     player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
     EXPECT_TRUE(player->isFullScreen());
-    EXPECT_EQ(settings().ResolutionFullSize, 2);
+    EXPECT_EQ(settings().ResolutionFullSize, 3);
     ASSERT_EQ(modes.changes.size(), 1u);
-    EXPECT_EQ(modes.changes[0], (DisplayMode{640, 480, 32, 75}));
+    EXPECT_EQ(modes.changes[0], (DisplayMode{640, 480, 32, 60}));
     // 1280 x 1024 to 640 x 480 shrinks the height less: the movie narrows it.
     EXPECT_EQ(variable("FullScreenAdjust_h"), "0.937500");
     EXPECT_EQ(variable("FullScreenAdjust_w"), kUntouched);
@@ -61,6 +71,17 @@ TEST_F(PlayerFullScreenTest, FirstFullScreenTakesTheLowestNumbered640x480AtTheCu
     EXPECT_EQ(modes.restores, 1);
     // Only in memory: the settings dialog is what writes it down.
     EXPECT_EQ(CSettingFile(folder.filePath("zepo").toStdString(), messages).ResolutionFullSize, -1);
+    EXPECT_EQ(recommended(), std::pair(3, 3));
+}
+
+TEST_F(PlayerFullScreenTest, WithoutAModeAtTheScreensRateTheLast640x480IsTaken)
+{
+    settings().ResolutionFullSize = -1;
+    modes.currentMode = {1280, 1024, 32, 85};
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
+    EXPECT_EQ(settings().ResolutionFullSize, 3);
+    CSettingDlg dialog(settings(), modes, messages, player.get());
+    EXPECT_EQ(dialog.recommendedMode(), 3);
 }
 
 TEST_F(PlayerFullScreenTest, CorrectionFactorGoesToExactlyOneAxis)
@@ -129,8 +150,39 @@ TEST_F(PlayerFullScreenTest, FailedChangesAreReportedAndFullScreenGoesOn)
     modes.nextResult = DisplayModes::ChangeResult::Failed;
     player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
     EXPECT_TRUE(player->isFullScreen());
+    // A refused change is asked for again once the window covers the screen, and told at
+    // the latest when full screen ends.
+    player->ToggleFullScreen(FullScreenToggle::LeaveOnly);
     EXPECT_EQ(messages.texts,
               (std::vector<std::string>{"設定の変更を有効にするには\n再起動が必要です", "設定の変更に失敗しました"}));
+}
+
+// A display server that changes the mode only for a window already full screen
+// (XWayland): the change refused on entering is asked for again once the window covers
+// the screen, and nothing is told.
+TEST_F(PlayerFullScreenTest, AChangeRefusedBeforeFullScreenIsAskedAgainOnceTheWindowCoversTheScreen)
+{
+    settings().ResolutionFullSize = 3;
+    modes.scriptedResults = {DisplayModes::ChangeResult::Failed, DisplayModes::ChangeResult::Successful};
+    player->show();
+    player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
+    QTRY_COMPARE(modes.changes.size(), 2u);
+    EXPECT_EQ(modes.changes[1], (DisplayMode{640, 480, 32, 60}));
+    player->ToggleFullScreen(FullScreenToggle::LeaveOnly);
+    EXPECT_TRUE(messages.texts.empty());
+}
+
+TEST_F(PlayerFullScreenTest, AChangeThatKeepsFailingIsToldOnceASession)
+{
+    settings().ResolutionFullSize = 3;
+    modes.nextResult = DisplayModes::ChangeResult::Failed;
+    player->show();
+    for (int entry = 0; entry < 3; ++entry) {
+        player->ToggleFullScreen(FullScreenToggle::EnterOrLeave);
+        EXPECT_TRUE(player->isFullScreen());
+        player->ToggleFullScreen(FullScreenToggle::LeaveOnly);
+    }
+    EXPECT_EQ(messages.texts, std::vector<std::string>{"設定の変更に失敗しました"});
 }
 
 TEST_F(PlayerFullScreenTest, WithoutModeChangeTheFactorsAreLeftUntilLeaving)
