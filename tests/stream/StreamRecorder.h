@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <chrono>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,19 +44,34 @@ public:
     // Root mean square of the float samples written.
     double rms() const
     {
-        QFile f(path());
-        if (!f.open(QIODevice::ReadOnly))
-            return -1;
-        const QByteArray bytes = f.readAll();
-        const auto* samples = reinterpret_cast<const float*>(bytes.constData());
-        const auto n = std::size_t(bytes.size()) / sizeof(float);
+        const std::vector<float> samples = written();
         double sum = 0;
-        for (std::size_t i = 0; i < n; ++i)
-            sum += double(samples[i]) * samples[i];
-        return n ? std::sqrt(sum / double(n)) : 0;
+        for (const float s : samples)
+            sum += double(s) * s;
+        return samples.empty() ? 0 : std::sqrt(sum / double(samples.size()));
+    }
+    // The samples from the first to the last one louder than `threshold`: how many, or 0.
+    std::size_t audibleSpan(float threshold) const
+    {
+        const std::vector<float> samples = written();
+        const auto loud = [threshold](float s) { return std::abs(s) > threshold; };
+        const auto first = std::find_if(samples.begin(), samples.end(), loud);
+        const auto last = std::find_if(samples.rbegin(), samples.rend(), loud);
+        return first == samples.end() ? 0 : std::size_t(last.base() - first);
     }
 
 private:
+    std::vector<float> written() const
+    {
+        QFile f(path());
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        const QByteArray bytes = f.readAll();
+        std::vector<float> samples(std::size_t(bytes.size()) / sizeof(float));
+        std::memcpy(samples.data(), bytes.constData(), samples.size() * sizeof(float));
+        return samples;
+    }
+
     QTemporaryDir dir_;
 };
 
