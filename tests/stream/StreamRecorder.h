@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -41,6 +42,8 @@ public:
     }
     ~DiskAudio() { qputenv("SDL_AUDIODRIVER", "dummy"); }
     QString path() const { return dir_.filePath("sound.raw"); }
+    // What the device has written so far.
+    qint64 bytes() const { return QFileInfo(path()).size(); }
     // Root mean square of the float samples written.
     double rms() const
     {
