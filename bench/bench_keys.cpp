@@ -1,15 +1,17 @@
 // Any player driven with its own keys through the X server and measured from outside the
 // same way: paused precise seeks timed from the key press to the new picture on screen,
-// and the CPU the whole process takes while it shows nothing new (paused, stopped, or
-// idle without a file).
+// and the CPU and wake-ups the whole process takes while it plays, or shows nothing new
+// (paused, stopped, or idle without a file).
 //   bench_keys [--title TEXT] [--pause KEY] [--seeks N --forward KEY --back KEY]
 //              [--still SECONDS] [--stop KEY] [--timeout SECONDS] -- COMMAND...
 // Keys are X keysym names joined with '+' ("ctrl+Right", "space"), pressed through XTest
 // once the window manager has given the player's window the focus. The player plays for a
 // while after its window shows; then --pause pauses it, --seeks makes N steps forward and N
-// back, each timed until the middle of the window changes, --still measures the CPU over
-// that many seconds (still_cpu_pct: paused, or idle when nothing was paused), and --stop
-// stops it and measures again (stopped_cpu_pct). Then the window is closed.
+// back, each timed until the middle of the window changes, --still measures the CPU and the
+// wake-ups over that many seconds (still_cpu_pct, still_wakeups_s: paused, playing when
+// nothing was paused, or idle without a file), and --stop stops it and measures again
+// (stopped_cpu_pct, stopped_wakeups_s). A wake-up is a context switch of any of the
+// process's threads, voluntary or not: each one is the CPU taken up for it.
 #include "bench/BenchSupport.h"
 #include "bench/XScreen.h"
 
@@ -19,6 +21,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fstream>
 #include <sstream>
 #include <sys/wait.h>
@@ -144,11 +147,37 @@ double processCpuSeconds(pid_t pid)
     return ticks / double(sysconf(_SC_CLK_TCK));
 }
 
-double cpuPercentOver(pid_t pid, double seconds)
+// Context switches of every thread of the process so far.
+double contextSwitches(pid_t pid)
 {
-    const double before = processCpuSeconds(pid);
+    const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+    DIR* dir = opendir(tasks.c_str());
+    if (!dir)
+        return 0;
+    double switches = 0;
+    while (const dirent* entry = readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        std::ifstream status(tasks + "/" + entry->d_name + "/status");
+        for (std::string line; std::getline(status, line);)
+            if (line.find("ctxt_switches:") != std::string::npos)
+                switches += std::atof(line.substr(line.find(':') + 1).c_str());
+    }
+    closedir(dir);
+    return switches;
+}
+
+struct Stillness {
+    double cpuPercent = -1;
+    double wakeupsPerSecond = -1;
+};
+
+Stillness measureOver(pid_t pid, double seconds)
+{
+    const double cpu = processCpuSeconds(pid);
+    const double switches = contextSwitches(pid);
     sleepFor(seconds);
-    return (processCpuSeconds(pid) - before) / seconds * 100;
+    return {(processCpuSeconds(pid) - cpu) / seconds * 100, (contextSwitches(pid) - switches) / seconds};
 }
 
 // Time from the key to a new picture in the middle of the window (ms); nothing by the limit.
@@ -204,8 +233,8 @@ int main(int argc, char** argv)
     std::vector<double> forward;
     std::vector<double> back;
     int failed = 0;
-    double still = -1;
-    double stopped = -1;
+    Stillness still;
+    Stillness stopped;
     if (window) {
         screen.activate(*window);
         sleepFor(kPlaySeconds);
@@ -227,12 +256,12 @@ int main(int argc, char** argv)
         }
         if (options->stillSeconds > 0) {
             sleepFor(kSettleSeconds);
-            still = cpuPercentOver(child, options->stillSeconds);
+            still = measureOver(child, options->stillSeconds);
         }
         if (!options->stop.empty() && options->stillSeconds > 0) {
             press(display, options->stop);
             sleepFor(kSettleSeconds);
-            stopped = cpuPercentOver(child, options->stillSeconds);
+            stopped = measureOver(child, options->stillSeconds);
         }
         screen.close(*window);
     }
@@ -247,8 +276,9 @@ int main(int argc, char** argv)
         kill(child, SIGKILL);
         waitpid(child, &status, 0);
     }
-    std::printf("%s still_cpu_pct=%.2f stopped_cpu_pct=%.2f\n", bench::seekFigures(forward, back, failed).c_str(), still,
-                stopped);
+    std::printf("%s still_cpu_pct=%.2f still_wakeups_s=%.0f stopped_cpu_pct=%.2f stopped_wakeups_s=%.0f\n",
+                bench::seekFigures(forward, back, failed).c_str(), still.cpuPercent, still.wakeupsPerSecond,
+                stopped.cpuPercent, stopped.wakeupsPerSecond);
     XCloseDisplay(display);
     return window && failed == 0 ? 0 : 1;
 }

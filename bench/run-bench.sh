@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The stream engine's and the real binary's figures side by side with ffmpeg, ffplay and
 # mpv on the same files, in one run: reader scan speed against plain reading, decode floor,
-# playback CPU and peak memory (30 and 60 fps), time to first frame, audio/video offset,
-# seek time (in process, and the real binary driven with its keys), CPU while paused,
-# stopped and idle.
+# playback CPU and peak memory (30 and 60 fps, up to 1920x1080), time to first frame,
+# audio/video offset, seek time (in process, and the real binary driven with its keys), CPU
+# and wake-ups while playing, paused, stopped and idle.
 #   bench/run-bench.sh [BUILD_DIR]
 # BENCH_SECONDS (default 30) is the length of every playback; shorten it for a quick try.
 # Peers that are missing (mpv, ffmpeg/ffplay, Xvfb, openbox, xdotool) are installed with
@@ -40,6 +40,9 @@ large=1280x720
 # is 4:3; the 16:9 picture is letter-boxed in it).
 zepo_native=640x480
 zepo_large=1280x960
+# The full-HD clips are shown at their own size, in a client area of this size.
+full_hd=1920x1080
+zepo_full_hd=1920x1440
 
 # --- peers and programs
 need=()
@@ -90,29 +93,34 @@ mkdir -p "$media"
 # 35 s at 640x360, 30 or 60 fps: the test pattern with a magenta flash over the whole
 # picture on the first frame of every second, a centre box whose grey counts frames (16 + 6
 # * (n mod 30)), and a 1 kHz beep for the first 0.1 s of every second.
-sync_video() {  # RATE
-  echo "testsrc2=s=640x360:r=$1:d=35,drawbox=x=0:y=0:w=iw:h=ih:color=magenta:t=fill:enable='eq(mod(n\,$1)\,0)'[bg];color=s=64x64:r=$1:d=35,format=yuv420p,geq=lum='16+6*mod(N\,30)':cb=128:cr=128[box];[bg][box]overlay=(W-w)/2:(H-h)/2:shortest=1,format=yuv420p"
+sync_video() {  # RATE SIZE
+  echo "testsrc2=s=$2:r=$1:d=35,drawbox=x=0:y=0:w=iw:h=ih:color=magenta:t=fill:enable='eq(mod(n\,$1)\,0)'[bg];color=s=64x64:r=$1:d=35,format=yuv420p,geq=lum='16+6*mod(N\,30)':cb=128:cr=128[box];[bg][box]overlay=(W-w)/2:(H-h)/2:shortest=1,format=yuv420p"
 }
 sync_audio="aevalsrc='0.5*sin(2*PI*1000*t)*lt(mod(t\,1)\,0.1)':s=44100:c=stereo:d=35"
-make_clip() {  # FILE RATE VIDEO-CODEC-ARGS... -- AUDIO-CODEC-ARGS...  (1 Mbit/s of video per 30 fps)
-  local file=$1 rate=$2; shift 2
+make_clip() {  # FILE RATE SIZE MBIT/S-PER-30-FPS VIDEO-CODEC-ARGS... -- AUDIO-CODEC-ARGS...
+  local file=$1 rate=$2 size=$3 mbits=$4; shift 4
   [ -f "$file" ] && return
   local v=() a=()
   while [ "$1" != "--" ]; do v+=("$1"); shift; done; shift
   a=("$@")
-  ffmpeg -nostdin -v error -y -f lavfi -i "$(sync_video "$rate")" -f lavfi -i "$sync_audio" \
-    "${v[@]}" -b:v "$((rate / 30))M" "${a[@]}" -b:a 128k "$file.part.flv"
+  ffmpeg -nostdin -v error -y -f lavfi -i "$(sync_video "$rate" "$size")" -f lavfi -i "$sync_audio" \
+    "${v[@]}" -b:v "$((mbits * rate / 30))M" "${a[@]}" -b:a 128k "$file.part.flv"
   mv "$file.part.flv" "$file"
 }
 h263=$media/sync_h263.flv
 h264=$media/sync_h264.flv
 h263_60=$media/sync60_h263.flv
 h264_60=$media/sync60_h264.flv
-make_clip "$h263" 30 -c:v flv1 -g 60 -- -c:a libmp3lame
-make_clip "$h264" 30 -c:v libx264 -preset veryfast -- -c:a aac
-make_clip "$h263_60" 60 -c:v flv1 -g 120 -- -c:a libmp3lame
-make_clip "$h264_60" 60 -c:v libx264 -preset veryfast -- -c:a aac
+h264_hd=$media/sync_h264_1080p.flv
+h264_hd_60=$media/sync60_h264_1080p.flv
+make_clip "$h263" 30 "$native" 1 -c:v flv1 -g 60 -- -c:a libmp3lame
+make_clip "$h264" 30 "$native" 1 -c:v libx264 -preset veryfast -- -c:a aac
+make_clip "$h263_60" 60 "$native" 1 -c:v flv1 -g 120 -- -c:a libmp3lame
+make_clip "$h264_60" 60 "$native" 1 -c:v libx264 -preset veryfast -- -c:a aac
+make_clip "$h264_hd" 30 "$full_hd" 6 -c:v libx264 -preset veryfast -- -c:a aac
+make_clip "$h264_hd_60" 60 "$full_hd" 6 -c:v libx264 -preset veryfast -- -c:a aac
 playback_clips=("$h263" "$h264" "$h263_60" "$h264_60")
+full_hd_clips=("$h264_hd" "$h264_hd_60")
 # 10 minutes with a keyframe every 10 s, without and with the metadata's keyframe index.
 seek_plain=$media/seek_10min_gop10s.flv
 seek_index=$media/seek_10min_gop10s_index.flv
@@ -205,11 +213,17 @@ echo "  ffmpeg: '-benchmark -i FILE -f null -' (it also converts the sound to 16
 # --- 3. playback, whole process, first frame, A/V
 ttff_lines=()
 av_lines=()
-for clip in "${playback_clips[@]}"; do
+for clip in "${playback_clips[@]}" "${full_hd_clips[@]}"; do
   name=$(basename "$clip")
-  for size in "$native" "$large"; do
-    if [ "$size" = "$native" ]; then zsize=$zepo_native; ffsize=(); mpvsize=(); else
-      zsize=$zepo_large; ffsize=(-x "${size%x*}" -y "${size#*x}"); mpvsize=(--geometry="$size"); fi
+  sizes=("$native" "$large")
+  [[ " ${full_hd_clips[*]} " == *" $clip "* ]] && sizes=("$full_hd")
+  for size in "${sizes[@]}"; do
+    if [ "$size" = "$large" ]; then
+      zsize=$zepo_large; ffsize=(-x "${size%x*}" -y "${size#*x}"); mpvsize=(--geometry="$size")
+    else
+      zsize=$zepo_native; [ "$size" = "$full_hd" ] && zsize=$zepo_full_hd
+      ffsize=(); mpvsize=()
+    fi
     engine=$("$bin/bench_play" play "$clip" "$seconds" "$size" 2>/dev/null || true)
     rm -f "$work/bin/setting.ini"
     app=$("$bin/bench_window" --title "$name" --size "$zsize" --hold "$seconds" --timeout 60 -- \
@@ -235,8 +249,9 @@ for clip in "${playback_clips[@]}"; do
   done
 done
 echo "  ZEPO engine: bench_play, FlvNetStream painting into a plain window, CPU from play() on; ZEPO app: the real"
-echo "  build/app/zepo with its window's client area at $zepo_native / $zepo_large (the 4:3 stage letter-boxes the"
-echo "  picture to $native / $large), closed $seconds s after its first frame; mpv --no-config --vo=x11 --ao=null"
+echo "  build/app/zepo with its window's client area at $zepo_native / $zepo_large / $zepo_full_hd (the 4:3 stage"
+echo "  letter-boxes the picture to $native / $large / $full_hd), closed $seconds s after its first frame; the full-HD"
+echo "  clips carry 6 Mbit/s of video per 30 fps, the others 1; mpv --no-config --vo=x11 --ao=null"
 echo "  --length=$seconds; ffplay -autoexit -t $seconds with SDL's software renderer (its default under Xvfb is"
 echo "  OpenGL on llvmpipe). App, mpv and ffplay: whole process from exec, from wait4()."
 
@@ -304,22 +319,37 @@ echo "  Each player plays the file for 2 s, is paused with its key and steps $ke
 echo "  $key_seeks times back (ZEPO Ctrl+Right / Ctrl+Left; mpv --hr-seek=yes Right / Left, its on-screen display"
 echo "  off); bench_keys presses the keys through XTest and times each step until the middle of the window changes."
 
-# --- 8. CPU while nothing new is shown
-head_row "8. CPU while nothing new is shown, % of one core over $still_seconds s, the whole process" \
-  "ZEPO" "mpv" "" "" "goal"
+# --- 8. CPU and wake-ups while playing, and while nothing new is shown
+head_row "8. CPU (% of one core) and wake-ups (context switches of all threads, per s) over $still_seconds s, the whole process" \
+  "ZEPO CPU" "ZEPO wake/s" "mpv CPU" "mpv wake/s" "goal"
+still_rows() {  # LABEL OURS THEIRS GOAL [FIELD PREFIX]
+  local field=${5:-still}
+  row "$1" "$(echo "$2" | value "${field}_cpu_pct")" "$(echo "$2" | value "${field}_wakeups_s")" \
+    "$(echo "$3" | value still_cpu_pct)" "$(echo "$3" | value still_wakeups_s)" "$4"
+}
+for clip in "$h264" "$h264_60"; do
+  rm -f "$work/bin/setting.ini"
+  ours=$("$bin/bench_keys" --title "$(basename "$clip")" --still "$still_seconds" -- "$work/bin/zepo" "$clip" 2>/dev/null || true)
+  theirs=$("$bin/bench_keys" --title "$(basename "$clip")" --still "$still_seconds" \
+    -- mpv --no-config --vo=x11 --ao=null "$clip" 2>/dev/null || true)
+  still_rows "playing, $(basename "$clip") at $native" "$ours" "$theirs" \
+    "wake-ups <= mpv: $(ratio "$(echo "$ours" | value still_wakeups_s)" "$(echo "$theirs" | value still_wakeups_s)")"
+done
 rm -f "$work/bin/setting.ini"
 ours=$("$bin/bench_keys" --title "$(basename "$h264")" --pause ctrl+c --still "$still_seconds" --stop ctrl+x \
   -- "$work/bin/zepo" "$h264" 2>/dev/null || true)
 theirs=$("$bin/bench_keys" --title "$(basename "$h264")" --pause space --still "$still_seconds" \
   -- mpv --no-config --vo=x11 --ao=null "$h264" 2>/dev/null || true)
-row "paused, $(basename "$h264")" "$(echo "$ours" | value still_cpu_pct)" "$(echo "$theirs" | value still_cpu_pct)" "" "" "near 0"
-row "stopped (at 0, paused)" "$(echo "$ours" | value stopped_cpu_pct)" "" "" "" "near 0"
+still_rows "paused, $(basename "$h264")" "$ours" "$theirs" "<= 0.2 %, <= 20/s"
+still_rows "stopped (at 0, paused)" "$ours" "" "<= 0.2 %, <= 20/s" stopped
 rm -f "$work/bin/setting.ini"
 ours=$("$bin/bench_keys" --title ZEPO --still "$still_seconds" -- "$work/bin/zepo" 2>/dev/null || true)
 theirs=$("$bin/bench_keys" --still "$still_seconds" -- mpv --no-config --idle --force-window --vo=x11 2>/dev/null || true)
-row "idle, no file" "$(echo "$ours" | value still_cpu_pct)" "$(echo "$theirs" | value still_cpu_pct)" "" "" "near 0"
-echo "  Measured from /proc after the player settled in the state (bench_keys). mpv has no stopped state."
-
+still_rows "idle, no file" "$ours" "$theirs" "<= 0.1 %, <= 10/s"
+echo "  Measured from /proc after the player settled in the state (bench_keys): CPU from the process's times,"
+echo "  wake-ups from every thread's voluntary and involuntary context switches. Playing starts 3 s into the clip."
+echo "  ZEPO's sound goes to SDL's dummy driver, whose thread wakes once a device buffer (about 23 ms) while it"
+echo "  plays; mpv's null output has no such thread. mpv has no stopped state."
 echo
 echo "9. Playlist: opening, filling and using a list of 100 000 entries (bench_playlist, offscreen)"
 "$bin/bench_playlist" 100000 2>/dev/null | sed 's/^/  /'

@@ -44,6 +44,7 @@ void Movie::gotoLabel(const std::string& target, const std::string& label)
         return;
     // Copy: the action may redefine labels.
     auto action = it->second;
+    wakeFrames();
     action();
 }
 
@@ -68,8 +69,10 @@ void Movie::resizeStage(double width, double height)
         return;
     stageWidth_ = width;
     stageHeight_ = height;
-    if (loaded_)
+    if (loaded_) {
+        wakeFrames();
         onStageResize();
+    }
 }
 
 QRectF Movie::visibleStage() const
@@ -108,7 +111,13 @@ int Movie::frameIntervalMs() const
 
 void Movie::playFrames()
 {
-    if (!frames_.running())
+    framesPlaying_ = true;
+    wakeFrames();
+}
+
+void Movie::wakeFrames()
+{
+    if (framesPlaying_ && !frames_.running())
         frames_.start(frameIntervalMs(), [this] { onEnterFrame(); });
 }
 

@@ -121,6 +121,13 @@ protected:
     // Frame ticks at the slot's frame rate.
     void playFrames();
     int frameIntervalMs() const;
+    // A playing timeline with nothing to do on its frames lets them sleep, so an idle
+    // program does not wake its thread dozens of times a second; whatever gives the movie
+    // something to do again wakes them (a label, a new stage size, and whatever else the
+    // movie itself knows of), and they tick on at the frame rate from then.
+    void sleepFrames() { frames_.stop(); }
+    void wakeFrames();
+    bool framesAsleep() const { return framesPlaying_ && !frames_.running(); }
 
     void repaint();
     void repaint(const QRectF& stageRect);
@@ -137,6 +144,7 @@ private:
     std::map<std::string, std::string> variables_;
     std::map<std::string, std::function<void()>> labels_;
     IntervalTimer frames_;
+    bool framesPlaying_ = false;  // playFrames() was called: the timeline plays, awake or asleep
     double stageWidth_;
     double stageHeight_;
     bool loaded_ = false;

@@ -177,6 +177,7 @@ void PlayerMovie::initStart()
 
 void PlayerMovie::loadRetryTick()
 {
+    wakeFrames();
     if (flag("file_flag")) {
         loadRetry_.stop();
         return;
@@ -209,6 +210,7 @@ void PlayerMovie::giveUpLoading()
 
 void PlayerMovie::onStreamStatus(const std::string& code)
 {
+    wakeFrames();
     if (code == stream::kPlayStart) {
         setFlag("file_flag", true);
         setFlag("end_flag", false);
@@ -344,6 +346,7 @@ void PlayerMovie::checkEndOnFrame(double time)
 
 void PlayerMovie::checkEnd()
 {
+    wakeFrames();
     const double time = stream_->time();
     // Times are compared as the variable holds them. A held seek knob keeps the time
     // still on purpose: that is the user's hand, not the end of the file.
@@ -435,6 +438,17 @@ void PlayerMovie::onEnterFrame()
     }
     advanceBlink();
     repaintPanelIfChanged();
+    if (!framesHaveWork())
+        sleepFrames();
+}
+
+// What a frame does changes from one frame to the next only while the time runs, a knob is
+// held, or the searching text blinks. Otherwise the frame just run has shown everything,
+// and the frames sleep until the host, the user, the stream or a timer of the movie's
+// own brings something new.
+bool PlayerMovie::framesHaveWork() const
+{
+    return (playing() && !flag("pause_flag")) || knobDragged() || panel_.searchingActive();
 }
 
 void PlayerMovie::showFrame(const stream::Picture& frame)

@@ -83,6 +83,7 @@ private:
     // A stream has started (file_flag) / and is not stopped.
     bool started() const;
     bool playing() const;
+    bool framesHaveWork() const;
     void showFrame(const stream::Picture& frame) override;
     std::shared_ptr<stream::PictureMemory> pictureMemory() override;
     bool putPastToolkit(const stream::Picture& frame);
@@ -104,6 +105,8 @@ private:
     void updateHover(const QPointF& stagePoint);
     void clearHover();
     void followKnobs();
+    void followSeekKnob();
+    void followVolumeKnob();
     void advanceBlink();
     void placePanel();
     void repaintPanelIfChanged();

@@ -173,6 +173,7 @@ void PlayerMovie::applyCustomRatio()
 
 void PlayerMovie::mouseMove(const QPointF& stagePoint)
 {
+    wakeFrames();
     if (!movieVisible_)
         return;
     pointer_ = stagePoint;
@@ -225,12 +226,14 @@ void PlayerMovie::clearHover()
 
 void PlayerMovie::mouseLeave()
 {
+    wakeFrames();
     if (!knobDragged())
         clearHover();
 }
 
 void PlayerMovie::mousePress(const QPointF& stagePoint)
 {
+    wakeFrames();
     if (!movieVisible_)
         return;
     pointer_ = stagePoint;
@@ -261,16 +264,19 @@ void PlayerMovie::mousePress(const QPointF& stagePoint)
         }
         break;
     case PanelPart::SeekBar:
-        // The seek bar is usable only once the length is final.
+        // The seek bar is usable only once the length is final. The press seeks at once:
+        // a tap may be released before the next frame.
         if (flag("TotalTime_flag")) {
             seekDragging_ = true;
             lastDragSeek_.reset();
             if (stream_)
                 stream_->pause();
+            followSeekKnob();
         }
         break;
     case PanelPart::VolumeBar:
         volumeDragging_ = true;
+        followVolumeKnob();
         break;
     case PanelPart::Background:
     case PanelPart::Outside:
@@ -280,38 +286,52 @@ void PlayerMovie::mousePress(const QPointF& stagePoint)
 
 void PlayerMovie::mouseRelease(const QPointF& stagePoint)
 {
+    wakeFrames();
     pointer_ = stagePoint;
+    // Where the knob is let go counts, even when no frame came since it last moved.
     if (seekDragging_) {
+        followSeekKnob();
         seekDragging_ = false;
         if (stream_ && !flag("stop_flag") && !flag("pause_flag"))
             stream_->resume();
     }
+    if (volumeDragging_)
+        followVolumeKnob();
     volumeDragging_ = false;
 }
 
 void PlayerMovie::followKnobs()
 {
-    if (seekDragging_) {
-        const double width = panel_.seekTrackWidth();
-        const double x = clampKnob(pointer_.x() - panel_.seekTrackCentreX(), width);
-        panel_.setSeekKnobX(x);
-        const double target = seekTimeAtKnob(x, width, number("m_duration"));
-        // Asking again for the time already asked for would only restart the seek.
-        if (stream_ && lastDragSeek_ != target) {
-            stream_->seek(target);
-            lastDragSeek_ = target;
-        }
-    } else {
+    if (seekDragging_)
+        followSeekKnob();
+    else
         placeSeekKnob();
+    if (volumeDragging_)
+        followVolumeKnob();
+}
+
+void PlayerMovie::followSeekKnob()
+{
+    const double width = panel_.seekTrackWidth();
+    const double x = clampKnob(pointer_.x() - panel_.seekTrackCentreX(), width);
+    panel_.setSeekKnobX(x);
+    const double target = seekTimeAtKnob(x, width, number("m_duration"));
+    // Asking again for the time already asked for would only restart the seek.
+    if (stream_ && lastDragSeek_ != target) {
+        stream_->seek(target);
+        lastDragSeek_ = target;
     }
-    if (volumeDragging_) {
-        const double width = ControlPanel::kVolumeTrackWidth;
-        volumeSet(volumeAtKnob(clampKnob(pointer_.x() - panel_.volumeTrackCentreX(), width), width));
-    }
+}
+
+void PlayerMovie::followVolumeKnob()
+{
+    const double width = ControlPanel::kVolumeTrackWidth;
+    volumeSet(volumeAtKnob(clampKnob(pointer_.x() - panel_.volumeTrackCentreX(), width), width));
 }
 
 void PlayerMovie::keyPress(int virtualKey)
 {
+    wakeFrames();
     if (virtualKey != vk::Return || !ratio_.isOpen())
         return;
     applyCustomRatio();

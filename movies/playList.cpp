@@ -37,6 +37,7 @@ PlayListMovie::PlayListMovie(TimerService& timers, const MovieSlot& slot) : Movi
     defineLabel("default", [this] { setText(kFlvPathVariable, ""); });
     defineLabel("addList", [this] {
         fileArray_.push_back(text(kFlvPathVariable));
+        wakeFrames();
         gotoLabel(kCommandClip, "default");
     });
     defineHostCommand("newList", &PlayListMovie::newList);
@@ -84,11 +85,14 @@ void PlayListMovie::onStageResize()
     updateIcon();
 }
 
-// Algorithm 1: one queued path per frame, in arrival order.
+// Algorithm 1: one queued path per frame, in arrival order. The frames sleep while no path
+// waits.
 void PlayListMovie::onEnterFrame()
 {
-    if (fileArray_.empty())
+    if (fileArray_.empty()) {
+        sleepFrames();
         return;
+    }
     const std::string path = std::move(fileArray_.front());
     fileArray_.pop_front();
     addList(path);

@@ -17,6 +17,8 @@ public:
     // Runs every tick due up to now + ms (ticks due at the same moment run in the order
     // their timers were started), then sets the time to now + ms.
     void advance(std::int64_t ms);
+    // Timers running now: what would wake a program that is doing nothing.
+    std::size_t runningTimers() const { return timers_.size(); }
 
 private:
     struct Entry {

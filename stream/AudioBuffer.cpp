@@ -24,8 +24,16 @@ bool AudioBuffer::push(AudioChunk chunk, const std::atomic<int>& currentSerial)
 {
     // Sound of an earlier seek is never played: make room for the new.
     dropOtherSerials(chunk.serial);
-    return pushWhen(std::move(chunk), currentSerial,
-                    [this] { return bufferedFrames() < std::size_t(kBufferedSeconds * rate_); });
+    // Once full, it waits until the device has used up a good part of it, then fills it in
+    // one go: the decoder wakes a few times a second, not once a device buffer.
+    return pushWhen(std::move(chunk), currentSerial, [this] {
+        const std::size_t buffered = bufferedFrames();
+        if (buffered >= std::size_t(kBufferedSeconds * rate_))
+            draining_ = true;
+        else if (buffered < lowMark())
+            draining_ = false;
+        return !draining_;
+    });
 }
 
 AudioBuffer::Pulled AudioBuffer::pull(float* out, std::size_t frames, int serial, double clock, float gain)
@@ -43,12 +51,28 @@ AudioBuffer::Pulled AudioBuffer::pull(float* out, std::size_t frames, int serial
                 items_.pop_front();
                 continue;
             }
-            if (pulled.frames == 0) {
-                const bool continues = playedSerial_ == serial && std::abs(at - playedEnd_) <= kEarlySeconds;
-                if (!continues && at > clock + kEarlySeconds)
-                    break;
-                pulled.firstPts = at;
+            const bool sameTrack = playedSerial_ == serial;
+            if (pulled.frames == 0 && !sameTrack && at > clock + kEarlySeconds)
+                break;  // the first sound after a start or seek waits for its time
+            if (sameTrack) {
+                // The next frame written stands right after what was played; at the start
+                // of a buffer, where the clock ran on to if the sound ran out meanwhile.
+                const double cursor = pulled.frames == 0 ? std::max(playedEnd_, clock) : playedEnd_;
+                const auto gap = std::size_t(std::llround(std::max(0.0, at - cursor) * rate_));
+                if (at > cursor + kGapSeconds && gap > 0) {
+                    // A gap in the track is played as silence of its length, so the sound
+                    // after it, and the clock that follows the sound, stay on time.
+                    if (pulled.frames == 0)
+                        pulled.firstPts = cursor;
+                    const std::size_t n = std::min(frames - pulled.frames, gap);
+                    std::fill_n(out + pulled.frames * ch, n * ch, 0.0f);
+                    pulled.frames += n;
+                    playedEnd_ = cursor + double(n) / rate_;
+                    continue;
+                }
             }
+            if (pulled.frames == 0)
+                pulled.firstPts = at;
             const std::size_t n = std::min(frames - pulled.frames, total - c.readFrames);
             const float* src = c.samples.data() + c.readFrames * ch;
             float* dst = out + pulled.frames * ch;
@@ -61,6 +85,8 @@ AudioBuffer::Pulled AudioBuffer::pull(float* out, std::size_t frames, int serial
             if (c.readFrames >= total)
                 items_.pop_front();
         }
+        if (bufferedFrames() >= lowMark())
+            return pulled;  // a waiting decoder would find no room yet
     }
     space_.notify_all();
     return pulled;

@@ -15,6 +15,10 @@ namespace zepo::stream {
 // down with the session, and SDL's state for this thread with it.
 AudioDecoder::~AudioDecoder()
 {
+    {
+        std::lock_guard lock(s_.mutex);
+        s_.audioOutput.reset();
+    }
     output_.reset();
     AudioOutput::releaseThreadState();
     av_channel_layout_uninit(&resamplerLayout_);
@@ -75,6 +79,11 @@ bool AudioDecoder::decoded(FramePtr& decodedFrame)
         if (logEnabled(LogLevel::Debug))
             logMessage(LogLevel::Debug, s_.path, "sound at " + std::to_string(output_->rate()) + " Hz, "
                                                      + std::to_string(output_->channels()) + " channels");
+        {
+            std::lock_guard lock(s_.mutex);
+            s_.audioOutput = output_;
+        }
+        s_.notify();  // the pacer closes it again at once when playback is paused
     }
     if (const int rc = prepareResampler(frame); rc < 0) {
         fail({FlvErrorKind::Unsupported, "no conversion to the device's format: " + ffmpegErrorText(rc)});
@@ -111,7 +120,10 @@ bool AudioDecoder::decoded(FramePtr& decodedFrame)
             return true;
     }
     const bool ok = s_.sound.push(std::move(chunk), s_.serial);
-    s_.notify();
+    // Only the start after a seek waits for sound; while the clock runs, telling the
+    // session's threads of every chunk would only wake them for nothing.
+    if (s_.clock.held())
+        s_.notify();
     return ok;
 }
 

@@ -32,7 +32,7 @@ private:
     // 0, or FFmpeg's error code when the sound cannot be converted to the device's format.
     int prepareResampler(const AVFrame& frame);
 
-    std::unique_ptr<AudioOutput> output_;
+    std::shared_ptr<AudioOutput> output_;  // shared with the pacer, which suspends it while paused
     ResamplerPtr resampler_;
     int resamplerRate_ = 0;
     int resamplerFormat_ = -1;

@@ -54,6 +54,7 @@ std::unique_ptr<AudioOutput> AudioOutput::open(int rateHint, int channelsHint, F
         return nullptr;
     }
     out->device_ = device;  // from here on the destructor closes it and quits the subsystem
+    out->opened_ = true;
     out->latency_ = double(out->spec_.samples) / out->spec_.freq;
     feed.buffer.configure(out->spec_.freq, out->spec_.channels);
     SDL_PauseAudioDevice(out->device_, 0);
@@ -62,11 +63,36 @@ std::unique_ptr<AudioOutput> AudioOutput::open(int rateHint, int channelsHint, F
 
 AudioOutput::~AudioOutput()
 {
-    if (device_ == 0)
+    if (!opened_)
         return;
     std::lock_guard lock(sdlMutex());
-    SDL_CloseAudioDevice(device_);  // waits for a running callback
+    if (device_ != 0)
+        SDL_CloseAudioDevice(device_);  // waits for a running callback
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+bool AudioOutput::setSuspended(bool suspended, std::string& whyNot)
+{
+    std::lock_guard device(deviceMutex_);
+    if (suspended == (device_ == 0))
+        return true;
+    std::lock_guard lock(sdlMutex());
+    if (suspended) {
+        SDL_CloseAudioDevice(device_);
+        device_ = 0;
+        return true;
+    }
+    SDL_AudioSpec want = spec_;
+    want.callback = &AudioOutput::callback;
+    want.userdata = this;
+    SDL_AudioSpec got{};
+    device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &got, 0);  // no changes: SDL converts if it must
+    if (device_ == 0) {
+        whyNot = SDL_GetError();
+        return false;
+    }
+    SDL_PauseAudioDevice(device_, 0);
+    return true;
 }
 
 void AudioOutput::releaseThreadState()

@@ -6,6 +6,7 @@
 #include <SDL2/SDL_audio.h>
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace zepo::stream {
@@ -13,6 +14,8 @@ namespace zepo::stream {
 // One SDL audio device playing an AudioBuffer. Its callback (on SDL's thread) applies the
 // volume and tells the master clock which sample is being heard. Without a device (no
 // sound server, no driver) open() gives nothing and the stream runs on the monotonic clock.
+// While playback is paused the device is closed: SDL keeps a paused device's thread
+// running, waking every buffer to write silence, and a sound server keeps its stream going.
 class AudioOutput {
 public:
     struct Feed {
@@ -37,14 +40,21 @@ public:
     int rate() const { return spec_.freq; }
     int channels() const { return spec_.channels; }
 
+    // Closes the device, or opens it again with the very format it had (the buffer holds
+    // sound converted to it). Any thread; doing what is already done does nothing. False
+    // when the device cannot be opened again, with SDL's reason in `whyNot`.
+    bool setSuspended(bool suspended, std::string& whyNot);
+
 private:
     explicit AudioOutput(Feed feed) : feed_(feed) {}
     static void callback(void* self, Uint8* stream, int length);
     void fill(float* out, std::size_t frames);
 
     Feed feed_;
-    SDL_AudioDeviceID device_ = 0;
-    SDL_AudioSpec spec_{};
+    std::mutex deviceMutex_;         // guards device_ against a suspend from another thread
+    SDL_AudioDeviceID device_ = 0;   // 0 while suspended
+    SDL_AudioSpec spec_{};           // what the device was opened with; fixed after open()
+    bool opened_ = false;  // the subsystem is ours to quit
     double latency_ = 0;  // seconds between a callback and its first sample being heard
 };
 

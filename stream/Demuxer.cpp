@@ -20,11 +20,15 @@ constexpr std::size_t kMaxQueuedBytes = 64 * 1024 * 1024;
 constexpr double kMinReadAheadSeconds = 1.0;
 // The configurations are looked for among this many tags at the top of the file.
 constexpr int kTagsBeforeConfigurations = 32;
-// How long the reader sleeps when it is far enough ahead; the clock moves on meanwhile.
-constexpr auto kPaceInterval = std::chrono::milliseconds(20);
-// How long it sleeps so while paused: only a resume or a seek changes what it must read,
-// and both wake it.
-constexpr auto kPausedInterval = std::chrono::milliseconds(500);
+// Far enough ahead, the reader sleeps until the clock has used up this much of what it
+// read ahead, then reads it again in one go: a few wake-ups a second instead of one a tag.
+constexpr double kRefillSeconds = 0.5;
+// How long it sleeps when the queues hold all the bytes they may; the decoders take from
+// them meanwhile.
+constexpr double kPaceSeconds = 0.02;
+// The longest it sleeps: while paused, or at the end of the file, only a resume, a seek
+// or a change of tracks changes what it must read, and each wakes it.
+constexpr double kLongestSleepSeconds = 0.5;
 // How far a seek looks ahead for the picture it shows: about three minutes of a 60 fps
 // video with its sound, more than any sensible keyframe interval.
 constexpr int kLookAheadTags = 20000;
@@ -158,28 +162,36 @@ void Demuxer::run()
         updateRouting();
         if (endOfFile_) {
             reportBufferFull();
-            idle();
+            idle(kLongestSleepSeconds);
             continue;
         }
         const double ahead = double(s_.readMs.load()) / 1000.0 - s_.clock.now();
-        const std::size_t queued = s_.videoPackets.bytes() + s_.audioPackets.bytes();
-        if (ahead > std::max(s_.bufferMs.load() / 1000.0, kMinReadAheadSeconds) || queued > kMaxQueuedBytes) {
+        const double readAhead = std::max(s_.bufferMs.load() / 1000.0, kMinReadAheadSeconds);
+        if (ahead > readAhead) {
             reportBufferFull();
-            idle();
+            idle(ahead - readAhead + kRefillSeconds);
+            continue;
+        }
+        if (s_.videoPackets.bytes() + s_.audioPackets.bytes() > kMaxQueuedBytes) {
+            reportBufferFull();
+            idle(kPaceSeconds);
             continue;
         }
         readOneTag();
     }
 }
 
-void Demuxer::idle()
+void Demuxer::idle(double seconds)
 {
     // While paused the clock does not move, so the reader stays far enough ahead until a
     // resume or a seek, which wake it.
     const bool paused = s_.clock.paused();
+    const double sleep = paused ? kLongestSleepSeconds : std::clamp(seconds, kPaceSeconds, kLongestSleepSeconds);
     std::unique_lock lock(s_.mutex);
-    s_.changed.wait_for(lock, paused ? kPausedInterval : kPaceInterval, [&] {
-        return s_.stopping() || s_.pendingSeek.has_value() || s_.clock.paused() != paused;
+    s_.changed.wait_for(lock, std::chrono::duration<double>(sleep), [&] {
+        return s_.stopping() || s_.pendingSeek.has_value() || s_.clock.paused() != paused
+            || (s_.videoWanted && s_.videoUsable) != routeVideo_ || (s_.audioWanted && s_.audioUsable) != routeAudio_
+            || (s_.indexDone && !bufferFullSent_);
     });
 }
 

@@ -38,8 +38,9 @@ private:
     // position) was given already: reading the same part again after a seek stays quiet.
     void warnAt(std::uint64_t position, const std::string& what);
     void warn(const std::string& what);
-    // Waits a little for the clock, a seek, a new wish or the index.
-    void idle();
+    // Waits about this long for the clock, or less for a seek, a pause or resume, a new
+    // wish or the index.
+    void idle(double seconds);
     void reportBufferFull();
     void route(PacketQueue& queue, MediaPacket packet) { queue.push(std::move(packet)); }
     MediaPacket marker(MediaPacket::Kind kind, double target = 0) const;

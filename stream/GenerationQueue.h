@@ -24,14 +24,17 @@ public:
         space_.notify_all();
     }
 
-    // Drops items of other generations (which also frees a waiting push).
+    // Drops items of other generations (which also frees a waiting push). A waiting push
+    // is woken only when something went: the consumer calls this on every turn.
     void dropOtherSerials(int serial)
     {
+        std::size_t dropped = 0;
         {
             std::lock_guard lock(mutex_);
-            std::erase_if(items_, [serial](const Item& item) { return item.serial != serial; });
+            dropped = std::erase_if(items_, [serial](const Item& item) { return item.serial != serial; });
         }
-        space_.notify_all();
+        if (dropped > 0)
+            space_.notify_all();
     }
 
     bool hasSerial(int serial) const

@@ -12,6 +12,13 @@ double MasterClock::valueAt(TimePoint at) const
     return std::clamp(v, 0.0, end_);
 }
 
+void MasterClock::anchorAt(double value, TimePoint at)
+{
+    anchor_ = value;
+    anchorTime_ = at;
+    lastRead_ = at;
+}
+
 double MasterClock::now() const
 {
     return nowAt(std::chrono::steady_clock::now());
@@ -20,6 +27,13 @@ double MasterClock::now() const
 double MasterClock::nowAt(TimePoint at) const
 {
     std::lock_guard lock(mutex_);
+    if (!held_ && !paused_ && at - lastRead_ > kStall) {
+        // Nothing read the clock for that long: the process stood still. It goes on from
+        // where it was last read.
+        anchor_ = valueAt(lastRead_);
+        anchorTime_ = at;
+    }
+    lastRead_ = std::max(lastRead_, at);
     const double v = valueAt(at);
     if (held_ || paused_) {
         lastReported_ = v;
@@ -32,8 +46,7 @@ double MasterClock::nowAt(TimePoint at) const
 void MasterClock::seekTo(double seconds)
 {
     std::lock_guard lock(mutex_);
-    anchor_ = std::clamp(seconds, 0.0, end_);
-    anchorTime_ = std::chrono::steady_clock::now();
+    anchorAt(std::clamp(seconds, 0.0, end_), std::chrono::steady_clock::now());
     held_ = true;
     lastReported_ = anchor_;
 }
@@ -44,7 +57,7 @@ void MasterClock::release()
     if (!held_)
         return;
     held_ = false;
-    anchorTime_ = std::chrono::steady_clock::now();
+    anchorAt(anchor_, std::chrono::steady_clock::now());
 }
 
 void MasterClock::setPaused(bool paused)
@@ -53,8 +66,7 @@ void MasterClock::setPaused(bool paused)
     if (paused_ == paused)
         return;
     const auto t = std::chrono::steady_clock::now();
-    anchor_ = std::max(valueAt(t), lastReported_);
-    anchorTime_ = t;
+    anchorAt(std::max(valueAt(t), lastReported_), t);
     paused_ = paused;
 }
 
@@ -65,6 +77,7 @@ void MasterClock::syncToAudio(double seconds, TimePoint at)
         return;
     anchor_ = seconds;
     anchorTime_ = at;
+    lastRead_ = std::max(lastRead_, at);
 }
 
 void MasterClock::setEnd(double seconds)

@@ -1,6 +1,8 @@
 #include "stream/Pacer.h"
 
+#include "stream/AudioOutput.h"
 #include "stream/NetStream.h"
+#include "stream/StreamLog.h"
 
 #include <algorithm>
 
@@ -13,10 +15,15 @@ constexpr auto kStartGiveUp = std::chrono::seconds(2);
 // A track with no data within this much after the target has a gap there: it does not
 // hold up the start.
 constexpr double kGapSeconds = 1.0;
-// The longest the pacer sleeps; it wakes earlier for a picture that is due.
-constexpr double kMaxSleepSeconds = 0.01;
+// While held after a seek it looks this often for the decoders' progress: not every step
+// of theirs is announced.
+constexpr double kHeldPollSeconds = 0.01;
+// Playing, it sleeps until the next picture is due or a new one arrives, at most this long:
+// the end of a file is noticed this late at most, and the clock is read often enough to
+// tell time passing from a stall of the process (MasterClock::kStall).
+constexpr double kPlayingSleepSeconds = 0.1;
 // The longest it sleeps while paused: nothing falls due then, and a resume, a seek, a
-// resize and closing each wake it at once, so it need not look a hundred times a second.
+// resize and closing each wake it at once.
 constexpr double kPausedSleepSeconds = 0.5;
 
 } // namespace
@@ -29,18 +36,50 @@ void Pacer::run()
         startWhenReady(serial);
         const double wait = present(serial);
         detectEnd(serial);
+        followPause();
+        // Read on every turn, so that the clock can tell a stall of the whole process.
+        s_.clock.now();
         // Held after a seek, it still waits for the decoders: only a settled pause rests.
         const auto resting = [this] { return s_.clock.paused() && !s_.clock.held(); };
         const bool rests = resting();
-        const double longest = rests ? kPausedSleepSeconds : kMaxSleepSeconds;
-        const auto sleep = std::chrono::duration<double>(std::clamp(wait, 0.0, longest));
+        double sleep = kPausedSleepSeconds;
+        if (!rests)
+            sleep = s_.clock.held() ? kHeldPollSeconds : std::clamp(wait, 0.0, kPlayingSleepSeconds);
         std::unique_lock lock(s_.mutex);
         // A picture decoded while none waits to be shown (the one a seek lands on, say)
         // is taken at once, not at the end of the sleep.
-        s_.changed.wait_for(lock, sleep, [&] {
+        s_.changed.wait_for(lock, std::chrono::duration<double>(sleep), [&] {
             return s_.stopping() || s_.serial.load() != serial || s_.videoSizeVersion != sizeVersion_
-                || (!next_ && s_.frames.hasSerial(serial)) || resting() != rests;
+                || (!next_ && s_.frames.hasSerial(serial)) || resting() != rests
+                || s_.audioOutput != followedOutput_ || s_.clock.paused() != outputSuspended_;
         });
+    }
+    followedOutput_.reset();  // the device may go with it: before SDL's state for this thread
+    AudioOutput::releaseThreadState();
+}
+
+// The sound device is closed while playback is paused and opened again on resume. The clock
+// runs on its own meanwhile; the first sound heard after the resume anchors it again.
+void Pacer::followPause()
+{
+    std::shared_ptr<AudioOutput> output;
+    {
+        std::lock_guard lock(s_.mutex);
+        output = s_.audioOutput;
+    }
+    const bool paused = s_.clock.paused();
+    if (output == followedOutput_ && paused == outputSuspended_)
+        return;
+    followedOutput_ = output;
+    outputSuspended_ = paused;
+    if (!output)
+        return;
+    std::string whyNot;
+    if (!output->setSuspended(paused, whyNot)) {
+        // The stream plays on without sound, on the monotonic clock.
+        logMessage(LogLevel::Warning, s_.path, "no sound: the audio device did not open again: " + whyNot);
+        s_.audioUsable = false;
+        s_.notify();
     }
 }
 
@@ -95,7 +134,7 @@ double Pacer::present(int serial)
             next_ = s_.frames.pop();
             nextImage_ = Picture();
             if (!next_)
-                return kMaxSleepSeconds;
+                return kPlayingSleepSeconds;
             continue;
         }
         // A picture stamped after the last tag (reordered frames) is due at the end.

@@ -4,9 +4,12 @@
 #include "stream/VideoConverter.h"
 
 #include <chrono>
+#include <memory>
 #include <optional>
 
 namespace zepo::stream {
+
+class AudioOutput;
 
 // The timing thread of a session. It starts the clock once the decoders have something
 // at the start or seek target, shows each picture when the clock reaches it (converted
@@ -29,6 +32,7 @@ private:
     void show(Picture picture);
     bool holdsFrame(int serial) const;
     void detectEnd(int serial);
+    void followPause();
 
     SessionState& s_;
     VideoConverter converter_;
@@ -42,6 +46,8 @@ private:
     int heldSerial_ = -1;             // the generation whose start we are waiting for
     std::chrono::steady_clock::time_point heldSince_{};
     int stoppedSerial_ = -1;          // the generation whose end was reported
+    std::shared_ptr<AudioOutput> followedOutput_;  // the sound device as last seen
+    bool outputSuspended_ = false;   // whether it was closed for a pause then
 };
 
 } // namespace zepo::stream

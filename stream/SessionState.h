@@ -17,6 +17,8 @@
 
 namespace zepo::stream {
 
+class AudioOutput;
+
 // Everything the threads of one playback session share. Atomics are written by the one
 // party named in their comment and read by anyone; the rest is guarded by `mutex`.
 struct SessionState {
@@ -68,6 +70,9 @@ struct SessionState {
     std::shared_ptr<const KeyframeIndex> index;  // indexer sets; null when the scan failed
     PictureSize videoSize;                    // UI thread sets, pacer reads
     int videoSizeVersion = 0;                 // bumped with each new size
+    // The sound device, once the audio decoder has opened it (it sets and clears this);
+    // the pacer closes and reopens it as playback pauses and resumes.
+    std::shared_ptr<AudioOutput> audioOutput;
 
     bool stopping() const { return abort.load(std::memory_order_relaxed); }
     void notify()

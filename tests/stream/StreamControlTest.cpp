@@ -256,6 +256,32 @@ TEST(StreamPause, StopsTheTime)
     EXPECT_GT(r.frames.size(), frames);
 }
 
+// While paused the sound device is closed: nothing is written to it, not even silence (a
+// paused device would wake every buffer for that). Resumed, the sound goes on, the time
+// from where it stood, and the file plays to its end.
+TEST(StreamPause, ClosesTheSoundDeviceUntilResumed)
+{
+    DiskAudio sound;
+    StreamRecorder r;
+    r.stream->play(fixture("h264_aac.flv"));
+    ASSERT_TRUE(r.waitForFrames(5, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return sound.bytes() > 0; }, 3000));
+    r.stream->pause();
+    const double at = r.stream->time();
+    const auto writesStopped = [&] {
+        const qint64 before = sound.bytes();
+        QTest::qWait(150);
+        return sound.bytes() == before;
+    };
+    EXPECT_TRUE(QTest::qWaitFor(writesStopped, 3000)) << "the device went on while paused";
+    const qint64 written = sound.bytes();
+    r.stream->resume();
+    EXPECT_NEAR(r.stream->time(), at, 0.05);
+    ASSERT_TRUE(r.waitFor(kPlayStop, 8000));
+    EXPECT_GT(sound.bytes(), written);
+    EXPECT_NEAR(r.stream->time(), lastTimestamp(fixture("h264_aac.flv")), 0.001);
+}
+
 // A new display size shows the current picture again at that size at once, paused too.
 TEST(StreamPicture, FollowsTheDisplaySize)
 {

@@ -7,6 +7,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -42,6 +43,8 @@ public:
     }
     ~DiskAudio() { qputenv("SDL_AUDIODRIVER", "dummy"); }
     QString path() const { return dir_.filePath("sound.raw"); }
+    // What the device has written so far.
+    qint64 bytes() const { return QFileInfo(path()).size(); }
     // The float samples written, the channels interleaved.
     std::vector<float> samples() const
     {
@@ -66,6 +69,15 @@ public:
         for (const float s : samples)
             sum += double(s) * s;
         return samples.empty() ? 0 : std::sqrt(sum / double(samples.size()));
+    }
+    // The samples from the first to the last one louder than `threshold`: how many, or 0.
+    std::size_t audibleSpan(float threshold) const
+    {
+        const std::vector<float> written = samples();
+        const auto loud = [threshold](float s) { return std::abs(s) > threshold; };
+        const auto first = std::find_if(written.begin(), written.end(), loud);
+        const auto last = std::find_if(written.rbegin(), written.rend(), loud);
+        return first == written.end() ? 0 : std::size_t(last.base() - first);
     }
 
 private:

@@ -87,6 +87,24 @@ TEST_F(PlayListMovieTest, QueueTakesOnePathPerFrameAndPlaysTheFirstAtOnce)
     EXPECT_EQ(movie.entries()[2].label(), "c.flv") << "a path without a slash is its own label";
 }
 
+// With no path waiting the movie's frames sleep: an idle list wakes nothing. A path added
+// then wakes them and arrives one frame later, as it would have on a running timeline.
+TEST_F(PlayListMovieTest, FramesSleepWhileNoPathWaits)
+{
+    addAll({"/a.flv", "/b.flv"});
+    clock.advance(kFrameMs);
+    EXPECT_EQ(clock.runningTimers(), 0u);
+    clock.advance(10 * kFrameMs);
+    queue("/c.flv");
+    EXPECT_EQ(clock.runningTimers(), 1u);
+    clock.advance(kFrameMs - 1);
+    EXPECT_EQ(movie.entries().size(), 2u);
+    clock.advance(1);
+    EXPECT_EQ(paths(), (std::vector<std::string>{"/a.flv", "/b.flv", "/c.flv"}));
+    clock.advance(kFrameMs);
+    EXPECT_EQ(clock.runningTimers(), 0u);
+}
+
 TEST(PlayListMovieStart, PathsSentBeforeTheFirstFrameWait)
 {
     ManualClock clock;

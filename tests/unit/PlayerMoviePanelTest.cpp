@@ -121,9 +121,9 @@ TEST_F(Panel, DraggingTheSeekKnobPausesSeeksAndResumes)
     const double centre = movie.panel().seekTrackCentreX();
 
     movie.mousePress(QPointF(centre, y));
-    EXPECT_EQ(stream->calls, std::vector<std::string>{"pause"});
+    EXPECT_EQ(stream->calls, (std::vector<std::string>{"pause", "seek:50"})) << "the press seeks at once";
     frames(1);
-    EXPECT_EQ(stream->calls.back(), "seek:50");
+    EXPECT_EQ(stream->calls.back(), "seek:50") << "the knob held still asks for nothing again";
     movie.mouseMove(QPointF(centre + width / 4, y - 200));  // dragging keeps the panel up
     EXPECT_TRUE(movie.panel().visible());
     frames(1);
@@ -138,11 +138,47 @@ TEST_F(Panel, DraggingTheSeekKnobPausesSeeksAndResumes)
     stream->setTime(100);
     clock.advance(3000);
     EXPECT_TRUE(commands.empty());
-    // Released while paused: the stream stays paused.
+    // Released while paused: the stream seeks to where the knob was let go, and stays paused.
     label("pause");
     stream->calls.clear();
     movie.mouseRelease(QPointF(centre, y));
-    EXPECT_TRUE(stream->calls.empty());
+    EXPECT_EQ(stream->calls, std::vector<std::string>{"seek:50"});
+}
+
+// A tap (a quick click, a touchpad's tap-to-click) is pressed and released between two
+// frames: it seeks where it pressed, and a knob moved and let go before the next frame
+// seeks where it was let go. Paused, the stream stays paused. A tap on the volume bar
+// sets the volume alike.
+TEST_F(Panel, ATapBetweenTwoFramesSeeksAndSetsTheVolume)
+{
+    startPlaying();
+    lengthFinal(100);
+    const double width = movie.panel().seekTrackWidth();
+    const double y = movie.panel().area().top() + 8;
+    const double centre = movie.panel().seekTrackCentreX();
+    frames(1);
+    stream->calls.clear();
+
+    movie.mousePress(QPointF(centre + width / 4, y));
+    movie.mouseRelease(QPointF(centre + width / 4, y));
+    EXPECT_EQ(stream->calls, (std::vector<std::string>{"pause", "seek:75", "resume"}));
+
+    stream->calls.clear();
+    movie.mousePress(QPointF(centre, y));
+    movie.mouseMove(QPointF(centre - width / 4, y));
+    movie.mouseRelease(QPointF(centre - width / 4, y));
+    EXPECT_EQ(stream->calls, (std::vector<std::string>{"pause", "seek:50", "seek:25", "resume"}));
+
+    label("pause");
+    stream->calls.clear();
+    movie.mousePress(QPointF(centre, y));
+    movie.mouseRelease(QPointF(centre, y));
+    EXPECT_EQ(stream->calls, (std::vector<std::string>{"pause", "seek:50"}));
+
+    const QPointF volume(movie.panel().volumeTrackCentreX() - ControlPanel::kVolumeTrackWidth / 4, on(PanelButton::Fix).y());
+    movie.mousePress(volume);
+    movie.mouseRelease(volume);
+    EXPECT_EQ(var("vol_mfc"), "25");
 }
 
 TEST_F(Panel, TheSeekKnobShowsTheTimeWithinTheLength)

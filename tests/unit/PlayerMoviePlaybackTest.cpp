@@ -395,6 +395,41 @@ TEST_F(Playback, TheTimeShowsEveryFrame)
     EXPECT_EQ(movie.panel().totalText(), "/100:00");
 }
 
+// The frames follow the stream's time. While it cannot move (nothing opened, paused,
+// stopped) the frame just run has shown all there is and the frames sleep, so a paused or
+// idle player wakes nothing; a host command, the pointer or the stream's news wakes them.
+TEST_F(Playback, FramesSleepWhileTheTimeCannotMove)
+{
+    frames(1);
+    EXPECT_EQ(clock.runningTimers(), 0u) << "nothing opened";
+    startPlaying();
+    frames(30);  // the load retry has seen the stream start and stopped
+    stream->setTime(3);
+    frames(1);
+    EXPECT_EQ(movie.panel().timeText(), "00:03");
+    EXPECT_EQ(clock.runningTimers(), 1u) << "playing: the frames tick";
+
+    label("pause");
+    frames(1);
+    EXPECT_EQ(clock.runningTimers(), 0u) << "paused";
+    // A paused stream's time moves only when asked to (a seek by a command or the pointer).
+    stream->setTime(7);
+    movie.mouseMove(aboveThePanel());
+    frames(1);
+    EXPECT_EQ(movie.panel().timeText(), "00:07");
+    EXPECT_EQ(clock.runningTimers(), 0u);
+
+    label("pause");
+    stream->setTime(8);
+    frames(1);
+    EXPECT_EQ(movie.panel().timeText(), "00:08");
+    label("stop");
+    frames(1);
+    EXPECT_EQ(clock.runningTimers(), 0u) << "stopped";
+    stream->status(stream::kBufferFull);
+    EXPECT_EQ(clock.runningTimers(), 1u) << "the stream's news";
+}
+
 TEST_F(Playback, FramesArriveAtTheVideoAreasSizeAndArePainted)
 {
     // 320 x 245 stage, 4:3 aspect: the width decides, 320 x 240 centred.

@@ -47,6 +47,36 @@ TEST_F(AudioBufferTest, WaitsAcrossAGap)
     EXPECT_EQ(buffer.pull(out.data(), 10, 1, 4150.0, 1.0f).frames, 10u);
 }
 
+// A gap between two stretches of one track is played as silence exactly as long as the
+// gap, inside one device buffer or across two, so the sound after it (and the clock that
+// follows the sound) is on time; a stamp that is off by the millisecond rounding of FLV
+// stamps is no gap.
+TEST_F(AudioBufferTest, PlaysAGapInTheTrackAsSilenceOfItsLength)
+{
+    buffer.push(chunk(1, 0.0, 30, 1.0f), serial);
+    buffer.push(chunk(1, 0.05, 30, 0.5f), serial);   // 20 ms after the first ends
+    buffer.push(chunk(1, 0.081, 10, 0.25f), serial); // 1 ms late: rounding
+    buffer.push(chunk(1, 0.141, 10, 1.0f), serial);  // 50 ms after
+    const auto p = buffer.pull(out.data(), 100, 1, 0.0, 1.0f);
+    EXPECT_EQ(p.frames, 100u);
+    EXPECT_EQ(p.firstPts, 0.0);
+    EXPECT_EQ(out[29], 1.0f);
+    EXPECT_EQ(out[30], 0.0f);
+    EXPECT_EQ(out[49], 0.0f);
+    EXPECT_EQ(out[50], 0.5f);
+    EXPECT_EQ(out[80], 0.25f);
+    EXPECT_EQ(out[89], 0.25f);
+    EXPECT_EQ(out[90], 0.0f);
+    EXPECT_EQ(out[99], 0.0f);
+    // The rest of the gap opens the next buffer, which stands where the gap left off.
+    const auto rest = buffer.pull(out.data(), 100, 1, 0.1, 1.0f);
+    EXPECT_NEAR(rest.firstPts, 0.101, 1e-9);
+    EXPECT_EQ(rest.frames, 50u);
+    EXPECT_EQ(out[39], 0.0f);
+    EXPECT_EQ(out[40], 1.0f);
+    EXPECT_EQ(out[49], 1.0f);
+}
+
 // Sound that continues what was played goes on even when the clock stands still (at the
 // end of the file the clock stops at the last timestamp while the last sound plays out).
 TEST_F(AudioBufferTest, ContinuousSoundPlaysOutPastAStoppedClock)

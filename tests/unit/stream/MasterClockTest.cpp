@@ -8,7 +8,15 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-// The clock is read at chosen instants (nowAt), so nothing here sleeps.
+// The clock is read at chosen instants (nowAt), so nothing here sleeps. A running clock is
+// read as the session's threads read it: every few milliseconds (a longer silence is a stall).
+double readFor(const MasterClock& c, Clock::time_point from, Clock::duration length)
+{
+    for (auto at = from; at < from + length; at += 20ms)
+        c.nowAt(at);
+    return c.nowAt(from + length);
+}
+
 TEST(MasterClock, HeldUntilReleasedThenRuns)
 {
     MasterClock c;
@@ -18,7 +26,7 @@ TEST(MasterClock, HeldUntilReleasedThenRuns)
     EXPECT_EQ(c.nowAt(Clock::now() + 5s), 2.5);
     c.release();
     EXPECT_TRUE(c.running());
-    EXPECT_NEAR(c.nowAt(Clock::now() + 1s), 3.5, 0.01);
+    EXPECT_NEAR(readFor(c, Clock::now(), 1s), 3.5, 0.01);
 }
 
 TEST(MasterClock, PauseStopsItWhereItIs)
@@ -32,7 +40,7 @@ TEST(MasterClock, PauseStopsItWhereItIs)
     c.release();
     EXPECT_EQ(c.nowAt(Clock::now() + 10s), 1.0);
     c.setPaused(false);
-    EXPECT_NEAR(c.nowAt(Clock::now() + 1s), 2.0, 0.01);
+    EXPECT_NEAR(readFor(c, Clock::now(), 1s), 2.0, 0.01);
 }
 
 // It never passes the end, and a seek beyond the end lands on it.
@@ -41,7 +49,7 @@ TEST(MasterClock, StopsAtTheEnd)
     MasterClock c;
     c.setEnd(3.0);
     c.release();
-    EXPECT_EQ(c.nowAt(Clock::now() + 60s), 3.0);
+    EXPECT_EQ(readFor(c, Clock::now(), 4s), 3.0);
     c.seekTo(500);
     EXPECT_EQ(c.now(), 3.0);
     c.seekTo(-4);
@@ -62,6 +70,29 @@ TEST(MasterClock, FollowsTheSoundWithoutGoingBack)
     c.setPaused(true);
     c.syncToAudio(99, t);  // no effect while stopped
     EXPECT_LT(c.now(), 11);
+}
+
+// The process stood still (SIGSTOP, a debugger): whichever thread reads the clock first
+// afterwards finds it where it was, and it runs on from there. A reading within the stall
+// limit is ordinary time passing; paused or held, nothing runs to be stalled.
+TEST(MasterClock, AStallOfTheProcessDoesNotCount)
+{
+    MasterClock c;
+    c.release();
+    const auto t = Clock::now();
+    const double before = readFor(c, t, 2s);
+    EXPECT_NEAR(c.nowAt(t + 7s), before, 1e-6);
+    EXPECT_NEAR(readFor(c, t + 7s, 1s), before + 1, 0.01);
+    EXPECT_NEAR(c.nowAt(t + 8s + MasterClock::kStall - 50ms), before + 1.45, 0.01);
+
+    // The sound re-anchors it after the stall as ever.
+    c.syncToAudio(20.0, t + 20s);
+    EXPECT_NEAR(c.nowAt(t + 20s + 100ms), 20.1, 1e-6);
+
+    c.setPaused(true);
+    const double paused = c.now();
+    c.setPaused(false);
+    EXPECT_NEAR(readFor(c, Clock::now(), 1s), paused + 1, 0.01);
 }
 
 } // namespace
