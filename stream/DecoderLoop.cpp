@@ -46,9 +46,9 @@ void DecoderLoop::fail(StreamError error)
     abandon();
 }
 
-// A track whose tags name a codec no decoder here knows is told once. The track is not
-// given up: a tag damaged among good ones names any codec, and the good ones still play;
-// so too it is told only while no decoder has been opened for the track.
+// A track whose tags name a codec no decoder here knows is told once, while no decoder has
+// been opened for it. The track is not given up: a damaged tag among good ones can name
+// any codec, and the good ones play on.
 void DecoderLoop::unsupported(const FlvPayload& info)
 {
     if (unsupportedTold_ || codec_.isOpen())

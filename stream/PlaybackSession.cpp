@@ -15,9 +15,10 @@ namespace zepo::stream {
 namespace {
 
 // How long closing waits for the session's threads to end. Told to stop, each ends
-// within a millisecond or two (a tag, a frame, a window of a scan); one that takes longer
-// is stuck in a read that may never return (a hung network file system), and the owner's
-// thread, the UI thread, must not wait for it.
+// within a few milliseconds (a tag, a frame, a window of a scan, the sound device's last
+// 20 ms buffer); one that takes longer may be stuck in a read that never returns (a hung
+// network file system), and the owner's thread, the UI thread, must not wait for it. A
+// thread merely slow to end is left to end on its own just as safely.
 constexpr auto kEndWait = std::chrono::milliseconds(50);
 
 void indexFile(SessionState& s)
