@@ -1,6 +1,7 @@
 #include "movies/playList.h"
 #include "playlist/CPlayListDlg.h"
 #include "stream/PlaybackSession.h"
+#include "tests/stream/HostileFiles.h"
 #include "tests/stream/RealPlayerWindow.h"
 #include "tests/stream/StreamRecorder.h"
 
@@ -27,18 +28,22 @@ TEST(BlockingSource, AListEntryThatBecameAPipeIsGivenUpAndTheListGoesOn)
     ASSERT_TRUE(w.exposed);
     const std::string folder = fromQt(w.dir.path());
     const std::string clip = fixture("flv1_mp3.flv");
-    for (const char* name : {"/first.flv", "/pipe.flv", "/next.flv"})
+    // The first file plays for a minute, while the next one turns into a pipe.
+    writeFile(folder + "/first.flv", FlvTags::read(clip).laps(20, 3000).bytes());
+    for (const char* name : {"/pipe.flv", "/next.flv"})
         ASSERT_TRUE(QFile::copy(toQt(clip), toQt(folder + name)));
     w.player.AddFiles({folder + "/first.flv", folder + "/pipe.flv", folder + "/next.flv"}, AddMode::Replace);
     auto& list = dynamic_cast<PlayListMovie&>(*w.player.playlist()->movie().movie());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return list.entries().size() == 3; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list.entries().size() == 3; }, 20000));
     const std::string pipe = folder + "/pipe.flv";
     ASSERT_EQ(::unlink(pipe.c_str()), 0);
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.player.windowTitle() == "pipe.flv - ZEPO"; }, 8000));
+    // The user's "next file" (Page Down).
+    w.player.playlist()->movie().TGotoLabel(kCommandClip, "gotoNextFlv_2");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.player.windowTitle() == "pipe.flv - ZEPO"; }, 5000));
     // A window that waited on the pipe would never get this far.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return w.player.windowTitle() == "next.flv - ZEPO"; }, 10000))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.player.windowTitle() == "next.flv - ZEPO"; }, 15000))
         << "still on " << fromQt(w.player.windowTitle());
     ASSERT_EQ(w.messages.texts.size(), 1u);
     EXPECT_NE(w.messages.texts[0].find(pipe), std::string::npos) << w.messages.texts[0];

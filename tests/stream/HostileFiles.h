@@ -67,6 +67,20 @@ struct FlvTags {
         std::erase_if(tags, [](const Tag& t) { return t.type == 18; });
     }
 
+    // The audio and video tags played `times` over, each lap `lapMs` after the one before.
+    FlvTags laps(std::uint32_t times, std::uint32_t lapMs) const
+    {
+        FlvTags out = *this;
+        out.tags.clear();
+        for (std::uint32_t lap = 0; lap < times; ++lap)
+            for (Tag t : tags)
+                if (t.type != 18) {
+                    t.timestampMs += lap * lapMs;
+                    out.tags.push_back(std::move(t));
+                }
+        return out;
+    }
+
     // Changes the payload of every tag of a type (8 audio, 9 video).
     template <typename Change>
     FlvTags& eachPayload(std::uint8_t type, Change change)

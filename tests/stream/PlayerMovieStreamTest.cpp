@@ -213,18 +213,21 @@ TEST(PlayerWindowOnRealStream, TellsEachFailureOfAFileOnce)
     RealPlayerWindow w;
     ASSERT_TRUE(w.exposed);
     const std::string folder = fromQt(w.dir.path());
-    const std::string damaged = folder + "/damaged.flv", jpeg = folder + "/jpeg.flv", gone = folder + "/gone.flv",
-                      next = folder + "/next.flv";
-    ASSERT_TRUE(QFile::copy(toQt(fixture("corrupted.flv")), toQt(damaged)));
+    const std::string first = folder + "/first.flv", gone = folder + "/gone.flv", damaged = folder + "/damaged.flv",
+                      jpeg = folder + "/jpeg.flv", next = folder + "/next.flv";
     const std::string clip = fixture("flv1_mp3.flv");
-    writeFile(jpeg, FlvTags::read(clip).eachPayload(9, [](Bytes& p) { p[0] = std::uint8_t((p[0] & 0xF0) | 1); }).bytes());
+    // The first file plays for a minute, while the next one is deleted.
+    writeFile(first, FlvTags::read(clip).laps(20, 3000).bytes());
     ASSERT_TRUE(QFile::copy(toQt(clip), toQt(gone)));
+    ASSERT_TRUE(QFile::copy(toQt(fixture("corrupted.flv")), toQt(damaged)));
+    writeFile(jpeg, FlvTags::read(clip).eachPayload(9, [](Bytes& p) { p[0] = std::uint8_t((p[0] & 0xF0) | 1); }).bytes());
     ASSERT_TRUE(QFile::copy(toQt(clip), toQt(next)));
-    w.player.AddFiles({damaged, jpeg, gone, next}, AddMode::Replace);
+    w.player.AddFiles({first, gone, damaged, jpeg, next}, AddMode::Replace);
     auto& list = dynamic_cast<PlayListMovie&>(*w.player.playlist()->movie().movie());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return list.entries().size() == 4; }, 3000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return list.entries().size() == 5; }, 20000));
     ASSERT_TRUE(QFile::remove(toQt(gone)));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.player.windowTitle() == "next.flv - ZEPO"; }, 25000))
+    w.player.playlist()->movie().TGotoLabel(kCommandClip, "gotoNextFlv_2");  // the user's "next file"
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.player.windowTitle() == "next.flv - ZEPO"; }, 30000))
         << "still on " << fromQt(w.player.windowTitle());
 
     // The reader's own lines (FFmpeg's, in brackets, may say the same of two pictures).
