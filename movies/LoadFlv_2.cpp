@@ -2,6 +2,7 @@
 
 #include "bridge/ActionScript.h"
 #include "movies/KnobMath.h"
+#include "movies/LoadRetry.h"
 #include "movies/PictureImage.h"
 #include "movies/SharedPictureMemory.h"
 #include "movies/TimeText.h"
@@ -21,13 +22,6 @@ namespace zepo {
 namespace {
 // The stream reads this far ahead of what is shown.
 constexpr double kBufferSeconds = 10;
-// A file whose stream has not started is opened again this often.
-constexpr int kLoadRetryMs = 500;
-// How long the retry waits for a file to open before the file is given up and the list
-// goes on. Ten attempts: enough for a file that is still being created (a download
-// starting, a disk waking up), short enough that a file that has gone away is not left
-// standing at 00:00 for longer than a user would wait for a video to begin.
-constexpr std::int64_t kLoadGiveUpMs = 5000;
 // The end watch: playback has ended once the time stood still across one interval.
 constexpr int kEndWatchMs = 500;
 // The per-frame end check looks at the last second of the file.
@@ -145,6 +139,7 @@ void PlayerMovie::loadNewFlv()
     initEnd();
     initStart();
     toldErrors_.clear();
+    openFailure_.reset();
     frame_ = QImage();
     repaint(videoArea_);
     if (!stream_)
@@ -192,13 +187,14 @@ void PlayerMovie::loadRetryTick()
 
 // The file would not open: it is treated as ended, so the list goes on with its next
 // pending file, whatever the repeat setting (repeating would only retry it for ever),
-// and the user learns which file was skipped. The box comes after the next file has
-// started, so the list plays on while it waits to be read.
+// and the user learns which file was skipped, and why in one line on stderr. The box
+// comes after the next file has started, so the list plays on while it waits to be read.
 void PlayerMovie::giveUpLoading()
 {
     loadRetry_.stop();
     const std::string path = stream::percentDecode(text("flv_file"));
-    qCWarning(lcMovies).noquote() << "cannot open" << toQt(path) << "- going on with the next file";
+    const QString why = openFailure_ ? QString::fromStdString(openFailure_->describe()) : QStringLiteral("it did not open");
+    qCWarning(lcMovies).noquote() << toQt(path) + QStringLiteral(": ") + why + QStringLiteral(" - going on with the next file");
     setFlag("stop_flag", true);
     buttonState();
     // The host may open the next file from inside this command.
@@ -229,9 +225,15 @@ void PlayerMovie::onStreamStatus(const std::string& code)
 }
 
 // A failure has no place on the stage: the file stays in the loading state, or plays
-// without the track. It is told on stderr, once per file opened.
+// without the track. It is told on stderr, once per file opened: a track's at once; the
+// file's own with the line that gives the file up, since every load retry fails alike
+// and a file that opens on a later try has nothing to tell.
 void PlayerMovie::onStreamError(const stream::StreamError& error)
 {
+    if (error.part == stream::StreamError::Part::File) {
+        openFailure_ = error;
+        return;
+    }
     const std::string text = error.describe();
     if (toldErrors_.insert(text).second)
         qCWarning(lcMovies).noquote() << toQt(error.file) + QStringLiteral(": ") + QString::fromStdString(text);

@@ -121,8 +121,10 @@ private:
     // it a while after. Movie state, UI thread only.
     std::int64_t loadStartedMs_ = 0;
     IntervalTimer endWatch_;
-    // What was told of the current file's failures: its load retries fail alike.
+    // What was told of the current file's track failures, and why it last failed to
+    // open (told when it is given up). Movie state, UI thread only.
     std::set<std::string> toldErrors_;
+    std::optional<stream::StreamError> openFailure_;
 
     ControlPanel panel_;
     RatioPanel ratio_;

@@ -1,13 +1,13 @@
 #include "movies/searchFlvData.h"
 
+#include "movies/LoadRetry.h"
+
 #include <QPainter>
 #include <cmath>
 
 namespace zepo {
 
 namespace {
-// How often a stream that has not started is opened again.
-constexpr int kLoadRetryMs = 500;
 // One step of the duration search: one seek per tick.
 constexpr int kSearchTickMs = 50;
 // Seconds of file the stream reads ahead; the search starts once that much is in.
@@ -104,6 +104,8 @@ void ProbeMovie::openStream()
     stream_->setVolume(0);
     stream_->attachAudio(false);
     stream_->attachVideo(nullptr);
+    // The player movie's stream reads the same file and tells what is wrong with it.
+    stream_->setDiagnostics(false);
     stream_->onStatus([this](const std::string& code) { onStatus(code); });
     stream_->onMetaData([this](const stream::AmfValue& metadata) { onMetaData(metadata); });
 }
@@ -115,9 +117,12 @@ void ProbeMovie::frameTwo()
     if (!stream_)
         return;
     stream_->play(text("flv_file"));
+    loadStartedMs_ = environment_.timers.nowMs();
     loadRetry_.start(kLoadRetryMs, [this] { retryLoad(); });
 }
 
+// A file that does not open within the player movie's time is given up as the player
+// gives it up: nothing is measured, and the probe waits for its next restart.
 void ProbeMovie::retryLoad()
 {
     if (streamStarted_) {
@@ -125,6 +130,10 @@ void ProbeMovie::retryLoad()
         return;
     }
     stream_->close();
+    if (environment_.timers.nowMs() - loadStartedMs_ >= kLoadGiveUpMs) {
+        loadRetry_.stop();
+        return;
+    }
     stream_->play(text("flv_file"));
 }
 

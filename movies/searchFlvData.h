@@ -3,6 +3,7 @@
 #include "bridge/Movie.h"
 #include "movies/MovieEnvironment.h"
 
+#include <cstdint>
 #include <iterator>
 #include <memory>
 
@@ -59,6 +60,9 @@ private:
     int frame_ = 1;
 
     IntervalTimer loadRetry_;
+    // When the file was first opened (timer-service time): the retry gives up on it a
+    // while after. UI thread only.
+    std::int64_t loadStartedMs_ = 0;
     IntervalTimer search_;
     bool searchStarted_ = false;  // search_flag: the search started, or the length came from metadata
     bool streamStarted_ = false;  // searchStart_flag: "NetStream.Play.Start" was seen

@@ -72,12 +72,12 @@ bool AudioDecoder::decoded(FramePtr& decodedFrame)
                                     {s_.sound, s_.clock, s_.volume, s_.serial}, whyNot);
         if (!output_) {
             // Nothing the movie could show; the file plays on without sound.
-            logMessage(LogLevel::Warning, s_.path, "no sound: no audio device: " + whyNot);
+            s_.log.write(LogLevel::Warning, "no sound: no audio device: " + whyNot);
             abandon();
             return true;
         }
-        if (logEnabled(LogLevel::Debug))
-            logMessage(LogLevel::Debug, s_.path, "sound at " + std::to_string(output_->rate()) + " Hz, "
+        if (s_.log.enabled(LogLevel::Debug))
+            s_.log.write(LogLevel::Debug, "sound at " + std::to_string(output_->rate()) + " Hz, "
                                                      + std::to_string(output_->channels()) + " channels");
         {
             std::lock_guard lock(s_.mutex);

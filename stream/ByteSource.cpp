@@ -18,17 +18,27 @@ std::int64_t MemorySource::readAt(std::uint64_t offset, std::span<std::uint8_t> 
     return static_cast<std::int64_t>(n);
 }
 
-std::unique_ptr<FileSource> FileSource::open(const std::string& path)
+FlvResult<std::unique_ptr<FileSource>, OpenError> FileSource::tryOpen(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK makes opening a pipe or a device return at once; on a regular file it
+    // changes nothing.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
-        return nullptr;
+        return OpenError{errno};
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    const bool known = ::fstat(fd, &st) == 0;
+    if (!known || !S_ISREG(st.st_mode)) {
+        const OpenError error{known ? 0 : errno};
         ::close(fd);
-        return nullptr;
+        return error;
     }
     return std::unique_ptr<FileSource>(new FileSource(fd, static_cast<std::uint64_t>(st.st_size)));
+}
+
+std::unique_ptr<FileSource> FileSource::open(const std::string& path)
+{
+    auto opened = tryOpen(path);
+    return opened ? std::move(*opened) : nullptr;
 }
 
 FileSource::~FileSource()

@@ -1,5 +1,7 @@
 #include "stream/DecoderLoop.h"
 
+#include "stream/PictureBound.h"
+
 namespace zepo::stream {
 
 void DecoderLoop::run()
@@ -23,18 +25,36 @@ void DecoderLoop::run()
                     fail(codec_.failure());
             } else if (packet->info.kind == FlvPayload::Kind::Frame && packet->serial == s_.serial.load()) {
                 decode(*packet);
+            } else if (packet->info.kind == FlvPayload::Kind::Unsupported) {
+                unsupported(packet->info);
             }
             break;
         }
     }
 }
 
-void DecoderLoop::fail(StreamError error)
+void DecoderLoop::tell(StreamError error)
 {
     error.part = track_.part;
     error.file = s_.path;
-    s_.events.error(std::move(error));
+    s_.events->error(std::move(error));
+}
+
+void DecoderLoop::fail(StreamError error)
+{
+    tell(std::move(error));
     abandon();
+}
+
+// A track whose tags name a codec no decoder here knows is told once, while no decoder has
+// been opened for it. The track is not given up: a damaged tag among good ones can name
+// any codec, and the good ones play on.
+void DecoderLoop::unsupported(const FlvPayload& info)
+{
+    if (unsupportedTold_ || codec_.isOpen())
+        return;
+    unsupportedTold_ = true;
+    tell({FlvErrorKind::Unsupported, unsupportedCodecText(info, track_.part == StreamError::Part::Video)});
 }
 
 void DecoderLoop::abandon()
@@ -78,6 +98,11 @@ void DecoderLoop::decode(const MediaPacket& packet)
     }
     if (codec_.send(packet, skipFor(packet)))
         receiveFrames();
+    // Frame threads may refuse the picture a frame or two later: looked at after each.
+    if (const auto [width, height] = s_.log.pictureTooLarge(); width > 0 && track_.part == StreamError::Part::Video)
+        fail({FlvErrorKind::Unsupported, "its pictures are " + std::to_string(width) + "x" + std::to_string(height)
+                                             + ", more than the " + std::to_string(kMaxPicturePixels)
+                                             + " pixels a picture may have here"});
 }
 
 void DecoderLoop::receiveFrames()

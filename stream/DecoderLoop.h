@@ -23,7 +23,7 @@ public:
     void run();
 
 protected:
-    DecoderLoop(SessionState& state, Track track) : s_(state), track_(track), codec_(&state.path) {}
+    DecoderLoop(SessionState& state, Track track) : s_(state), track_(track), codec_(&state.log) {}
     virtual ~DecoderLoop() = default;
 
     // A seek: the track's own state from before it goes.
@@ -38,6 +38,8 @@ protected:
     // The end of the file, after the decoder's last frame.
     virtual void drained() {}
 
+    // What the track's owner hears about it (the part and the file filled in).
+    void tell(StreamError error);
     // The track cannot be decoded or played: its owner hears why, and the session goes on
     // without it.
     void fail(StreamError error);
@@ -54,9 +56,11 @@ private:
     void finish();
     void decode(const MediaPacket& packet);
     void receiveFrames();
+    void unsupported(const FlvPayload& info);
 
     Track track_;
     TrackCodec codec_;
+    bool unsupportedTold_ = false;  // a codec without a decoder was told
 };
 
 } // namespace zepo::stream

@@ -4,6 +4,8 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 }
 
+#include "stream/PictureBound.h"
+
 #include <cstring>
 
 namespace zepo::stream {
@@ -54,7 +56,7 @@ DecoderParams paramsFor(const FlvPayload& info)
     return p;
 }
 
-OpenedDecoder openDecoder(const DecoderParams& params, const std::string* logFile)
+OpenedDecoder openDecoder(const DecoderParams& params, LogFile* logFile)
 {
     const AVCodecID id = avCodecId(params.codec, params.bitsPerSample);
     const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
@@ -69,10 +71,12 @@ OpenedDecoder openDecoder(const DecoderParams& params, const std::string* logFil
     if (!ctx)
         return refused(AVERROR(ENOMEM));
     // Its messages, from its own frame threads too, name the file (FFmpeg copies this).
-    ctx->opaque = const_cast<std::string*>(logFile);
+    ctx->opaque = logFile;
     ctx->pkt_timebase = AVRational{1, 1000};
-    if (codec->type == AVMEDIA_TYPE_VIDEO)
+    if (codec->type == AVMEDIA_TYPE_VIDEO) {
         ctx->thread_count = 0;  // as many as there are cores: large pictures need them
+        ctx->max_pixels = kMaxPicturePixels;
+    }
     if (params.sampleRate > 0)
         ctx->sample_rate = params.sampleRate;
     if (params.channels > 0)

@@ -4,6 +4,7 @@
 #include "stream/FlvCodecs.h"
 #include "stream/MediaPacket.h"
 #include "stream/StreamError.h"
+#include "stream/StreamLog.h"
 
 #include <cstdint>
 #include <vector>
@@ -36,7 +37,7 @@ struct OpenedDecoder {
     StreamError failure;  // its kind and detail, when codec is null
 };
 // The decoder's own messages are about `logFile` (see StreamLog.h); null when none.
-OpenedDecoder openDecoder(const DecoderParams& params, const std::string* logFile = nullptr);
+OpenedDecoder openDecoder(const DecoderParams& params, LogFile* logFile = nullptr);
 
 // The coded bytes of a data packet as an FFmpeg packet with timestamps in milliseconds.
 PacketPtr toAvPacket(const MediaPacket& packet);

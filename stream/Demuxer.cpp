@@ -34,8 +34,6 @@ constexpr double kLongestSleepSeconds = 0.5;
 constexpr int kLookAheadTags = 20000;
 // The bytes of a video tag that tell its composition time.
 constexpr std::size_t kVideoPeekBytes = 16;
-// Warnings about one file, so that a file damaged all through cannot flood the log.
-constexpr int kMaxWarnings = 10;
 
 std::string seconds(std::int64_t ms)
 {
@@ -48,11 +46,10 @@ std::string seconds(std::int64_t ms)
 
 void Demuxer::warn(const std::string& what)
 {
-    if (warnings_ > kMaxWarnings)
+    if (warnings_ > kMaxLinesPerFile)
         return;
     ++warnings_;
-    logMessage(LogLevel::Warning, s_.path,
-               warnings_ <= kMaxWarnings ? what : "further warnings about this file are left out");
+    s_.log.write(LogLevel::Warning, warnings_ <= kMaxLinesPerFile ? what : "further warnings about this file are left out");
 }
 
 void Demuxer::warnAt(std::uint64_t position, const std::string& what)
@@ -82,10 +79,10 @@ MediaPacket Demuxer::marker(MediaPacket::Kind kind, double target) const
 
 std::optional<StreamError> Demuxer::open()
 {
-    auto source = FileSource::open(s_.path);
+    auto source = FileSource::tryOpen(s_.path);
     if (!source)
-        return StreamError::cannotOpen(s_.path);
-    auto reader = FlvReader::open(std::move(source));
+        return StreamError::cannotOpen(s_.path, source.error());
+    auto reader = FlvReader::open(std::move(*source));
     if (!reader)
         return StreamError::unreadable(s_.path, reader.error());
     reader_.emplace(std::move(*reader));
@@ -137,8 +134,8 @@ void Demuxer::resendConfigurations()
 void Demuxer::run()
 {
     if (auto failure = open()) {
-        s_.events.error(std::move(*failure));
-        s_.events.status(kStreamNotFound);
+        s_.events->error(std::move(*failure));
+        s_.events->status(kStreamNotFound);
         s_.endOfFileSerial = 0;
         return;
     }
@@ -147,7 +144,7 @@ void Demuxer::run()
     routeAudio_ = s_.audioWanted && s_.audioUsable;
     // Started, as a local file is, once its header is sound: a long stretch of damage
     // (or of a download's unwritten zeros) before the first tag is read through after.
-    s_.events.status(kPlayStart);
+    s_.events->status(kPlayStart);
     readLeadingConfigurations();
     while (!s_.stopping()) {
         std::optional<SessionState::SeekRequest> request;
@@ -207,7 +204,7 @@ void Demuxer::reportBufferFull()
             return;
     }
     bufferFullSent_ = true;
-    s_.events.status(kBufferFull);
+    s_.events->status(kBufferFull);
 }
 
 void Demuxer::seek(const SessionState::SeekRequest& request)
@@ -399,7 +396,7 @@ void Demuxer::readOneTag()
             if (script->cut)
                 warn(std::string("the metadata is cut: ") + script->cut);
             metaDataSent_ = true;
-            s_.events.metaData(std::move(script->arguments.front()));
+            s_.events->metaData(std::move(script->arguments.front()));
         }
         return;
     }

@@ -96,8 +96,11 @@ FlvPayload parseExtendedVideo(std::span<const std::uint8_t> d)
         codec = FlvCodec::Av1;
     else if (std::memcmp(&d[1], "vp09", 4) == 0)
         codec = FlvCodec::Vp9;
-    if (codec == FlvCodec::None)
-        return kind(FlvPayload::Kind::Unsupported);
+    if (codec == FlvCodec::None) {
+        FlvPayload p = kind(FlvPayload::Kind::Unsupported);
+        std::memcpy(p.fourCc, &d[1], sizeof p.fourCc);
+        return p;
+    }
     FlvPayload p = kind(FlvPayload::Kind::Frame, codec);
     p.keyframe = frameType == kFrameTypeKey;
     p.offset = 5;
@@ -128,7 +131,31 @@ FlvPayload parseExtendedVideo(std::span<const std::uint8_t> d)
     }
 }
 
+// The names of the codec ids and sound formats that no decoder here takes.
+const char* unsupportedVideoName(int id)
+{
+    return id == 1 ? "JPEG" : "unknown";
+}
+
+const char* unsupportedSoundName(int format)
+{
+    return format == 15 ? "device-specific sound" : "reserved";
+}
+
 } // namespace
+
+std::string unsupportedCodecText(const FlvPayload& payload, bool video)
+{
+    if (payload.fourCc[0] != 0) {
+        std::string text = "codec '";
+        for (char c : payload.fourCc)
+            text += c >= 0x20 && c < 0x7F ? c : '?';
+        return text + "'";
+    }
+    const std::string number = std::to_string(payload.codecNumber);
+    return video ? "codec " + number + " (" + unsupportedVideoName(payload.codecNumber) + ")"
+                 : "sound format " + number + " (" + unsupportedSoundName(payload.codecNumber) + ")";
+}
 
 FlvPayload parseAudioPayload(std::span<const std::uint8_t> d)
 {
@@ -141,8 +168,11 @@ FlvPayload parseAudioPayload(std::span<const std::uint8_t> d)
     p.bitsPerSample = (b & 0x02) ? 16 : 8;
     p.channels = (b & 0x01) ? 2 : 1;
     const AudioFormat& format = kAudioFormats[b >> 4];
-    if (format.codec == FlvCodec::None)
-        return kind(FlvPayload::Kind::Unsupported);
+    if (format.codec == FlvCodec::None) {
+        p = kind(FlvPayload::Kind::Unsupported);
+        p.codecNumber = b >> 4;
+        return p;
+    }
     p.codec = format.codec;
     if (format.fixedRate)
         p.sampleRate = format.fixedRate;
@@ -201,7 +231,9 @@ FlvPayload parseVideoPayload(std::span<const std::uint8_t> d)
             p.keyframe = holdsRandomAccessNal(d.subspan(p.offset), p.codec == FlvCodec::Hevc);
         break;
     default:
-        return kind(FlvPayload::Kind::Unsupported);
+        p = kind(FlvPayload::Kind::Unsupported);
+        p.codecNumber = d[0] & 0x0F;
+        return p;
     }
     if (frameType == kFrameTypeCommand)
         return kind(FlvPayload::Kind::Ignored, p.codec);

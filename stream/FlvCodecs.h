@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace zepo::stream {
 
@@ -35,9 +36,16 @@ struct FlvPayload {
     int sampleRate = 0;
     int channels = 0;
     int bitsPerSample = 0;
+    // Unsupported: what the tag names its codec by, the codec id of a video tag or the
+    // sound format of an audio tag, and the FourCC of an enhanced video tag.
+    int codecNumber = 0;
+    char fourCc[4] = {};
 };
 
 FlvPayload parseAudioPayload(std::span<const std::uint8_t> payload);
+// For people: the codec an Unsupported payload names, "codec 1 (JPEG)", "sound format 15
+// (device-specific sound)", "codec 'avc1'".
+std::string unsupportedCodecText(const FlvPayload& payload, bool video);
 // The payload may be cut short (a header scan looks at the first bytes only); what is
 // missing is then taken as absent.
 FlvPayload parseVideoPayload(std::span<const std::uint8_t> payload);

@@ -20,11 +20,11 @@ struct FlvError {
 };
 
 // A value or the reason there is none.
-template <typename T>
+template <typename T, typename Error = FlvError>
 class FlvResult {
 public:
     FlvResult(T value) : v_(std::move(value)) {}
-    FlvResult(FlvError error) : v_(std::move(error)) {}
+    FlvResult(Error error) : v_(std::move(error)) {}
 
     bool ok() const { return v_.index() == 0; }
     explicit operator bool() const { return ok(); }
@@ -33,10 +33,10 @@ public:
     T* operator->() { return &value(); }
     const T* operator->() const { return &value(); }
     T& operator*() { return value(); }
-    const FlvError& error() const { return std::get<1>(v_); }
+    const Error& error() const { return std::get<1>(v_); }
 
 private:
-    std::variant<T, FlvError> v_;
+    std::variant<T, Error> v_;
 };
 
 } // namespace zepo::stream

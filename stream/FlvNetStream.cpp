@@ -11,10 +11,20 @@ namespace zepo::stream {
 
 // Carries a session's news over to the stream's owner thread. Pictures are coalesced:
 // while one waits to be shown, a newer one replaces it instead of queueing behind it.
+// Once the stream is done with the session it is disconnected and carries nothing more:
+// a thread of the session left to end on its own may outlive the stream and the thread
+// that the hand-over posts to.
 class OwnerEvents final : public StreamEvents {
 public:
     OwnerEvents(const PostToOwner& post, std::weak_ptr<FlvNetStream*> stream, int generation)
         : post_(post), stream_(std::move(stream)), generation_(generation), slot_(std::make_shared<FrameSlot>()) {}
+
+    // Returns once no call of the session's threads is on its way through the hand-over.
+    void disconnect()
+    {
+        std::lock_guard lock(postMutex_);
+        connected_ = false;
+    }
 
     void status(const char* code) override
     {
@@ -67,13 +77,18 @@ private:
     template <typename F>
     void post(F deliver)
     {
+        std::lock_guard lock(postMutex_);
+        if (!connected_)
+            return;
         post_([stream = stream_, deliver = std::move(deliver)] {
             if (auto s = stream.lock())
                 deliver(**s);
         });
     }
 
-    const PostToOwner& post_;
+    const PostToOwner post_;
+    std::mutex postMutex_;    // held while a call is handed over
+    bool connected_ = true;   // guarded by postMutex_
     const std::weak_ptr<FlvNetStream*> stream_;
     const int generation_;
     std::shared_ptr<FrameSlot> slot_;  // shared with calls still on their way after a close
@@ -86,8 +101,7 @@ FlvNetStream::FlvNetStream(PostToOwner post)
 
 FlvNetStream::~FlvNetStream()
 {
-    session_.reset();
-    events_.reset();
+    close();
     self_.reset();  // drops every call still on its way to this stream
 }
 
@@ -95,7 +109,7 @@ void FlvNetStream::play(const std::string& path)
 {
     close();
     paused_ = false;
-    events_ = std::make_unique<OwnerEvents>(post_, self_, generation_);
+    events_ = std::make_shared<OwnerEvents>(post_, self_, generation_);
     PlaybackSession::Settings settings;
     settings.bufferSeconds = bufferTime_;
     settings.volume = volume_;
@@ -103,14 +117,22 @@ void FlvNetStream::play(const std::string& path)
     settings.video = sink_ != nullptr;
     settings.videoSize = videoSize_;
     settings.pictureMemory = sink_ ? sink_->pictureMemory() : nullptr;
-    session_ = std::make_unique<PlaybackSession>(percentDecode(path), *events_, settings);
+    settings.quiet = !diagnostics_;
+    session_ = std::make_unique<PlaybackSession>(percentDecode(path), events_, settings);
 }
 
 void FlvNetStream::close()
 {
+    if (events_)
+        events_->disconnect();
     session_.reset();
     events_.reset();
     ++generation_;
+}
+
+void FlvNetStream::setDiagnostics(bool on)
+{
+    diagnostics_ = on;
 }
 
 void FlvNetStream::seek(double seconds)

@@ -30,6 +30,7 @@ public:
     void attachAudio(bool attached) override;
     void attachVideo(VideoSink* sink) override;
     void setVideoSize(PictureSize size) override;
+    void setDiagnostics(bool on) override;
 
 private:
     friend class OwnerEvents;
@@ -43,7 +44,7 @@ private:
     const PostToOwner post_;
     // What calls on their way here hold on to: they find it gone once this is destroyed.
     std::shared_ptr<FlvNetStream*> self_;
-    std::unique_ptr<OwnerEvents> events_;    // outlives the session that reports to it
+    std::shared_ptr<OwnerEvents> events_;    // shared with the session that reports to it
     std::unique_ptr<PlaybackSession> session_;
     int generation_ = 0;                     // bumped by play() and close(): older news is dropped
     double bufferTime_ = 10;
@@ -52,6 +53,7 @@ private:
     VideoSink* sink_ = nullptr;
     PictureSize videoSize_;
     bool paused_ = false;
+    bool diagnostics_ = true;
 };
 
 } // namespace zepo::stream

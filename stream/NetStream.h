@@ -67,6 +67,10 @@ public:
     virtual void attachVideo(VideoSink* sink) = 0;
     // The size frames are converted to (the size they are shown at).
     virtual void setVideoSize(PictureSize size) = 0;
+    // Whether the stream writes what it finds wrong with its files to the log (it does
+    // unless told otherwise). A second stream on the same file turns it off, so that each
+    // finding is told once. Takes effect at the next play().
+    virtual void setDiagnostics(bool on) = 0;
 
     void onStatus(StatusHandler handler) { statusHandler_ = std::move(handler); }
     void onMetaData(MetaDataHandler handler) { metaDataHandler_ = std::move(handler); }

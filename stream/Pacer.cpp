@@ -176,7 +176,7 @@ bool Pacer::holdsFrame(int serial) const
 void Pacer::show(Picture picture)
 {
     if (!picture.isNull())
-        s_.events.frame(std::move(picture));
+        s_.events->frame(std::move(picture));
 }
 
 void Pacer::detectEnd(int serial)
@@ -195,8 +195,8 @@ void Pacer::detectEnd(int serial)
     if (!videoDone || !audioDone)
         return;
     stoppedSerial_ = serial;
-    s_.events.status(kBufferEmpty);
-    s_.events.status(kPlayStop);
+    s_.events->status(kBufferEmpty);
+    s_.events->status(kPlayStop);
 }
 
 } // namespace zepo::stream

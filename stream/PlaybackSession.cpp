@@ -8,61 +8,91 @@
 #include "stream/VideoDecoder.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace zepo::stream {
+namespace {
 
-// What a thread of this session logs without naming a file is about this session's file.
+// How long closing waits for the session's threads to end. Told to stop, each ends
+// within a few milliseconds (a tag, a frame, a window of a scan, the sound device's last
+// 20 ms buffer); one that takes longer may be stuck in a read that never returns (a hung
+// network file system), and the owner's thread, the UI thread, must not wait for it. A
+// thread merely slow to end is left to end on its own just as safely.
+constexpr auto kEndWait = std::chrono::milliseconds(50);
+
+void indexFile(SessionState& s)
+{
+    auto index = buildIndex(FileSource::open(s.path), s.abort);
+    {
+        std::lock_guard lock(s.mutex);
+        s.index = index;
+        s.indexDone = true;
+        if (index)
+            s.clock.setEnd(index->lastTimestampMs() / 1000.0);
+    }
+    s.changed.notify_all();
+}
+
+} // namespace
+
+// Each thread holds a share of the state; what it logs without naming a file is about
+// this session's file.
 template <typename Work>
 std::thread PlaybackSession::start(Work work)
 {
-    return std::thread([this, work] {
-        LogFileScope scope(state_.path);
-        work();
+    {
+        std::lock_guard lock(state_->mutex);
+        ++state_->runningThreads;
+    }
+    return std::thread([state = state_, work] {
+        {
+            LogFileScope scope(state->log);
+            work(*state);
+        }
+        {
+            std::lock_guard lock(state->mutex);
+            --state->runningThreads;
+        }
+        state->changed.notify_all();
     });
 }
 
-PlaybackSession::PlaybackSession(std::string path, StreamEvents& events, const Settings& settings)
-    : state_(std::move(path), events)
+PlaybackSession::PlaybackSession(std::string path, std::shared_ptr<StreamEvents> events, const Settings& settings)
+    : state_(std::make_shared<SessionState>(std::move(path), std::move(events), settings.quiet))
 {
-    state_.bufferMs = static_cast<int>(std::clamp(settings.bufferSeconds, 0.0, 3600.0) * 1000);
-    state_.volume = settings.volume;
-    state_.audioWanted = settings.audio;
-    state_.videoWanted = settings.video;
-    state_.videoSize = settings.videoSize;
-    state_.pictureMemory = settings.pictureMemory;
-    state_.clock.setPaused(settings.paused);
+    state_->bufferMs = static_cast<int>(std::clamp(settings.bufferSeconds, 0.0, 3600.0) * 1000);
+    state_->volume = settings.volume;
+    state_->audioWanted = settings.audio;
+    state_->videoWanted = settings.video;
+    state_->videoSize = settings.videoSize;
+    state_->pictureMemory = settings.pictureMemory;
+    state_->clock.setPaused(settings.paused);
     routeFfmpegLog();
-    indexer_ = start([this] { buildIndex(); });
-    reader_ = start([this] { Demuxer(state_).run(); });
-    videoDecoder_ = start([this] { VideoDecoder(state_).run(); });
-    audioDecoder_ = start([this] { AudioDecoder(state_).run(); });
-    pacer_ = start([this] { Pacer(state_).run(); });
+    threads_ = {start([](SessionState& s) { indexFile(s); }), start([](SessionState& s) { Demuxer(s).run(); }),
+                start([](SessionState& s) { VideoDecoder(s).run(); }),
+                start([](SessionState& s) { AudioDecoder(s).run(); }), start([](SessionState& s) { Pacer(s).run(); })};
 }
 
 PlaybackSession::~PlaybackSession()
 {
-    state_.abort = true;
-    state_.videoPackets.close();
-    state_.audioPackets.close();
-    state_.frames.close();
-    state_.sound.close();
-    state_.notify();
-    for (std::thread* t : {&pacer_, &reader_, &indexer_, &videoDecoder_, &audioDecoder_})
-        t->join();
-}
-
-void PlaybackSession::buildIndex()
-{
-    auto index = zepo::stream::buildIndex(FileSource::open(state_.path), state_.abort);
+    state_->abort = true;
+    state_->videoPackets.close();
+    state_->audioPackets.close();
+    state_->frames.close();
+    state_->sound.close();
+    bool ended = false;
     {
-        std::lock_guard lock(state_.mutex);
-        state_.index = index;
-        state_.indexDone = true;
-        if (index)
-            state_.clock.setEnd(index->lastTimestampMs() / 1000.0);
+        std::unique_lock lock(state_->mutex);
+        state_->changed.notify_all();
+        ended = state_->changed.wait_for(lock, kEndWait, [this] { return state_->runningThreads == 0; });
     }
-    state_.changed.notify_all();
+    for (std::thread& t : threads_) {
+        if (ended)
+            t.join();
+        else
+            t.detach();
+    }
 }
 
 void PlaybackSession::seek(double seconds)
@@ -70,51 +100,51 @@ void PlaybackSession::seek(double seconds)
     if (!std::isfinite(seconds))
         return;
     {
-        std::lock_guard lock(state_.mutex);
-        const int serial = state_.serial.load() + 1;
-        state_.clock.seekTo(seconds);
-        state_.serial = serial;
-        state_.pendingSeek = SessionState::SeekRequest{serial, seconds};
+        std::lock_guard lock(state_->mutex);
+        const int serial = state_->serial.load() + 1;
+        state_->clock.seekTo(seconds);
+        state_->serial = serial;
+        state_->pendingSeek = SessionState::SeekRequest{serial, seconds};
     }
-    state_.changed.notify_all();
-    state_.frames.wake();
-    state_.sound.wake();
+    state_->changed.notify_all();
+    state_->frames.wake();
+    state_->sound.wake();
 }
 
 void PlaybackSession::setPaused(bool paused)
 {
-    state_.clock.setPaused(paused);
-    state_.notify();
+    state_->clock.setPaused(paused);
+    state_->notify();
 }
 
 void PlaybackSession::setBufferTime(double seconds)
 {
     if (std::isfinite(seconds))
-        state_.bufferMs = static_cast<int>(std::clamp(seconds, 0.0, 3600.0) * 1000);
+        state_->bufferMs = static_cast<int>(std::clamp(seconds, 0.0, 3600.0) * 1000);
 }
 
 void PlaybackSession::setAudio(bool attached)
 {
-    state_.audioWanted = attached;
-    state_.notify();
+    state_->audioWanted = attached;
+    state_->notify();
 }
 
 void PlaybackSession::setVideo(bool attached)
 {
-    state_.videoWanted = attached;
-    state_.notify();
+    state_->videoWanted = attached;
+    state_->notify();
 }
 
 void PlaybackSession::setVideoSize(PictureSize size)
 {
     {
-        std::lock_guard lock(state_.mutex);
-        if (state_.videoSize == size)
+        std::lock_guard lock(state_->mutex);
+        if (state_->videoSize == size)
             return;
-        state_.videoSize = size;
-        ++state_.videoSizeVersion;
+        state_->videoSize = size;
+        ++state_->videoSizeVersion;
     }
-    state_.changed.notify_all();
+    state_->changed.notify_all();
 }
 
 } // namespace zepo::stream

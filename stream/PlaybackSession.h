@@ -2,6 +2,7 @@
 
 #include "stream/SessionState.h"
 
+#include <array>
 #include <memory>
 #include <string>
 #include <thread>
@@ -10,7 +11,9 @@ namespace zepo::stream {
 
 // One file being played: its threads (reader, index builder, video and audio decoders,
 // pacer; SDL adds the audio callback) and the state they share. Every method is called
-// from the owner's thread and returns at once; destruction stops and joins every thread.
+// from the owner's thread and returns at once. Destruction stops every thread and joins
+// them when they end in time; threads that do not (one stuck in a read of a hung file
+// system) are left to end on their own, and the state they share goes with the last.
 class PlaybackSession {
 public:
     struct Settings {
@@ -21,18 +24,21 @@ public:
         PictureSize videoSize;
         std::shared_ptr<PictureMemory> pictureMemory;  // the display's, if it has any
         bool paused = false;
+        bool quiet = false;  // nothing about the file goes to the log
     };
 
-    PlaybackSession(std::string path, StreamEvents& events, const Settings& settings);
+    // The events must take no call once the owner no longer wants them (see
+    // OwnerEvents): threads left to end on their own may still report.
+    PlaybackSession(std::string path, std::shared_ptr<StreamEvents> events, const Settings& settings);
     ~PlaybackSession();
     PlaybackSession(const PlaybackSession&) = delete;
     PlaybackSession& operator=(const PlaybackSession&) = delete;
 
     void seek(double seconds);
     void setPaused(bool paused);
-    double time() const { return state_.clock.now(); }
+    double time() const { return state_->clock.now(); }
     void setBufferTime(double seconds);
-    void setVolume(int volume) { state_.volume = volume; }
+    void setVolume(int volume) { state_->volume = volume; }
     void setAudio(bool attached);
     void setVideo(bool attached);
     void setVideoSize(PictureSize size);
@@ -40,14 +46,10 @@ public:
 private:
     template <typename Work>
     std::thread start(Work work);
-    void buildIndex();
 
-    SessionState state_;
-    std::thread indexer_;
-    std::thread reader_;
-    std::thread videoDecoder_;
-    std::thread audioDecoder_;
-    std::thread pacer_;
+    const std::shared_ptr<SessionState> state_;
+    // Index builder, reader, video and audio decoders, pacer.
+    std::array<std::thread, 5> threads_;
 };
 
 } // namespace zepo::stream

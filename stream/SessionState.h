@@ -7,6 +7,7 @@
 #include "stream/PacketQueue.h"
 #include "stream/PictureMemory.h"
 #include "stream/StreamEvents.h"
+#include "stream/StreamLog.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -20,12 +21,16 @@ namespace zepo::stream {
 class AudioOutput;
 
 // Everything the threads of one playback session share. Atomics are written by the one
-// party named in their comment and read by anyone; the rest is guarded by `mutex`.
+// party named in their comment and read by anyone; the rest is guarded by `mutex`. Each
+// thread holds a share of it: a session whose owner could not wait for a thread stuck in
+// I/O goes away when that thread ends.
 struct SessionState {
-    SessionState(std::string filePath, StreamEvents& sink) : path(std::move(filePath)), events(sink) {}
+    SessionState(std::string filePath, std::shared_ptr<StreamEvents> sink, bool quiet)
+        : path(std::move(filePath)), log(path, quiet), events(std::move(sink)) {}
 
     const std::string path;
-    StreamEvents& events;
+    LogFile log;                      // the session's lines about its file, any thread
+    const std::shared_ptr<StreamEvents> events;
     // Where the pacer converts pictures into (null: memory of its own); set before the
     // threads start.
     std::shared_ptr<PictureMemory> pictureMemory;
@@ -73,6 +78,7 @@ struct SessionState {
     // The sound device, once the audio decoder has opened it (it sets and clears this);
     // the pacer closes and reopens it as playback pauses and resumes.
     std::shared_ptr<AudioOutput> audioOutput;
+    int runningThreads = 0;                   // each thread counts itself out as it ends
 
     bool stopping() const { return abort.load(std::memory_order_relaxed); }
     void notify()

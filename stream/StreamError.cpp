@@ -4,11 +4,7 @@ extern "C" {
 #include <libavutil/error.h>
 }
 
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 
 namespace zepo::stream {
 namespace {
@@ -41,22 +37,10 @@ const char* kindText(FlvErrorKind kind)
 
 } // namespace
 
-// The opening itself is the reader's; this only finds words for its failure, so it asks
-// the system again rather than trusting an errno that other calls may have changed.
-StreamError StreamError::cannotOpen(const std::string& path)
+StreamError StreamError::cannotOpen(const std::string& path, const OpenError& why)
 {
-    std::string why = "cannot be opened";
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) {
-        why = systemText(errno);
-    } else if (!S_ISREG(st.st_mode)) {
-        why = "not a regular file";
-    } else if (const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK); fd < 0) {
-        why = systemText(errno);
-    } else {
-        ::close(fd);
-    }
-    return StreamError(FlvErrorKind::Io, why, Part::File, path);
+    return StreamError(FlvErrorKind::Io, why.systemError ? systemText(why.systemError) : "not a regular file",
+                       Part::File, path);
 }
 
 StreamError StreamError::unreadable(const std::string& path, const FlvError& error)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "stream/ByteSource.h"
 #include "stream/FlvError.h"
 
 #include <string>
@@ -22,8 +23,8 @@ struct StreamError {
     std::string file;    // the path played, as opened
     std::string detail;  // in the words of the system, the reader, FFmpeg or SDL
 
-    // The file cannot be opened at all: the system's reason, looked up afresh.
-    static StreamError cannotOpen(const std::string& path);
+    // The file cannot be opened at all: the system's reason, or that it is no regular file.
+    static StreamError cannotOpen(const std::string& path, const OpenError& why);
     // The reader refused what it read.
     static StreamError unreadable(const std::string& path, const FlvError& error);
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <string>
+#include <utility>
 
 namespace zepo::stream {
 
@@ -22,17 +25,51 @@ void setLogSink(LogSink* sink);
 bool logEnabled(LogLevel level);
 void logMessage(LogLevel level, const std::string& file, const std::string& message);
 
+// Lines about one file, of the reader and of FFmpeg each, before the rest is left out:
+// a file damaged all through must not flood the log.
+inline constexpr int kMaxLinesPerFile = 10;
+
+// One opened file as the log knows it: a playback session's lines about its file go
+// through it. FFmpeg's lines about it are capped at kMaxLinesPerFile; how many were left
+// out is told in one line when it goes (when the file is closed). A quiet file writes
+// nothing: another stream on the same file tells what is wrong with it.
+class LogFile {
+public:
+    explicit LogFile(std::string path, bool quiet = false) : path_(std::move(path)), quiet_(quiet) {}
+    ~LogFile();
+    LogFile(const LogFile&) = delete;
+    LogFile& operator=(const LogFile&) = delete;
+
+    const std::string& path() const { return path_; }
+    bool enabled(LogLevel level) const { return !quiet_ && logEnabled(level); }
+    void write(LogLevel level, const std::string& message) const;
+    // One of FFmpeg's lines about the file: written while under the cap, else counted.
+    void writeFfmpegLine(LogLevel level, const std::string& message);
+
+    // A picture a decoder of the file refused to allocate for being larger than the bound
+    // (PictureBound.h): FFmpeg tells it only in its log. Width and height; 0 x 0 while
+    // none was.
+    void notePictureTooLarge(unsigned width, unsigned height);
+    std::pair<unsigned, unsigned> pictureTooLarge() const;
+
+private:
+    const std::string path_;
+    const bool quiet_;
+    std::atomic<int> ffmpegLines_{0};  // FFmpeg's lines about the file, any thread
+    std::atomic<std::uint64_t> pictureTooLarge_{0};  // width << 32 | height; FFmpeg's threads write
+};
+
 // While it lives, messages from this thread that name no file (FFmpeg's) are about `file`.
 // Each of a session's threads holds one.
 class LogFileScope {
 public:
-    explicit LogFileScope(const std::string& file);
+    explicit LogFileScope(LogFile& file);
     ~LogFileScope();
     LogFileScope(const LogFileScope&) = delete;
     LogFileScope& operator=(const LogFileScope&) = delete;
 
 private:
-    const std::string* outer_;
+    LogFile* outer_;
 };
 
 // FFmpeg's messages from warning level up go to the stream's log from now on, each about

@@ -42,7 +42,7 @@ bool TrackCodec::open(DecoderParams params)
     OpenedDecoder opened = openDecoder(params_, logFile_);
     codec_ = std::move(opened.codec);
     failure_ = std::move(opened.failure);
-    if (codec_ && logEnabled(LogLevel::Debug))
+    if (codec_ && debugging())
         debug(std::string("decoding with ") + codec_->codec->name);
     return codec_ != nullptr;
 }
@@ -54,7 +54,7 @@ bool TrackCodec::send(const MediaPacket& packet, AVDiscard skip)
         return false;
     codec_->skip_frame = skip;
     const int rc = avcodec_send_packet(codec_.get(), pkt.get());
-    if (rc < 0 && logEnabled(LogLevel::Debug))
+    if (rc < 0 && debugging())
         debug(std::string(codec_->codec->name) + " decoder refused the frame at " + std::to_string(pkt->pts)
               + " ms: " + ffmpegErrorText(rc));
     return rc >= 0;
@@ -70,9 +70,17 @@ bool TrackCodec::receive(AVFrame& frame)
     return codec_ && avcodec_receive_frame(codec_.get(), &frame) >= 0;
 }
 
+bool TrackCodec::debugging() const
+{
+    return logFile_ ? logFile_->enabled(LogLevel::Debug) : logEnabled(LogLevel::Debug);
+}
+
 void TrackCodec::debug(const std::string& message) const
 {
-    logMessage(LogLevel::Debug, logFile_ ? *logFile_ : std::string(), message);
+    if (logFile_)
+        logFile_->write(LogLevel::Debug, message);
+    else
+        logMessage(LogLevel::Debug, std::string(), message);
 }
 
 void TrackCodec::flush()

@@ -13,7 +13,7 @@ namespace zepo::stream {
 class TrackCodec {
 public:
     // The decoder's messages are about `logFile`, when given; it must outlive this.
-    explicit TrackCodec(const std::string* logFile = nullptr) : logFile_(logFile) {}
+    explicit TrackCodec(LogFile* logFile = nullptr) : logFile_(logFile) {}
 
     // A sequence header: opens the decoder it configures, unless that one is open already.
     // False when it cannot be opened (failure() says why).
@@ -38,15 +38,17 @@ public:
     // Forgets everything sent (a seek); the decoder stays open.
     void flush();
 
+    bool isOpen() const { return codec_ != nullptr; }
     // Why the last decoder could not be opened: its kind and detail.
     const StreamError& failure() const { return failure_; }
 
 private:
     bool fits(const DecoderParams& params) const;
     bool open(DecoderParams params);
+    bool debugging() const;
     void debug(const std::string& message) const;
 
-    const std::string* const logFile_;
+    LogFile* const logFile_;
     CodecContextPtr codec_;
     DecoderParams params_;  // what codec_ was opened with
     StreamError failure_;

@@ -1,5 +1,6 @@
 #include "stream/VideoConverter.h"
 
+#include "stream/PictureBound.h"
 #include "stream/PicturePool.h"
 
 extern "C" {
@@ -9,7 +10,8 @@ extern "C" {
 namespace zepo::stream {
 namespace {
 
-// Large enough for any real picture, small enough that a damaged size cannot exhaust memory.
+// The largest side of a picture shown: large enough for any screen, small enough that a
+// damaged size cannot exhaust memory.
 constexpr int kMaxSide = 16384;
 constexpr int kScaling = SWS_BILINEAR;
 
@@ -58,7 +60,8 @@ bool VideoConverter::prescale(const AVFrame& frame, PictureSize size)
 
 Picture VideoConverter::convert(const AVFrame& frame, PictureSize size)
 {
-    if (frame.width <= 0 || frame.height <= 0 || frame.format < 0)
+    if (frame.width <= 0 || frame.height <= 0 || frame.format < 0
+        || std::int64_t(frame.width) * frame.height > kMaxPicturePixels)
         return {};
     if (size.isEmpty())
         size = PictureSize{frame.width, frame.height};

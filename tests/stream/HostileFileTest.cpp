@@ -1,9 +1,11 @@
 #include "tests/stream/HostileFiles.h"
 #include "tests/stream/RealPlayerWindow.h"
 #include "tests/stream/StreamRecorder.h"
+#include "tests/support/LogCapture.h"
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -104,6 +106,109 @@ TEST_P(HostileFileInAList, PlaysInItsLengthAndTheNextFileStarts)
 INSTANTIATE_TEST_SUITE_P(Attacks, HostileFileInAList, ::testing::ValuesIn(kHostile),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Tracks of a real clip (Sorenson H.263 pictures, MP3 sound) that no decoder here may
+// take: picture headers that claim pictures of gigabytes, codecs without a decoder.
+struct HostileTrack {
+    const char* name;
+    std::uint8_t tagType;  // the tags changed: 8 sound, 9 video
+    std::function<void(Bytes&)> change;
+    StreamError::Part part;
+    const char* detail;
+};
+
+void PrintTo(const HostileTrack& t, std::ostream* out)
+{
+    *out << t.name;
+}
+
+Bytes& withCodecId(Bytes& payload, std::uint8_t id)
+{
+    payload[0] = std::uint8_t((payload[0] & 0xF0) | id);
+    return payload;
+}
+
+const HostileTrack kHostileTracks[] = {
+    {"pictures_of_16000x16000", 9, [](Bytes& p) { p = withPictureSize(p, 16000, 16000); }, StreamError::Part::Video,
+     "its pictures are 16000x16000, more than the 67108864 pixels a picture may have here"},
+    // Past the 16384 side limit of the converter, whose pictures are those shown.
+    {"pictures_of_65535x3900", 9, [](Bytes& p) { p = withPictureSize(p, 65535, 3900); }, StreamError::Part::Video,
+     "its pictures are 65535x3900, more than the 67108864 pixels a picture may have here"},
+    {"pictures_a_line_over_8192x8192", 9, [](Bytes& p) { p = withPictureSize(p, 8192, 8193); },
+     StreamError::Part::Video, "its pictures are 8192x8193, more than the 67108864 pixels a picture may have here"},
+    {"jpeg_pictures", 9, [](Bytes& p) { withCodecId(p, 1); }, StreamError::Part::Video, "codec 1 (JPEG)"},
+    {"unknown_video_codec", 9, [](Bytes& p) { withCodecId(p, 11); }, StreamError::Part::Video, "codec 11 (unknown)"},
+    {"device_specific_sound", 8, [](Bytes& p) { p[0] = std::uint8_t((p[0] & 0x0F) | 0xF0); }, StreamError::Part::Sound,
+     "sound format 15 (device-specific sound)"},
+};
+
+class HostileTrackInAFile : public ::testing::TestWithParam<HostileTrack> {};
+
+// The track is refused with its reason, once, before anything is allocated for it; the
+// other track plays the file to its end.
+TEST_P(HostileTrackInAFile, IsRefusedOnceAndTheOtherTrackPlays)
+{
+    const HostileTrack t = GetParam();
+    QTemporaryDir dir;
+    const std::string clip = fixture("flv1_mp3.flv");
+    const std::string path = fromQt(dir.filePath("hostile.flv"));
+    writeFile(path, FlvTags::read(clip).eachPayload(t.tagType, t.change).bytes());
+    DiskAudio sound;
+    {
+        StreamRecorder r;
+        r.stream->play(path);
+        ASSERT_TRUE(r.waitFor(kPlayStop, 10000));
+        EXPECT_NEAR(r.stream->time(), lastTimestamp(clip), 0.2);
+        ASSERT_EQ(r.errors.size(), 1u);
+        EXPECT_EQ(r.errors[0].kind, FlvErrorKind::Unsupported);
+        EXPECT_EQ(r.errors[0].part, t.part);
+        EXPECT_EQ(r.errors[0].file, path);
+        EXPECT_EQ(r.errors[0].detail, t.detail);
+        // The pictures play (of the clip's 30, a busy machine skips the late ones).
+        if (t.part == StreamError::Part::Video) {
+            EXPECT_TRUE(r.frames.empty());
+        } else {
+            EXPECT_GE(r.frames.size(), 10u);
+        }
+    }
+    if (t.part == StreamError::Part::Video) {
+        EXPECT_GT(sound.rms(), 0.05) << "the sound played";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Attacks, HostileTrackInAFile, ::testing::ValuesIn(kHostileTracks),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// FFmpeg's own lines about a file damaged all through are capped as the reader's are:
+// ten, then, when the file is closed, one line saying how many more were left out.
+TEST(StreamLog, FfmpegsLinesAboutOneFileAreCapped)
+{
+    QTemporaryDir dir;
+    const std::string path = fromQt(dir.filePath("damaged.flv"));
+    // The slice data of every H.264 picture scrambled; the NAL unit lengths kept.
+    writeFile(path, FlvTags::read(fixture("h264_aac.flv"))
+                        .eachPayload(9,
+                                     [](Bytes& p) {
+                                         if (p.size() > 16 && p[1] == 1)
+                                             for (std::size_t i = 14; i < p.size(); i += 2)
+                                                 p[i] ^= 0xA5;
+                                     })
+                        .bytes());
+    LogCapture log;
+    {
+        StreamRecorder r(true, false);
+        r.stream->play(path);
+        ASSERT_TRUE(r.waitFor(kPlayStop, 10000));
+    }
+    const std::string leftOut = "further lines of FFmpeg about this file were left out";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !log.lines("zepo.stream", leftOut).empty(); }, 3000));
+    EXPECT_EQ(log.lines("zepo.stream", path + ": [h264").size(), 10u);
+    const auto last = log.lines("zepo.stream", leftOut);
+    ASSERT_EQ(last.size(), 1u);
+    int count = 0;
+    ASSERT_EQ(std::sscanf(last[0].text.c_str() + path.size() + 2, "%d", &count), 1) << last[0].text;
+    EXPECT_GT(count, 0);
+}
+
 // Waits for the picture of a frame number to be the last one shown.
 bool waitForFrameNumber(StreamRecorder& r, int number, int milliseconds = 3000)
 {
@@ -153,16 +258,7 @@ TEST(StreamShrinking, AFileCutWhilePlayingEndsAtTheCut)
 {
     QTemporaryDir dir;
     const std::string path = fromQt(dir.filePath("growing.flv"));
-    FlvTags f = FlvTags::read(fixture("flv1_mp3.flv"));
-    f.dropScripts();
-    FlvTags longer = f;  // a minute of the clip, over and over
-    longer.tags.clear();
-    for (std::uint32_t lap = 0; lap < 20; ++lap)
-        for (FlvTags::Tag t : f.tags) {
-            t.timestampMs += lap * 3000;
-            longer.tags.push_back(std::move(t));
-        }
-    const Bytes bytes = longer.bytes();
+    const Bytes bytes = FlvTags::read(fixture("flv1_mp3.flv")).laps(20, 3000).bytes();  // a minute of the clip
     writeFile(path, bytes);
     QFile file(toQt(path));
     ASSERT_TRUE(file.resize(64 << 20));  // and a hole where the rest will come

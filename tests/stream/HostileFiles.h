@@ -66,7 +66,61 @@ struct FlvTags {
     {
         std::erase_if(tags, [](const Tag& t) { return t.type == 18; });
     }
+
+    // The audio and video tags played `times` over, each lap `lapMs` after the one before.
+    FlvTags laps(std::uint32_t times, std::uint32_t lapMs) const
+    {
+        FlvTags out = *this;
+        out.tags.clear();
+        for (std::uint32_t lap = 0; lap < times; ++lap)
+            for (Tag t : tags)
+                if (t.type != 18) {
+                    t.timestampMs += lap * lapMs;
+                    out.tags.push_back(std::move(t));
+                }
+        return out;
+    }
+
+    // Changes the payload of every tag of a type (8 audio, 9 video).
+    template <typename Change>
+    FlvTags& eachPayload(std::uint8_t type, Change change)
+    {
+        for (Tag& t : tags)
+            if (t.type == type && !t.payload.empty())
+                change(t.payload);
+        return *this;
+    }
 };
+
+// A Sorenson H.263 video tag payload whose picture header claims another size: the size
+// field becomes the form with two 16-bit sides, every bit after it kept.
+inline Bytes withPictureSize(const Bytes& payload, unsigned width, unsigned height)
+{
+    std::vector<bool> bits;
+    for (std::size_t i = 1; i < payload.size(); ++i)
+        for (int b = 7; b >= 0; --b)
+            bits.push_back((payload[i] >> b) & 1);
+    constexpr std::size_t kSizeField = 17 + 5 + 8;  // start code, version, temporal reference
+    if (bits.size() < kSizeField + 3)
+        return payload;
+    const unsigned format = (bits[kSizeField] << 2) | (bits[kSizeField + 1] << 1) | bits[kSizeField + 2];
+    const std::size_t rest = kSizeField + 3 + (format == 0 ? 16 : format == 1 ? 32 : 0);
+    std::vector<bool> out(bits.begin(), bits.begin() + std::ptrdiff_t(kSizeField));
+    for (bool b : {false, false, true})
+        out.push_back(b);
+    for (unsigned side : {width, height})
+        for (int b = 15; b >= 0; --b)
+            out.push_back((side >> b) & 1);
+    out.insert(out.end(), bits.begin() + std::ptrdiff_t(std::min(rest, bits.size())), bits.end());
+    Bytes result{payload[0]};
+    for (std::size_t i = 0; i < out.size(); i += 8) {
+        std::uint8_t byte = 0;
+        for (std::size_t b = 0; b < 8; ++b)
+            byte = std::uint8_t(byte << 1 | (i + b < out.size() && out[i + b]));
+        result.push_back(byte);
+    }
+    return result;
+}
 
 // Writes the bytes; with a gap, the first `headerBytes` of them, then that many zero bytes
 // (a hole in the file, taking no disk), then the rest.

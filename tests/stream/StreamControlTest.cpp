@@ -1,10 +1,13 @@
 #include "tests/stream/StreamRecorder.h"
 #include "tests/support/AmfValues.h"
 
+#include "platform/PathText.h"
+
 #include <QElapsedTimer>
 #include <cmath>
 #include <map>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace zepo::test {
 namespace {
@@ -168,7 +171,8 @@ TEST(StreamOpening, DecodesThePercentEscapes)
     EXPECT_EQ(r.count(kStreamNotFound), 0);
 }
 
-// A file that cannot be played is reported with the reason, once.
+// A file that cannot be played is reported with the reason, once. A named pipe is refused
+// at once, never waited on for a writer.
 TEST(StreamOpening, ReportsFilesThatAreNoFlvAndWhy)
 {
     struct Case {
@@ -176,10 +180,14 @@ TEST(StreamOpening, ReportsFilesThatAreNoFlvAndWhy)
         FlvErrorKind kind;
         const char* reason;
     };
+    QTemporaryDir dir;
+    const std::string pipe = fromQt(dir.filePath("pipe.flv"));
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     for (const Case& c : {Case{fixture("not_flv.flv"), FlvErrorKind::Corrupt, "not an FLV file"},
                           Case{fixture("no such file.flv"), FlvErrorKind::Io, "No such file or directory"},
                           Case{std::string(), FlvErrorKind::Io, "No such file or directory"},
-                          Case{fixture(""), FlvErrorKind::Io, "not a regular file"}}) {
+                          Case{fixture(""), FlvErrorKind::Io, "not a regular file"},
+                          Case{pipe, FlvErrorKind::Io, "not a regular file"}}) {
         SCOPED_TRACE(c.path);
         StreamRecorder r;
         r.stream->play(c.path);

@@ -32,6 +32,7 @@ public:
     stream::VideoSink* videoSink = nullptr;
     stream::PictureSize videoSize;
     double bufferTime = 0;
+    bool diagnostics = true;
 
     // --- NetStream
     void play(const std::string& path) override;
@@ -46,6 +47,7 @@ public:
     void attachAudio(bool attached) override { audioAttached = attached; }
     void attachVideo(stream::VideoSink* sink) override { videoSink = sink; }
     void setVideoSize(stream::PictureSize size) override { videoSize = size; }
+    void setDiagnostics(bool on) override { diagnostics = on; }
 
 private:
     double time_ = 0;

@@ -1,3 +1,4 @@
+#include "movies/LoadRetry.h"
 #include "movies/searchFlvData.h"
 #include "platform/ManualClock.h"
 #include "tests/support/AmfValues.h"
@@ -252,6 +253,26 @@ TEST_F(ProbeMovieTest, ARestartBeforeTheFirstFileStartedMeasuresOnlyTheSecond)
     clock.advance(2000);
     EXPECT_EQ(second->calls.size(), 3u);
     EXPECT_EQ(commands(), (std::vector<std::string>{"searchStart"}));
+}
+
+// A file that never opens is given up on the player movie's schedule: opened again every
+// half second until the player gives it up too, then closed and left alone, without a
+// report, until the next restart.
+TEST_F(ProbeMovieTest, AFileThatNeverOpensIsGivenUpWhenThePlayerGivesItUp)
+{
+    restart("/v/gone.flv");
+    test::ScriptedStream& s = stream();
+    clock.advance(kLoadGiveUpMs);
+    const auto plays = std::count(s.calls.begin(), s.calls.end(), "play:/v/gone.flv");
+    EXPECT_EQ(plays, kLoadGiveUpMs / kLoadRetryMs);
+    EXPECT_EQ(s.calls.back(), "close");
+    const std::size_t calls = s.calls.size();
+    clock.advance(60000);
+    EXPECT_EQ(s.calls.size(), calls);
+    EXPECT_TRUE(reports.empty());
+
+    restart("/v/back.flv");
+    EXPECT_EQ(stream().calls, (std::vector<std::string>{"play:/v/back.flv"}));
 }
 
 TEST_F(ProbeMovieTest, ARestartResetsTheResults)

@@ -63,8 +63,10 @@ TEST(FlvCodecsAudio, EmptyAndUnknownTags)
 {
     EXPECT_EQ(parseAudioPayload(Bytes{}).kind, Kind::Ignored);  // zero-length tag
     EXPECT_EQ(audio(0x2F, {}).kind, Kind::Ignored);               // flags but no sound
-    EXPECT_EQ(audio(0x92).kind, Kind::Unsupported);               // 9: reserved
-    EXPECT_EQ(audio(0xF2).kind, Kind::Unsupported);               // 15: device-specific
+    EXPECT_EQ(audio(0x92).kind, Kind::Unsupported);
+    EXPECT_EQ(unsupportedCodecText(audio(0x92), false), "sound format 9 (reserved)");
+    EXPECT_EQ(audio(0xF2).kind, Kind::Unsupported);
+    EXPECT_EQ(unsupportedCodecText(audio(0xF2), false), "sound format 15 (device-specific sound)");
 }
 
 TEST(FlvCodecsVideo, ReadsClassicCodecs)
@@ -84,7 +86,9 @@ TEST(FlvCodecsVideo, ReadsClassicCodecs)
     EXPECT_EQ(parseVideoPayload(Bytes{0x15, 0x00, 0, 0, 4, 1}).codec, FlvCodec::Vp6Alpha);
 
     EXPECT_EQ(parseVideoPayload(Bytes{0x52, 0}).kind, Kind::Ignored);   // command frame
-    EXPECT_EQ(parseVideoPayload(Bytes{0x11, 0}).kind, Kind::Unsupported);  // JPEG
+    const FlvPayload jpeg = parseVideoPayload(Bytes{0x11, 0});
+    EXPECT_EQ(jpeg.kind, Kind::Unsupported);
+    EXPECT_EQ(unsupportedCodecText(jpeg, true), "codec 1 (JPEG)");
     EXPECT_EQ(parseVideoPayload(Bytes{}).kind, Kind::Ignored);
 }
 
@@ -133,7 +137,10 @@ TEST(FlvCodecsVideo, ReadsEnhancedFourCcs)
     EXPECT_EQ(ex(0x23, "vp09", {0x82}).codec, FlvCodec::Vp9);
     EXPECT_EQ(ex(0x12, "vp09", {}).kind, Kind::EndOfSequence);
     EXPECT_EQ(ex(0x14, "av01", {1}).kind, Kind::Ignored);  // metadata packet
-    EXPECT_EQ(ex(0x11, "avc3", {1}).kind, Kind::Unsupported);
+    const FlvPayload avc3 = ex(0x11, "avc3", {1});
+    EXPECT_EQ(avc3.kind, Kind::Unsupported);
+    EXPECT_EQ(unsupportedCodecText(avc3, true), "codec 'avc3'");
+    EXPECT_EQ(unsupportedCodecText(ex(0x11, "\x01" "ab" "\xff", {1}), true), "codec '?ab?'");
 }
 
 // Every codec an FLV file can name has a decoder in this FFmpeg.

@@ -52,7 +52,8 @@ TEST(StreamLog, FfmpegIsHeardFromWarningsUpAboutTheFileOfItsThread)
     routeFfmpegLog();
     const std::string file = "/films/a.flv";
     {
-        LogFileScope scope(file);
+        LogFile log(file);
+        LogFileScope scope(log);
         av_log(nullptr, AV_LOG_INFO, "chatter\n");
         av_log(nullptr, AV_LOG_WARNING, "something odd at %d\n", 42);
     }
@@ -65,6 +66,36 @@ TEST(StreamLog, FfmpegIsHeardFromWarningsUpAboutTheFileOfItsThread)
     EXPECT_EQ(records[1].file, "");
 }
 
+// FFmpeg's lines about one file: the first ten are written, the rest counted and told in
+// one line when the file is closed. Another file has a count of its own; a quiet file
+// writes nothing.
+TEST(StreamLog, FfmpegsLinesAreCappedPerFile)
+{
+    RecordingSink sink;
+    routeFfmpegLog();
+    {
+        LogFile a("/films/a.flv"), b("/films/b.flv"), quiet("/films/a.flv", true);
+        for (int i = 0; i < 25; ++i) {
+            LogFileScope scope(a);
+            av_log(nullptr, AV_LOG_WARNING, "damage %d\n", i);
+        }
+        for (LogFile* file : {&b, &quiet}) {
+            LogFileScope scope(*file);
+            av_log(nullptr, AV_LOG_ERROR, "more damage\n");
+        }
+    }
+    const auto records = sink.records();
+    ASSERT_EQ(records.size(), 12u);
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(records[i].file, "/films/a.flv");
+        EXPECT_EQ(records[i].message, "damage " + std::to_string(i));
+    }
+    EXPECT_EQ(records[10].file, "/films/b.flv");
+    EXPECT_EQ(records[11].file, "/films/a.flv");
+    EXPECT_EQ(records[11].level, LogLevel::Warning);
+    EXPECT_EQ(records[11].message, "15 further lines of FFmpeg about this file were left out");
+}
+
 // A sequence header whose configuration the decoder refuses: the track codec says why in
 // FFmpeg's words, and the decoder's own complaint names the file, with no scope open.
 TEST(StreamLog, ABrokenDecoderConfigurationIsToldInFfmpegsWordsAboutItsFile)
@@ -72,7 +103,8 @@ TEST(StreamLog, ABrokenDecoderConfigurationIsToldInFfmpegsWordsAboutItsFile)
     RecordingSink sink;
     routeFfmpegLog();
     const std::string file = "/films/b.flv";
-    TrackCodec codec(&file);
+    LogFile log(file);
+    TrackCodec codec(&log);
     // AAC; its AudioSpecificConfig names AAC LC at sampling rate index 13, which is reserved.
     const std::vector<std::uint8_t> header = {0xAF, 0x00, 0x16, 0x90};
     const FlvPayload info = parseAudioPayload(header);
