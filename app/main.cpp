@@ -4,6 +4,7 @@
 #include "platform/DesktopWindows.h"
 #include "platform/DisplayModes.h"
 #include "platform/ExecutablePath.h"
+#include "platform/JapaneseFonts.h"
 #include "platform/Log.h"
 #include "platform/QtMessageBox.h"
 #include "platform/QtTranslations.h"
@@ -43,6 +44,7 @@ int main(int argc, char** argv)
     zepo::CPlayerApp shell(arguments);
     if (!shell.InitInstance())
         return 0;
+    zepo::reportJapaneseFonts();
 
     zepo::QtTimerService timers;
     zepo::QtMessageBox messages;
