@@ -11,6 +11,7 @@ License: GPL-3.0-or-later; see /usr/share/doc/zepo/copyright.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_PACKAGE_SECTION video)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # zepo_VERSION_amd64.deb, as Debian names packages
 
 # FFmpeg's Debian packages carry the library's major version in their name (libavcodec59 on
 # Debian 12, libavcodec61 on Debian 13): name the ones this build links against.
