@@ -5,6 +5,7 @@
 #include "platform/DesktopWindows.h"
 #include "platform/DisplayModes.h"
 #include "platform/ExecutablePath.h"
+#include "platform/JapaneseFonts.h"
 #include "platform/Log.h"
 #include "platform/QtMessageBox.h"
 #include "platform/QtTranslations.h"
@@ -50,6 +51,7 @@ int main(int argc, char** argv)
     zepo::CPlayerApp shell(arguments, timers);
     if (!shell.InitInstance())
         return 0;
+    zepo::reportJapaneseFonts();
 
     zepo::QtMessageBox messages;
     zepo::MovieEnvironment movies{timers, zepo::flvStreams(timers)};

@@ -1,5 +1,7 @@
 #include "movies/PanelArt.h"
 
+#include "platform/JapaneseFonts.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -99,7 +101,7 @@ void paintGlyph(QPainter& painter, PanelButton button, QPointF c, double s, cons
 QFont panelFont(double pixelSize, bool bold)
 {
     QFont font;
-    font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")});
+    font.setFamilies(QStringList{QStringLiteral("DejaVu Sans")} + installedJapaneseFamilies());
     font.setPixelSize(std::max(1, static_cast<int>(pixelSize + 0.5)));
     font.setBold(bold);
     font.setHintingPreference(QFont::PreferFullHinting);

@@ -23,7 +23,7 @@ inline const QColor kTrack{0x4a, 0x55, 0x63};
 inline const QColor kWarning{0xff, 0xcc, 0x66};
 
 // The panel's type at a pixel size: Latin digits from DejaVu Sans, Japanese from the
-// IPA gothic.
+// installed families that cover it (IPA gothic first).
 QFont panelFont(double pixelSize, bool bold = false);
 
 // One round button with its glyph, as its frame shows it.

@@ -1,12 +1,13 @@
 #include "platform/DialogUnits.h"
 
+#include "platform/JapaneseFonts.h"
+
 #include <QFontMetrics>
 
 namespace zepo {
 
 namespace {
 const char kDialogFamily[] = "ＭＳ Ｐゴシック";
-const char kSubstituteFamily[] = "IPAPGothic";
 // 9 pt at the 96 dpi that the templates were designed for.
 constexpr int kDialogFontPixels = 12;
 } // namespace
@@ -14,7 +15,7 @@ constexpr int kDialogFontPixels = 12;
 QFont dialogFont()
 {
     static const bool substituted = [] {
-        QFont::insertSubstitution(QString::fromUtf8(kDialogFamily), QString::fromUtf8(kSubstituteFamily));
+        QFont::insertSubstitutions(QString::fromUtf8(kDialogFamily), installedJapaneseFamilies());
         return true;
     }();
     (void)substituted;

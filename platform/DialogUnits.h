@@ -6,7 +6,8 @@
 namespace zepo {
 
 // The dialog font of every window: "ＭＳ Ｐゴシック" 9 pt (12 px at 96 dpi). Where
-// fontconfig lacks that family, the metric-compatible IPAPGothic stands in.
+// fontconfig lacks that family, the installed families that cover Japanese stand in, the
+// metric-compatible IPAPGothic first (see JapaneseFonts.h).
 QFont dialogFont();
 
 // Converts dialog units to pixels from the base units of a font, as dialog templates
