@@ -29,12 +29,6 @@ std::string pathOf(const ProbeCase& c)
 
 // The player's length agrees with the file within half a second.
 constexpr double kLengthTolerance = 0.5;
-// How long after opening the length may take to reach the screen, in milliseconds: the
-// metadata's at once; the search's first estimate after a few ticks, its final length
-// after all of them (about 2.4 s on an idle machine).
-constexpr qint64 kMetadataEndsMs = 1000;
-constexpr qint64 kSearchShowsLengthMs = 1500;
-constexpr qint64 kSearchEndsMs = 5000;
 
 class ProbeMeasures : public ::testing::TestWithParam<ProbeCase> {};
 
@@ -63,16 +57,12 @@ TEST_P(ProbeMeasures, SizeAndLengthReachThePlayer)
 
     EXPECT_NEAR(std::stod(w.variable("m_duration")), expected, kLengthTolerance) << c.file;
     EXPECT_EQ(w.probeCount("allDone"), 1);
-    if (c.source == Length::Search) {
+    // The metadata's length needs no search; the search's shows its estimates as it
+    // goes. (How soon each reaches the screen is bench/'s to measure, not a test's.)
+    if (c.source == Length::Search)
         EXPECT_GE(w.probeCount("getTotalTime"), 2) << "the search took its steps";
-        // The search's first steps already put the length on screen; making it final
-        // takes its 47 or so ticks of 50 ms. The bounds allow for a busy machine.
-        EXPECT_LT(shownMs, kSearchShowsLengthMs) << c.file;
-        EXPECT_LT(finalMs, kSearchEndsMs) << c.file;
-    } else {
+    else
         EXPECT_EQ(w.probeCount("getTotalTime"), 0);
-        EXPECT_LT(finalMs, kMetadataEndsMs) << c.file;
-    }
     if (c.width > 0) {
         EXPECT_EQ(w.variable("Size_flag"), "1");
         EXPECT_EQ(w.variable("m_width"), std::to_string(c.width));

@@ -3,7 +3,6 @@
 
 #include "platform/PathText.h"
 
-#include <QElapsedTimer>
 #include <cmath>
 #include <map>
 #include <gtest/gtest.h>
@@ -220,17 +219,14 @@ TEST(StreamTracks, ATrackThatCannotBeDecodedIsReportedAndTheRestPlays)
     EXPECT_EQ(r.errors[0].detail, "aac decoder refused its configuration: Invalid data found when processing input");
 }
 
-// close() and destruction return at once, mid-playback, and nothing of the closed file
-// arrives afterwards; the next file plays on the same stream.
-TEST(StreamClosing, IsPromptAndSilent)
+// Nothing of a file closed mid-playback arrives afterwards, and the next file plays on the
+// same stream. (That closing never waits for a thread stuck in I/O is BlockingSource's.)
+TEST(StreamClosing, IsSilent)
 {
     StreamRecorder r;
     r.stream->play(fixture("h264_aac.flv"));
     ASSERT_TRUE(r.waitForFrames(3, 3000));
-    QElapsedTimer t;
-    t.start();
     r.stream->close();
-    EXPECT_LT(t.elapsed(), 100);
     const auto statuses = r.statuses.size();
     const auto frames = r.frames.size();
     StreamRecorder::settle(300);
@@ -241,9 +237,7 @@ TEST(StreamClosing, IsPromptAndSilent)
     r.stream->play(fixture("flv1_mp3.flv"));
     EXPECT_TRUE(r.waitFor(kPlayStart, 3000, 2));
     EXPECT_TRUE(r.waitForFrames(frames + 3, 3000));
-    t.restart();
     r.stream.reset();
-    EXPECT_LT(t.elapsed(), 100);
 }
 
 // Pausing stops the time (and the pictures), resuming goes on from there.
