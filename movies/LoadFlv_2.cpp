@@ -2,7 +2,7 @@
 
 #include "bridge/ActionScript.h"
 #include "movies/KnobMath.h"
-#include "movies/LoadRetry.h"
+#include "movies/FileLoading.h"
 #include "movies/PictureImage.h"
 #include "movies/SharedPictureMemory.h"
 #include "movies/TimeText.h"
@@ -20,17 +20,12 @@
 namespace zepo {
 
 namespace {
-// The stream reads this far ahead of what is shown.
-constexpr double kBufferSeconds = 10;
 // The end watch: playback has ended once the time stood still across one interval.
 constexpr int kEndWatchMs = 500;
 // The per-frame end check looks at the last second of the file.
 constexpr double kEndZoneSeconds = 1;
 // Rewind and fast-forward step.
 constexpr double kStepSeconds = 5;
-// The display aspect of a file whose size is not known yet.
-constexpr double kDefaultAspectWidth = 320;
-constexpr double kDefaultAspectHeight = 240;
 } // namespace
 
 PlayerMovie::PlayerMovie(MovieEnvironment& environment, const MovieSlot& slot)
@@ -65,8 +60,8 @@ void PlayerMovie::onLoad()
     setNumber("vol_mfc", 100);
     setNumber("FullScreenAdjust_w", 1);
     setNumber("FullScreenAdjust_h", 1);
-    setNumber("m_width_c", kDefaultAspectWidth);
-    setNumber("m_height_c", kDefaultAspectHeight);
+    setNumber("m_width_c", kAssumedFrameWidth);
+    setNumber("m_height_c", kAssumedFrameHeight);
     setNumber("ratio_num", 0);
     defineLabels();
     volumeSet(100);
@@ -162,8 +157,8 @@ void PlayerMovie::initStart()
     for (const char* name : {"stop_flag", "pause_flag", "end_flag", "file_flag", "m_duration", "m_data_flag",
                              "Size_flag", "TotalTime_flag", "checkEnd_flag"})
         setNumber(name, 0);
-    setNumber("m_width", kDefaultAspectWidth);
-    setNumber("m_height", kDefaultAspectHeight);
+    setNumber("m_width", kAssumedFrameWidth);
+    setNumber("m_height", kAssumedFrameHeight);
     setNumber("endTempTime", -1);
     panel_.setTotalText("/--:--");
     buttonState();

@@ -1,6 +1,6 @@
 #include "movies/searchFlvData.h"
 
-#include "movies/LoadRetry.h"
+#include "movies/FileLoading.h"
 
 #include <QPainter>
 #include <cmath>
@@ -10,11 +10,6 @@ namespace zepo {
 namespace {
 // One step of the duration search: one seek per tick.
 constexpr int kSearchTickMs = 50;
-// Seconds of file the stream reads ahead; the search starts once that much is in.
-constexpr double kBufferSeconds = 10;
-// The size a file has until its metadata says otherwise.
-constexpr double kDefaultWidth = 320;
-constexpr double kDefaultHeight = 240;
 // The start button that frame 1 shows (stage pixels, centred on the 200 x 100 stage).
 const QRectF kStartButton(70, 38, 60, 24);
 
@@ -77,8 +72,8 @@ void ProbeMovie::frameOne()
     setNumber("m_data_flag", 0);
     setNumber("Size_flag", 0);
     setNumber("TotalTime_flag", 0);
-    setNumber("m_width", kDefaultWidth);
-    setNumber("m_height", kDefaultHeight);
+    setNumber("m_width", kAssumedFrameWidth);
+    setNumber("m_height", kAssumedFrameHeight);
     setNumber("m_duration", 0);
     streamStarted_ = false;
     searchStarted_ = false;

@@ -11,12 +11,16 @@ constexpr int kSpeexRate = 16000;
 constexpr int kNarrowbandRate = 8000;
 constexpr int kNellymoserWideRate = 16000;
 
+// The name given to a codec id or sound format that no decoder here takes.
+constexpr const char* kReserved = "reserved";
+
 // An audio tag's sound format (its upper four bits) and what that format fixes whatever
 // the tag's rate and channel bits say.
 struct AudioFormat {
-    FlvCodec codec;     // None: reserved or device-specific, which no decoder here knows
+    FlvCodec codec;     // None: no decoder here knows it
     int fixedRate = 0;  // 0: the rate bits hold
     bool mono = false;
+    const char* unsupportedName = kReserved;
 };
 constexpr AudioFormat kAudioFormats[16] = {
     {FlvCodec::PcmPlatformEndian},
@@ -34,6 +38,37 @@ constexpr AudioFormat kAudioFormats[16] = {
     {FlvCodec::None},
     {FlvCodec::None},
     {FlvCodec::Mp3, kNarrowbandRate},
+    {FlvCodec::None, 0, false, "device-specific sound"},
+};
+
+// How a video tag's payload starts after its first byte.
+enum class VideoHeader {
+    None,     // nothing more: the codec's data follows
+    Vp6,      // one byte of VP6's size adjustment
+    AvcLike,  // a packet type and a signed 24-bit composition time
+};
+// A video tag's codec id (its lower four bits) and how its payload starts.
+struct VideoFormat {
+    FlvCodec codec;  // None: no decoder here knows it
+    VideoHeader header = VideoHeader::None;
+    const char* unsupportedName = "unknown";
+};
+constexpr VideoFormat kVideoFormats[16] = {
+    {FlvCodec::None},
+    {FlvCodec::None, VideoHeader::None, "JPEG"},
+    {FlvCodec::SorensonH263},
+    {FlvCodec::ScreenVideo},
+    {FlvCodec::Vp6, VideoHeader::Vp6},
+    {FlvCodec::Vp6Alpha, VideoHeader::Vp6},
+    {FlvCodec::ScreenVideo2},
+    {FlvCodec::Avc, VideoHeader::AvcLike},
+    {FlvCodec::None},
+    {FlvCodec::None},
+    {FlvCodec::None},
+    {FlvCodec::None},
+    {FlvCodec::Hevc, VideoHeader::AvcLike},  // HEVC the way AVC is stored, as some servers write it
+    {FlvCodec::None},
+    {FlvCodec::None},
     {FlvCodec::None},
 };
 
@@ -131,17 +166,6 @@ FlvPayload parseExtendedVideo(std::span<const std::uint8_t> d)
     }
 }
 
-// The names of the codec ids and sound formats that no decoder here takes.
-const char* unsupportedVideoName(int id)
-{
-    return id == 1 ? "JPEG" : "unknown";
-}
-
-const char* unsupportedSoundName(int format)
-{
-    return format == 15 ? "device-specific sound" : "reserved";
-}
-
 } // namespace
 
 std::string unsupportedCodecText(const FlvPayload& payload, bool video)
@@ -153,8 +177,9 @@ std::string unsupportedCodecText(const FlvPayload& payload, bool video)
         return text + "'";
     }
     const std::string number = std::to_string(payload.codecNumber);
-    return video ? "codec " + number + " (" + unsupportedVideoName(payload.codecNumber) + ")"
-                 : "sound format " + number + " (" + unsupportedSoundName(payload.codecNumber) + ")";
+    const int id = payload.codecNumber & 0x0F;
+    return video ? "codec " + number + " (" + kVideoFormats[id].unsupportedName + ")"
+                 : "sound format " + number + " (" + kAudioFormats[id].unsupportedName + ")";
 }
 
 FlvPayload parseAudioPayload(std::span<const std::uint8_t> d)
@@ -202,21 +227,23 @@ FlvPayload parseVideoPayload(std::span<const std::uint8_t> d)
     FlvPayload p = kind(FlvPayload::Kind::Frame);
     p.keyframe = frameType == kFrameTypeKey;
     p.offset = 1;
-    switch (d[0] & 0x0F) {
-    case 2: p.codec = FlvCodec::SorensonH263; break;
-    case 3: p.codec = FlvCodec::ScreenVideo; break;
-    case 4:
-    case 5:
-        p.codec = (d[0] & 0x0F) == 4 ? FlvCodec::Vp6 : FlvCodec::Vp6Alpha;
+    const VideoFormat& format = kVideoFormats[d[0] & 0x0F];
+    if (format.codec == FlvCodec::None) {
+        p = kind(FlvPayload::Kind::Unsupported);
+        p.codecNumber = d[0] & 0x0F;
+        return p;
+    }
+    p.codec = format.codec;
+    switch (format.header) {
+    case VideoHeader::None:
+        break;
+    case VideoHeader::Vp6:
         if (d.size() < 2)
             return kind(FlvPayload::Kind::Ignored, p.codec);
         p.vp6Adjustment = d[1];
         p.offset = 2;
         break;
-    case 6: p.codec = FlvCodec::ScreenVideo2; break;
-    case 7:
-    case 12:  // HEVC the way AVC is stored, as some servers write it
-        p.codec = (d[0] & 0x0F) == 7 ? FlvCodec::Avc : FlvCodec::Hevc;
+    case VideoHeader::AvcLike:
         if (d.size() < 5)
             return kind(FlvPayload::Kind::Ignored, p.codec);
         p.compositionMs = signed24(&d[2]);
@@ -230,10 +257,6 @@ FlvPayload parseVideoPayload(std::span<const std::uint8_t> d)
         else if (!p.keyframe)
             p.keyframe = holdsRandomAccessNal(d.subspan(p.offset), p.codec == FlvCodec::Hevc);
         break;
-    default:
-        p = kind(FlvPayload::Kind::Unsupported);
-        p.codecNumber = d[0] & 0x0F;
-        return p;
     }
     if (frameType == kFrameTypeCommand)
         return kind(FlvPayload::Kind::Ignored, p.codec);

@@ -1,4 +1,4 @@
-#include "movies/LoadRetry.h"
+#include "movies/FileLoading.h"
 #include "tests/support/LogCapture.h"
 #include "tests/unit/PlayerMovieFixture.h"
 

@@ -1,4 +1,4 @@
-#include "movies/LoadRetry.h"
+#include "movies/FileLoading.h"
 #include "movies/searchFlvData.h"
 #include "platform/ManualClock.h"
 #include "tests/support/AmfValues.h"
