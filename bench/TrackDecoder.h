@@ -28,30 +28,24 @@ public:
         packet.info = info;
         packet.payload = payload;
         packet.dtsMs = timestampMs;
-        if (codec_.send(packet))
-            drain();
+        codec_.decode(packet, AVDISCARD_DEFAULT, sink_);
     }
 
     // What the decoder still holds at the end of the file.
     void finish()
     {
         if (codec_.sendEnd())
-            drain();
+            codec_.receiveAll(sink_);
     }
 
 private:
-    void drain()
-    {
-        stream::FramePtr frame(av_frame_alloc());
-        while (codec_.receive(*frame)) {
-            ++frames;
-            if (onFrame)
-                onFrame(*frame);
-            av_frame_unref(frame.get());
-        }
-    }
-
     stream::TrackCodec codec_;
+    const stream::TrackCodec::FrameSink sink_ = [this](stream::FramePtr& frame) {
+        ++frames;
+        if (onFrame)
+            onFrame(*frame);
+        return true;
+    };
 };
 
 } // namespace zepo::bench

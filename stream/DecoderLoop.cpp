@@ -76,7 +76,7 @@ void DecoderLoop::flush(const MediaPacket& packet)
 void DecoderLoop::finish()
 {
     if (codec_.sendEnd())
-        receiveFrames();
+        codec_.receiveAll(sink_);
     codec_.flush();
     drained();
     track_.endSerial = serial_;
@@ -96,26 +96,12 @@ void DecoderLoop::decode(const MediaPacket& packet)
     case TrackCodec::Readiness::Ready:
         break;
     }
-    if (codec_.send(packet, skipFor(packet)))
-        receiveFrames();
+    codec_.decode(packet, skipFor(packet), sink_);
     // Frame threads may refuse the picture a frame or two later: looked at after each.
     if (const auto [width, height] = s_.log.pictureTooLarge(); width > 0 && track_.part == StreamError::Part::Video)
         fail({FlvErrorKind::Unsupported, "its pictures are " + std::to_string(width) + "x" + std::to_string(height)
                                              + ", more than the " + std::to_string(kMaxPicturePixels)
                                              + " pixels a picture may have here"});
-}
-
-void DecoderLoop::receiveFrames()
-{
-    FramePtr frame(av_frame_alloc());
-    while (frame && track_.usable && codec_.receive(*frame)) {
-        if (!decoded(frame))
-            return;
-        if (frame)
-            av_frame_unref(frame.get());
-        else
-            frame.reset(av_frame_alloc());
-    }
 }
 
 } // namespace zepo::stream

@@ -55,11 +55,12 @@ private:
     void flush(const MediaPacket& packet);
     void finish();
     void decode(const MediaPacket& packet);
-    void receiveFrames();
     void unsupported(const FlvPayload& info);
 
     Track track_;
     TrackCodec codec_;
+    // Where the decoder's frames go: to the track while it is usable.
+    const TrackCodec::FrameSink sink_ = [this](FramePtr& frame) { return track_.usable && decoded(frame); };
     bool unsupportedTold_ = false;  // a codec without a decoder was told
 };
 

@@ -47,17 +47,54 @@ bool TrackCodec::open(DecoderParams params)
     return codec_ != nullptr;
 }
 
+int TrackCodec::sendPacket(const AVPacket& packet, AVDiscard skip)
+{
+    codec_->skip_frame = skip;
+    const int rc = avcodec_send_packet(codec_.get(), &packet);
+    if (rc < 0 && rc != AVERROR(EAGAIN) && debugging())
+        debug(std::string(codec_->codec->name) + " decoder refused the frame at " + std::to_string(packet.pts)
+              + " ms: " + ffmpegErrorText(rc));
+    return rc;
+}
+
 bool TrackCodec::send(const MediaPacket& packet, AVDiscard skip)
+{
+    auto pkt = toAvPacket(packet);
+    return codec_ && pkt && sendPacket(*pkt, skip) >= 0;
+}
+
+bool TrackCodec::decode(const MediaPacket& packet, AVDiscard skip, const FrameSink& sink)
 {
     auto pkt = toAvPacket(packet);
     if (!codec_ || !pkt)
         return false;
-    codec_->skip_frame = skip;
-    const int rc = avcodec_send_packet(codec_.get(), pkt.get());
-    if (rc < 0 && debugging())
-        debug(std::string(codec_->codec->name) + " decoder refused the frame at " + std::to_string(pkt->pts)
-              + " ms: " + ffmpegErrorText(rc));
-    return rc >= 0;
+    int rc = sendPacket(*pkt, skip);
+    if (rc == AVERROR(EAGAIN)) {
+        // Its output is full (a frame-threaded decoder running ahead): once that is taken,
+        // the decoder accepts the frame, which must not be lost, or every picture built on
+        // it would be damaged.
+        if (!receiveAll(sink))
+            return false;
+        rc = sendPacket(*pkt, skip);
+        if (rc == AVERROR(EAGAIN) && debugging())
+            debug(std::string(codec_->codec->name) + " decoder still had no room for the frame at "
+                  + std::to_string(pkt->pts) + " ms");
+    }
+    return rc >= 0 && receiveAll(sink);
+}
+
+bool TrackCodec::receiveAll(const FrameSink& sink)
+{
+    FramePtr frame(av_frame_alloc());
+    while (frame && receive(*frame)) {
+        if (!sink(frame))
+            return false;
+        if (frame)
+            av_frame_unref(frame.get());
+        else
+            frame.reset(av_frame_alloc());
+    }
+    return true;
 }
 
 bool TrackCodec::sendEnd()

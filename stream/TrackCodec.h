@@ -2,6 +2,7 @@
 
 #include "stream/DecoderSetup.h"
 
+#include <functional>
 #include <span>
 
 namespace zepo::stream {
@@ -27,14 +28,24 @@ public:
     // Before a frame: whether a decoder takes it, opening one now when the tag says enough.
     Readiness prepare(const FlvPayload& info);
 
+    // Takes each decoded frame; it may keep it (leaving the pointer empty). False stops the
+    // receiving (the track is given up, the session closes).
+    using FrameSink = std::function<bool(FramePtr& frame)>;
+
     // Sends a coded frame (after prepare() said Ready); `skip` tells which pictures the
     // decoder may leave out. False when the decoder refused the frame: a damaged frame
-    // is the decoder's to conceal, the next ones go on.
+    // is the decoder's to conceal, the next ones go on. A decoder whose output is full
+    // refuses it too (EAGAIN): decode() takes that output first and sends it again.
     bool send(const MediaPacket& packet, AVDiscard skip = AVDISCARD_DEFAULT);
+    // Sends a coded frame and hands every frame the decoder gives back to the sink. False
+    // when the decoder refused the frame, or the sink stopped.
+    bool decode(const MediaPacket& packet, AVDiscard skip, const FrameSink& sink);
     // The end of the track: what the decoder still holds can be received after this.
     bool sendEnd();
     // The next decoded frame; false when the decoder wants more input first.
     bool receive(AVFrame& frame);
+    // Every frame the decoder has ready, into the sink; false when the sink stopped.
+    bool receiveAll(const FrameSink& sink);
     // Forgets everything sent (a seek); the decoder stays open.
     void flush();
 
@@ -45,6 +56,8 @@ public:
 private:
     bool fits(const DecoderParams& params) const;
     bool open(DecoderParams params);
+    // FFmpeg's result of sending the packet.
+    int sendPacket(const AVPacket& packet, AVDiscard skip);
     bool debugging() const;
     void debug(const std::string& message) const;
 
