@@ -20,13 +20,11 @@ std::size_t AudioBuffer::bufferedFrames() const
     return n;
 }
 
-bool AudioBuffer::push(AudioChunk chunk, const std::atomic<int>& currentSerial)
+bool AudioBuffer::push(AudioChunk chunk)
 {
-    // Sound of an earlier seek is never played: make room for the new.
-    dropOtherSerials(chunk.serial);
     // Once full, it waits until the device has used up a good part of it, then fills it in
     // one go: the decoder wakes a few times a second, not once a device buffer.
-    return pushWhen(std::move(chunk), currentSerial, [this] {
+    return pushWhen(std::move(chunk), [this] {
         const std::size_t buffered = bufferedFrames();
         if (buffered >= std::size_t(kBufferedSeconds * rate_))
             draining_ = true;
@@ -36,7 +34,7 @@ bool AudioBuffer::push(AudioChunk chunk, const std::atomic<int>& currentSerial)
     });
 }
 
-AudioBuffer::Pulled AudioBuffer::pull(float* out, std::size_t frames, int serial, double clock, float gain)
+AudioBuffer::Pulled AudioBuffer::pull(float* out, std::size_t frames, double clock, float gain)
 {
     Pulled pulled;
     {
@@ -46,12 +44,12 @@ AudioBuffer::Pulled AudioBuffer::pull(float* out, std::size_t frames, int serial
             AudioChunk& c = items_.front();
             const std::size_t total = c.samples.size() / ch;
             const double at = c.pts + double(c.readFrames) / rate_;
-            if (c.serial != serial || c.readFrames >= total
+            if (c.readFrames >= total
                 || (pulled.frames == 0 && c.pts + double(total) / rate_ < clock - kLateSeconds)) {
                 items_.pop_front();
                 continue;
             }
-            const bool sameTrack = playedSerial_ == serial;
+            const bool sameTrack = playedSerial_ == serial_;
             if (pulled.frames == 0 && !sameTrack && at > clock + kEarlySeconds)
                 break;  // the first sound after a start or seek waits for its time
             if (sameTrack) {
@@ -80,7 +78,7 @@ AudioBuffer::Pulled AudioBuffer::pull(float* out, std::size_t frames, int serial
                 dst[i] = src[i] * gain;
             c.readFrames += n;
             pulled.frames += n;
-            playedSerial_ = serial;
+            playedSerial_ = serial_;
             playedEnd_ = c.pts + double(c.readFrames) / rate_;
             if (c.readFrames >= total)
                 items_.pop_front();

@@ -26,18 +26,18 @@ public:
 
     // Waits while full; false once closed. A chunk whose generation is no longer current
     // is dropped (it would never play, and waiting for room could wait for ever).
-    bool push(AudioChunk chunk, const std::atomic<int>& currentSerial);
+    bool push(AudioChunk chunk);
 
     struct Pulled {
         std::size_t frames = 0;
         double firstPts = 0;  // time of the first frame written, when frames > 0
     };
-    // Copies up to `frames` frames of the current seek generation into out, scaled by gain.
+    // Copies up to `frames` frames into out, scaled by gain.
     // Sound that continues what was played last goes on, and a gap in the track between
     // them is played as silence of the gap's length; the first sound after a start or seek
     // that is due later than `clock` is left for later; sound long past is dropped so the
     // track catches up. Silence written for a gap counts in `frames`.
-    Pulled pull(float* out, std::size_t frames, int serial, double clock, float gain);
+    Pulled pull(float* out, std::size_t frames, double clock, float gain);
 
 private:
     // Enough to ride out a scheduling hiccup of the decoder thread, short enough that a

@@ -69,7 +69,7 @@ bool AudioDecoder::decoded(FramePtr& decodedFrame)
     if (!output_) {
         std::string whyNot;
         output_ = AudioOutput::open(frame.sample_rate, frame.ch_layout.nb_channels,
-                                    {s_.sound, s_.clock, s_.volume, s_.serial}, whyNot);
+                                    {s_.sound, s_.clock, s_.volume}, whyNot);
         if (!output_) {
             // Nothing the movie could show; the file plays on without sound.
             s_.log.write(LogLevel::Warning, "no sound: no audio device: " + whyNot);
@@ -119,7 +119,7 @@ bool AudioDecoder::decoded(FramePtr& decodedFrame)
         if (chunk.samples.empty())
             return true;
     }
-    const bool ok = s_.sound.push(std::move(chunk), s_.serial);
+    const bool ok = s_.sound.push(std::move(chunk));
     // Only the start after a seek waits for sound; while the clock runs, telling the
     // session's threads of every chunk would only wake them for nothing.
     if (s_.clock.held())

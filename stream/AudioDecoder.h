@@ -15,8 +15,7 @@ namespace zepo::stream {
 class AudioDecoder final : public DecoderLoop {
 public:
     explicit AudioDecoder(SessionState& state)
-        : DecoderLoop(state, {StreamError::Part::Sound, state.audioPackets, state.audioIdle, state.audioUsable,
-                              state.audioEndSerial}) {}
+        : DecoderLoop(state, {StreamError::Part::Sound, state.audioPackets, state.audioIdle, state.audioUsable}) {}
     ~AudioDecoder() override;
 
     // Sound this much before a seek target is still decoded, so that the decoder has what
@@ -29,6 +28,7 @@ private:
     void restart() override;
     bool needed(const MediaPacket& packet) override;
     bool decoded(FramePtr& frame) override;
+    void drained() override { s_.sound.markEnd(serial_); }
     // 0, or FFmpeg's error code when the sound cannot be converted to the device's format.
     int prepareResampler(const AVFrame& frame);
 

@@ -114,7 +114,7 @@ void AudioOutput::fill(float* out, std::size_t frames)
     std::size_t written = 0;
     if (feed_.clock.running()) {
         const float gain = float(std::clamp(feed_.volume.load(), 0, 100)) / 100.0f;
-        const auto pulled = feed_.buffer.pull(out, frames, feed_.serial.load(), feed_.clock.nowAt(now), gain);
+        const auto pulled = feed_.buffer.pull(out, frames, feed_.clock.nowAt(now), gain);
         written = pulled.frames;
         if (written > 0)
             feed_.clock.syncToAudio(pulled.firstPts - latency_, now);

@@ -22,7 +22,6 @@ public:
         AudioBuffer& buffer;
         MasterClock& clock;
         const std::atomic<int>& volume;   // 0..100, linear
-        const std::atomic<int>& serial;   // the current seek generation
     };
 
     // Asks for the track's own rate and layout (at most stereo); SDL may choose another,

@@ -12,18 +12,15 @@ void DecoderLoop::run()
             flush(*packet);
             break;
         case MediaPacket::Kind::EndOfStream:
-            if (packet->serial == s_.serial.load())
-                finish();
+            finish();
             break;
         case MediaPacket::Kind::Data:
-            // A configuration applies whenever it was read; a frame read before a later
-            // seek is dropped.
             if (!track_.usable)
                 break;
             if (packet->info.kind == FlvPayload::Kind::SequenceHeader) {
                 if (!codec_.configure(packet->info, packet->payload))
                     fail(codec_.failure());
-            } else if (packet->info.kind == FlvPayload::Kind::Frame && packet->serial == s_.serial.load()) {
+            } else if (packet->info.kind == FlvPayload::Kind::Frame) {
                 decode(*packet);
             } else if (packet->info.kind == FlvPayload::Kind::Unsupported) {
                 unsupported(packet->info);
@@ -79,7 +76,6 @@ void DecoderLoop::finish()
         codec_.receiveAll(sink_);
     codec_.flush();
     drained();
-    track_.endSerial = serial_;
     s_.notify();
 }
 

@@ -6,9 +6,10 @@
 namespace zepo::stream {
 
 // What both decoder threads of a session do with the packets of their queue: a flush
-// starts a new seek generation, the end of the file drains the decoder, a sequence header
-// configures it, and the frames of the current generation are decoded. What a track does
-// with its decoded frames, and what it keeps across a seek, is its own (the hooks below).
+// marker starts a new seek generation (the loop learns it from the marker), the end of the
+// file drains the decoder, a sequence header configures it, and the frames are decoded.
+// What a track does with its decoded frames, and what it keeps across a seek, is its own
+// (the hooks below).
 class DecoderLoop {
 public:
     // The session's fields that belong to one track.
@@ -17,7 +18,6 @@ public:
         PacketQueue& packets;
         std::atomic<bool>& idle;       // waiting for packets
         std::atomic<bool>& usable;     // false once the track is given up
-        std::atomic<int>& endSerial;   // generation whose last frame was delivered
     };
 
     void run();
@@ -35,8 +35,9 @@ protected:
     // A decoded frame; the track may take it (leaving `frame` empty). False once the
     // session is closing.
     virtual bool decoded(FramePtr& frame) = 0;
-    // The end of the file, after the decoder's last frame.
-    virtual void drained() {}
+    // The end of the file, after the decoder's last frame: the track marks the end of the
+    // generation in its output.
+    virtual void drained() = 0;
 
     // What the track's owner hears about it (the part and the file filled in).
     void tell(StreamError error);
@@ -47,7 +48,7 @@ protected:
     void abandon();
 
     SessionState& s_;
-    int serial_ = 0;      // the generation being decoded
+    int serial_ = 0;      // the generation being decoded: that of the last flush marker
     double target_ = 0;   // where it starts, in seconds
     std::int64_t targetPictureMs_ = -1;  // the picture shown there, when the reader knew it
 

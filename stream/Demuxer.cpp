@@ -133,49 +133,59 @@ void Demuxer::resendConfigurations()
 
 void Demuxer::run()
 {
+    if (!start())
+        return;
+    while (!s_.stopping()) {
+        if (const auto wait = step())
+            idle(*wait);
+    }
+}
+
+bool Demuxer::start()
+{
     if (auto failure = open()) {
         s_.events->error(std::move(*failure));
         s_.events->status(kStreamNotFound);
-        s_.endOfFileSerial = 0;
-        return;
+        return false;
     }
-    s_.readerSerial = 0;
+    publishProgress();
     routeVideo_ = s_.videoWanted && s_.videoUsable;
     routeAudio_ = s_.audioWanted && s_.audioUsable;
     // Started, as a local file is, once its header is sound: a long stretch of damage
     // (or of a download's unwritten zeros) before the first tag is read through after.
     s_.events->status(kPlayStart);
     readLeadingConfigurations();
-    while (!s_.stopping()) {
-        std::optional<SessionState::SeekRequest> request;
-        {
-            std::lock_guard lock(s_.mutex);
-            request.swap(s_.pendingSeek);
-        }
-        if (request) {
-            seek(*request);
-            continue;
-        }
-        updateRouting();
-        if (endOfFile_) {
-            reportBufferFull();
-            idle(kLongestSleepSeconds);
-            continue;
-        }
-        const double ahead = double(s_.readMs.load()) / 1000.0 - s_.clock.now();
-        const double readAhead = std::max(s_.bufferMs.load() / 1000.0, kMinReadAheadSeconds);
-        if (ahead > readAhead) {
-            reportBufferFull();
-            idle(ahead - readAhead + kRefillSeconds);
-            continue;
-        }
-        if (s_.videoPackets.bytes() + s_.audioPackets.bytes() > kMaxQueuedBytes) {
-            reportBufferFull();
-            idle(kPaceSeconds);
-            continue;
-        }
-        readOneTag();
+    return true;
+}
+
+std::optional<double> Demuxer::step()
+{
+    std::optional<SessionState::SeekRequest> request;
+    {
+        std::lock_guard lock(s_.mutex);
+        request.swap(s_.pendingSeek);
     }
+    if (request) {
+        seek(*request);
+        return std::nullopt;
+    }
+    updateRouting();
+    if (endOfFile_) {
+        reportBufferFull();
+        return kLongestSleepSeconds;
+    }
+    const double ahead = double(readMs_) / 1000.0 - s_.clock.now();
+    const double readAhead = std::max(s_.bufferMs.load() / 1000.0, kMinReadAheadSeconds);
+    if (ahead > readAhead) {
+        reportBufferFull();
+        return ahead - readAhead + kRefillSeconds;
+    }
+    if (s_.videoPackets.bytes() + s_.audioPackets.bytes() > kMaxQueuedBytes) {
+        reportBufferFull();
+        return kPaceSeconds;
+    }
+    readOneTag();
+    return std::nullopt;
 }
 
 void Demuxer::idle(double seconds)
@@ -227,8 +237,7 @@ void Demuxer::seek(const SessionState::SeekRequest& request)
 
     serial_ = request.serial;
     startMs_ = targetMs;
-    s_.readMs = point ? point->timeMs : 0;
-    s_.readerSerial = serial_;
+    readMs_ = point ? point->timeMs : 0;
     endOfFile_ = false;
     bufferFullSent_ = false;
     videoNeedsKeyframe_ = false;  // the index put the reader on one
@@ -250,8 +259,15 @@ void Demuxer::seek(const SessionState::SeekRequest& request)
     if (priming && priming->position < videoFrom_) {
         reader_->seek(priming->position);
         timeline_.restart(priming->timeMs, priming->shiftMs);
-        s_.readMs = priming->timeMs;
+        readMs_ = priming->timeMs;
     }
+    publishProgress();
+}
+
+void Demuxer::publishProgress()
+{
+    std::lock_guard lock(s_.mutex);
+    s_.read = {serial_, readMs_, endOfFile_};
 }
 
 // The presentation time of the picture a seek to the target shows (the last one not after
@@ -344,9 +360,9 @@ void Demuxer::reachEnd(const FlvError& why)
         // Without an index (the scan failed), the end is the latest time this read saw;
         // so it is when the file became shorter than the index knows.
         if (reader_->shrank() || (s_.indexDone && !s_.index && startMs_ == 0))
-            s_.clock.setEnd(double(s_.readMs.load()) / 1000.0);
+            s_.clock.setEnd(double(readMs_) / 1000.0);
     }
-    s_.endOfFileSerial = serial_;
+    publishProgress();
     s_.notify();
 }
 
@@ -378,7 +394,10 @@ void Demuxer::readOneTag()
     if (h.type != FlvTagType::Script) {
         if (!place(h, timeMs))
             return;
-        s_.readMs = std::max<std::int64_t>(s_.readMs.load(), timeMs);
+        if (timeMs > readMs_) {
+            readMs_ = timeMs;
+            publishProgress();
+        }
     }
     const bool wanted = h.type == FlvTagType::Script ? !metaDataSent_
         : h.type == FlvTagType::Video                ? routeVideo_ && h.position >= videoFrom_

@@ -20,6 +20,13 @@ public:
     explicit Demuxer(SessionState& state) : s_(state) {}
     void run();
 
+    // Opens the file and tells whether it plays; false when it cannot (told already).
+    bool start();
+    // One turn of the thread after start(): a seek taken or a tag read, or else how long
+    // to wait for the clock (less when a seek, a pause or resume, a new wish or the index
+    // comes).
+    std::optional<double> step();
+
 private:
     // Why the file cannot be played, if it cannot.
     std::optional<StreamError> open();
@@ -42,15 +49,18 @@ private:
     // wish or the index.
     void idle(double seconds);
     void reportBufferFull();
+    // Tells the session how far reading has got in this generation.
+    void publishProgress();
     void route(PacketQueue& queue, MediaPacket packet) { queue.push(std::move(packet)); }
     MediaPacket marker(MediaPacket::Kind kind, double target = 0) const;
 
     SessionState& s_;
     std::optional<FlvReader> reader_;
     TagTimeline timeline_;
-    int serial_ = 0;                 // generation being read
+    int serial_ = 0;                 // generation being read: that of the last seek taken
     std::uint32_t startMs_ = 0;      // target of that generation
-    bool endOfFile_ = false;
+    std::int64_t readMs_ = 0;        // the latest timestamp read in it
+    bool endOfFile_ = false;         // the file was read to its end in it
     bool bufferFullSent_ = false;
     bool metaDataSent_ = false;
     bool routeVideo_ = false;        // video packets go to the decoder

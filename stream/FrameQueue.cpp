@@ -2,9 +2,9 @@
 
 namespace zepo::stream {
 
-bool FrameQueue::push(DecodedFrame frame, const std::atomic<int>& currentSerial)
+bool FrameQueue::push(DecodedFrame frame)
 {
-    return pushWhen(std::move(frame), currentSerial, [this] { return items_.size() < kDepth; });
+    return pushWhen(std::move(frame), [this] { return items_.size() < kDepth; });
 }
 
 std::optional<FrameQueue::Peek> FrameQueue::peek() const

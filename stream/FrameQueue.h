@@ -20,7 +20,7 @@ class FrameQueue : public GenerationQueue<DecodedFrame> {
 public:
     // Waits while full; false once closed. A frame whose generation is no longer current
     // is dropped.
-    bool push(DecodedFrame frame, const std::atomic<int>& currentSerial);
+    bool push(DecodedFrame frame);
     struct Peek {
         int serial;
         double pts;

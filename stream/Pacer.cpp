@@ -31,31 +31,44 @@ constexpr double kPausedSleepSeconds = 0.5;
 void Pacer::run()
 {
     while (!s_.stopping()) {
-        const int serial = s_.serial.load();
-        s_.frames.dropOtherSerials(serial);
-        startWhenReady(serial);
-        const double wait = present(serial);
-        detectEnd(serial);
-        followPause();
-        // Read on every turn, so that the clock can tell a stall of the whole process.
-        s_.clock.now();
-        // Held after a seek, it still waits for the decoders: only a settled pause rests.
-        const auto resting = [this] { return s_.clock.paused() && !s_.clock.held(); };
-        const bool rests = resting();
-        double sleep = kPausedSleepSeconds;
-        if (!rests)
-            sleep = s_.clock.held() ? kHeldPollSeconds : std::clamp(wait, 0.0, kPlayingSleepSeconds);
-        std::unique_lock lock(s_.mutex);
-        // A picture decoded while none waits to be shown (the one a seek lands on, say)
-        // is taken at once, not at the end of the sleep.
-        s_.changed.wait_for(lock, std::chrono::duration<double>(sleep), [&] {
-            return s_.stopping() || s_.serial.load() != serial || s_.videoSizeVersion != sizeVersion_
-                || (!next_ && s_.frames.hasSerial(serial)) || resting() != rests
-                || s_.audioOutput != followedOutput_ || s_.clock.paused() != outputSuspended_;
-        });
+        const int serial = s_.phase.serial();
+        sleep(turn(std::chrono::steady_clock::now()), serial);
     }
     followedOutput_.reset();  // the device may go with it: before SDL's state for this thread
     AudioOutput::releaseThreadState();
+}
+
+double Pacer::turn(TimePoint now)
+{
+    const int serial = s_.phase.serial();
+    startWhenReady(now);
+    const double wait = present(serial);
+    detectEnd(serial);
+    followPause();
+    // Read on every turn, so that the clock can tell a stall of the whole process.
+    s_.clock.now();
+    return wait;
+}
+
+void Pacer::sleep(double wait, int serial)
+{
+    // Held after a seek, it still waits for the decoders: only a settled pause rests.
+    const auto resting = [this] {
+        const SessionPhase::State phase = s_.phase.state();
+        return phase.paused && !phase.held();
+    };
+    const bool rests = resting();
+    double seconds = kPausedSleepSeconds;
+    if (!rests)
+        seconds = s_.phase.state().held() ? kHeldPollSeconds : std::clamp(wait, 0.0, kPlayingSleepSeconds);
+    std::unique_lock lock(s_.mutex);
+    // A picture decoded while none waits to be shown (the one a seek lands on, say)
+    // is taken at once, not at the end of the sleep.
+    s_.changed.wait_for(lock, std::chrono::duration<double>(seconds), [&] {
+        return s_.stopping() || s_.phase.serial() != serial || s_.videoSizeVersion != sizeVersion_
+            || (!next_ && s_.frames.hasSerial(serial)) || resting() != rests || s_.audioOutput != followedOutput_
+            || s_.phase.state().paused != outputSuspended_;
+    });
 }
 
 // The sound device is closed while playback is paused and opened again on resume. The clock
@@ -67,7 +80,7 @@ void Pacer::followPause()
         std::lock_guard lock(s_.mutex);
         output = s_.audioOutput;
     }
-    const bool paused = s_.clock.paused();
+    const bool paused = s_.phase.state().paused;
     if (output == followedOutput_ && paused == outputSuspended_)
         return;
     followedOutput_ = output;
@@ -83,26 +96,28 @@ void Pacer::followPause()
     }
 }
 
-void Pacer::startWhenReady(int serial)
+void Pacer::startWhenReady(TimePoint now)
 {
-    if (!s_.clock.held())
+    const SessionPhase::State phase = s_.phase.state();
+    if (!phase.held())
         return;
-    const auto now = std::chrono::steady_clock::now();
-    if (heldSerial_ != serial) {
-        heldSerial_ = serial;
-        heldSince_ = now;
+    SessionState::ReadProgress read;
+    {
+        std::lock_guard lock(s_.mutex);
+        read = s_.read;
     }
-    if (s_.readerSerial.load() != serial && now - heldSince_ < kStartGiveUp)
+    const bool givenUp = now - phase.since >= kStartGiveUp;
+    if (read.serial != phase.serial && !givenUp)
         return;  // the reader has not got to the target yet
+    const int serial = phase.serial;
     const double target = s_.clock.now();
-    const bool readPastGap = s_.endOfFileSerial.load() == serial
-        || double(s_.readMs.load()) / 1000.0 >= target + kGapSeconds;
-    const bool videoReady = !videoActive() || holdsFrame(serial) || s_.videoEndSerial.load() == serial
+    const bool readPastGap = read.serial == serial && (read.atEnd || double(read.ms) / 1000.0 >= target + kGapSeconds);
+    const bool videoReady = !videoActive() || holdsFrame(serial) || s_.frames.endedIn(serial)
         || (s_.videoIdle && s_.videoPackets.empty() && readPastGap);
-    const bool audioReady = !audioActive() || s_.sound.hasSerial(serial) || s_.audioEndSerial.load() == serial
+    const bool audioReady = !audioActive() || s_.sound.hasSerial(serial) || s_.sound.endedIn(serial)
         || (s_.audioIdle && s_.audioPackets.empty() && readPastGap);
-    if ((videoReady && audioReady) || now - heldSince_ >= kStartGiveUp)
-        s_.clock.release();
+    if ((videoReady && audioReady) || givenUp)
+        s_.phase.start(serial);
 }
 
 bool Pacer::takeDisplaySize()
@@ -119,14 +134,14 @@ double Pacer::present(int serial)
 {
     // Converted outside the session's lock: the UI thread takes it to seek and to resize.
     if (takeDisplaySize() && shown_)
-        show(converter_.convert(*shown_, size_));
+        show(converter_.convert(*shown_->frame, size_));
     for (;;) {
         // A seek came meanwhile: the clock is at its target already, and the pictures
         // from now on are the new generation's, not this one's to drop or show.
-        if (s_.serial.load() != serial)
+        if (s_.phase.serial() != serial)
             return 0;
         if (next_ && next_->serial != serial) {
-            if (next_->serial == s_.serial.load())
+            if (next_->serial == s_.phase.serial())
                 return 0;
             next_.reset();
         }
@@ -143,7 +158,8 @@ double Pacer::present(int serial)
         double now = s_.clock.now();
         // The first picture of a start or seek is the one at its target (the decoder holds
         // back the earlier ones), so it is shown even when the clock ran past it meanwhile.
-        if (due <= now && shownSerial_ == serial) {
+        const bool shownOne = shown_ && shown_->serial == serial;
+        if (due <= now && shownOne) {
             const auto after = s_.frames.peek();
             if (after && after->serial == serial && std::min(after->pts, end) <= now) {
                 next_.reset();  // late: the one after it is due already
@@ -159,11 +175,10 @@ double Pacer::present(int serial)
         // The first picture after a start or seek shows at once even when it is stamped
         // later (the video starts after the sound, or the seek went before the first
         // frame): the display should not stay empty or show the old position meanwhile.
-        if (due > now && shownSerial_ == serial)
+        if (due > now && shownOne)
             return due - now;
         show(std::move(nextImage_));
-        shown_ = std::move(next_->frame);
-        shownSerial_ = serial;
+        shown_ = std::move(next_);
         next_.reset();
     }
 }
@@ -181,20 +196,20 @@ void Pacer::show(Picture picture)
 
 void Pacer::detectEnd(int serial)
 {
-    if (stoppedSerial_ == serial || s_.endOfFileSerial.load() != serial || !s_.clock.running())
+    const SessionPhase::State phase = s_.phase.state();
+    if (phase.serial != serial || phase.phase != SessionPhase::Phase::Playing)
         return;
     {
         std::lock_guard lock(s_.mutex);
-        if (!s_.indexDone)
+        if (!s_.indexDone || s_.read.serial != serial || !s_.read.atEnd)
             return;
     }
     if (s_.clock.now() < s_.clock.end())
         return;
-    const bool videoDone = !videoActive() || (s_.videoEndSerial.load() == serial && !holdsFrame(serial));
-    const bool audioDone = !audioActive() || (s_.audioEndSerial.load() == serial && !s_.sound.hasSerial(serial));
-    if (!videoDone || !audioDone)
+    const bool videoDone = !videoActive() || (s_.frames.endedIn(serial) && !holdsFrame(serial));
+    const bool audioDone = !audioActive() || (s_.sound.endedIn(serial) && !s_.sound.hasSerial(serial));
+    if (!videoDone || !audioDone || !s_.phase.end(serial))
         return;
-    stoppedSerial_ = serial;
     s_.events->status(kBufferEmpty);
     s_.events->status(kPlayStop);
 }

@@ -6,7 +6,7 @@ void PacketQueue::push(MediaPacket packet)
 {
     {
         std::lock_guard lock(mutex_);
-        if (closed_)
+        if (closed_ || packet.serial != serial_)
             return;
         bytes_ += packet.payload.size();
         packets_.push_back(std::move(packet));
@@ -28,6 +28,14 @@ std::optional<MediaPacket> PacketQueue::pop(std::atomic<bool>& idle)
     packets_.pop_front();
     bytes_ -= p.payload.size();
     return p;
+}
+
+void PacketQueue::flush(int serial)
+{
+    std::lock_guard lock(mutex_);
+    serial_ = serial;
+    packets_.clear();
+    bytes_ = 0;
 }
 
 void PacketQueue::close()

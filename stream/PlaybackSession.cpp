@@ -67,7 +67,7 @@ PlaybackSession::PlaybackSession(std::string path, std::shared_ptr<StreamEvents>
     state_->videoWanted = settings.video;
     state_->videoSize = settings.videoSize;
     state_->pictureMemory = settings.pictureMemory;
-    state_->clock.setPaused(settings.paused);
+    state_->phase.setPaused(settings.paused);
     routeFfmpegLog();
     threads_ = {start([](SessionState& s) { indexFile(s); }), start([](SessionState& s) { Demuxer(s).run(); }),
                 start([](SessionState& s) { VideoDecoder(s).run(); }),
@@ -97,23 +97,13 @@ PlaybackSession::~PlaybackSession()
 
 void PlaybackSession::seek(double seconds)
 {
-    if (!std::isfinite(seconds))
-        return;
-    {
-        std::lock_guard lock(state_->mutex);
-        const int serial = state_->serial.load() + 1;
-        state_->clock.seekTo(seconds);
-        state_->serial = serial;
-        state_->pendingSeek = SessionState::SeekRequest{serial, seconds};
-    }
-    state_->changed.notify_all();
-    state_->frames.wake();
-    state_->sound.wake();
+    if (std::isfinite(seconds))
+        state_->seek(seconds);
 }
 
 void PlaybackSession::setPaused(bool paused)
 {
-    state_->clock.setPaused(paused);
+    state_->phase.setPaused(paused);
     state_->notify();
 }
 

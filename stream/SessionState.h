@@ -6,6 +6,7 @@
 #include "stream/MasterClock.h"
 #include "stream/PacketQueue.h"
 #include "stream/PictureMemory.h"
+#include "stream/SessionPhase.h"
 #include "stream/StreamEvents.h"
 #include "stream/StreamLog.h"
 
@@ -36,8 +37,8 @@ struct SessionState {
     std::shared_ptr<PictureMemory> pictureMemory;
 
     std::atomic<bool> abort{false};   // session owner: stop every thread
-    std::atomic<int> serial{0};       // UI thread: bumped by each seek; stale items are dropped
-    MasterClock clock;                // UI thread seeks/pauses, audio callback syncs, pacer releases
+    MasterClock clock;                // changed by `phase`; the audio callback syncs it
+    SessionPhase phase{clock};        // UI thread seeks and pauses, pacer starts and ends
 
     // Wishes of the UI thread.
     std::atomic<int> volume{100};
@@ -45,23 +46,18 @@ struct SessionState {
     std::atomic<bool> videoWanted{false};
     std::atomic<int> bufferMs{10000};
 
-    // Queues between the threads (each has its own lock).
+    // Queues between the threads (each has its own lock). Each carries the seek generation
+    // it is in, and a seek flushes them all into the next one.
     PacketQueue videoPackets;         // reader -> video decoder
     PacketQueue audioPackets;         // reader -> audio decoder
     FrameQueue frames;                // video decoder -> pacer
     AudioBuffer sound;                // audio decoder -> device callback
 
-    // Published by the reader thread.
-    std::atomic<int> readerSerial{-1};        // generation the reader is reading in
-    std::atomic<std::int64_t> readMs{0};      // latest timestamp read in that generation
-    std::atomic<int> endOfFileSerial{-1};     // generation in which the reader reached the end
     // Published by the decoders.
     std::atomic<bool> videoUsable{true};      // false once the video cannot be decoded
     std::atomic<bool> audioUsable{true};      // false once the sound cannot be decoded or played
     std::atomic<bool> videoIdle{false};       // waiting for packets
     std::atomic<bool> audioIdle{false};
-    std::atomic<int> videoEndSerial{-1};      // generation whose last frame was queued
-    std::atomic<int> audioEndSerial{-1};
 
     std::mutex mutex;
     std::condition_variable changed;          // any of the guarded fields below changed
@@ -71,6 +67,13 @@ struct SessionState {
         double seconds;
     };
     std::optional<SeekRequest> pendingSeek;   // UI thread sets, reader takes
+    // How far the reader has read in the generation it reads in.
+    struct ReadProgress {
+        int serial = -1;                      // that generation; none until the file is open
+        std::int64_t ms = 0;                  // the latest timestamp read in it
+        bool atEnd = false;                   // the file was read to its end in it
+    };
+    ReadProgress read;                        // reader sets, pacer reads
     bool indexDone = false;                   // indexer sets
     std::shared_ptr<const KeyframeIndex> index;  // indexer sets; null when the scan failed
     PictureSize videoSize;                    // UI thread sets, pacer reads
@@ -81,6 +84,22 @@ struct SessionState {
     int runningThreads = 0;                   // each thread counts itself out as it ends
 
     bool stopping() const { return abort.load(std::memory_order_relaxed); }
+    // The owner's seek: the next generation begins, held at the target, with every queue
+    // flushed into it before the reader can take the request (its flush markers and what
+    // it reads after them are of the new generation).
+    void seek(double seconds)
+    {
+        {
+            std::lock_guard lock(mutex);
+            const int serial = phase.seek(seconds);
+            videoPackets.flush(serial);
+            audioPackets.flush(serial);
+            frames.flush(serial);
+            sound.flush(serial);
+            pendingSeek = SeekRequest{serial, seconds};
+        }
+        changed.notify_all();
+    }
     void notify()
     {
         { std::lock_guard lock(mutex); }

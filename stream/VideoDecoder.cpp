@@ -57,11 +57,12 @@ void VideoDecoder::drained()
         atTarget_.reset();
     }
     seeking_ = false;
+    s_.frames.markEnd(serial_);
 }
 
 bool VideoDecoder::deliver(DecodedFrame frame)
 {
-    const bool ok = s_.frames.push(std::move(frame), s_.serial);
+    const bool ok = s_.frames.push(std::move(frame));
     s_.notify();
     return ok;
 }

@@ -12,8 +12,7 @@ namespace zepo::stream {
 class VideoDecoder final : public DecoderLoop {
 public:
     explicit VideoDecoder(SessionState& state)
-        : DecoderLoop(state, {StreamError::Part::Video, state.videoPackets, state.videoIdle, state.videoUsable,
-                              state.videoEndSerial}) {}
+        : DecoderLoop(state, {StreamError::Part::Video, state.videoPackets, state.videoIdle, state.videoUsable}) {}
 
 private:
     void restart() override;

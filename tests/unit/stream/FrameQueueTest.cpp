@@ -20,34 +20,35 @@ protected:
     std::future<bool> fillAndPushOneMore()
     {
         for (int i = 0; i < 3; ++i)
-            EXPECT_TRUE(queue.push(picture(1, i * 0.04), serial));
-        auto waiting = std::async(std::launch::async, [this] { return queue.push(picture(1, 0.12), serial); });
+            EXPECT_TRUE(queue.push(picture(1, i * 0.04)));
+        auto waiting = std::async(std::launch::async, [this] { return queue.push(picture(1, 0.12)); });
         EXPECT_EQ(waiting.wait_for(kStillWaiting), std::future_status::timeout);
         return waiting;
     }
 
+    FrameQueueTest() { queue.flush(1); }
     FrameQueue queue;
-    std::atomic<int> serial{1};
 };
 
-// A seek must not wait behind pictures nobody will see: a push of the old generation
-// gives up and its picture is dropped, and the new generation finds room once the pacer
-// drops the old pictures.
+// A seek must not wait behind pictures nobody will see: the flush drops them, a push of
+// the old generation waiting for room gives up and its picture is dropped, and so is one
+// made later, with the end of the old generation.
 TEST_F(FrameQueueTest, ASeekNeverWaitsBehindStalePictures)
 {
     auto stale = fillAndPushOneMore();
-    serial = 2;
-    queue.wake();
+    queue.flush(2);
     EXPECT_TRUE(stale.get());
-    EXPECT_TRUE(queue.push(picture(1, 0.16), serial));
-
-    auto fresh = std::async(std::launch::async, [this] { return queue.push(picture(2, 5.0), serial); });
-    EXPECT_EQ(fresh.wait_for(kStillWaiting), std::future_status::timeout);
-    queue.dropOtherSerials(2);
-    EXPECT_TRUE(fresh.get());
+    EXPECT_TRUE(queue.push(picture(1, 0.16)));
+    queue.markEnd(1);
     EXPECT_FALSE(queue.hasSerial(1));
+    EXPECT_FALSE(queue.endedIn(2));
+
+    EXPECT_TRUE(queue.push(picture(2, 5.0)));
+    queue.markEnd(2);
+    EXPECT_TRUE(queue.endedIn(2));
     EXPECT_EQ(queue.pop()->pts, 5.0);
     EXPECT_FALSE(queue.pop());
+    EXPECT_TRUE(queue.endedIn(2));
 }
 
 TEST_F(FrameQueueTest, TakingAPictureMakesRoomAndClosingEndsEveryWait)
@@ -57,10 +58,10 @@ TEST_F(FrameQueueTest, TakingAPictureMakesRoomAndClosingEndsEveryWait)
     EXPECT_TRUE(waiting.get());
     EXPECT_TRUE(queue.hasSerial(1));
 
-    waiting = std::async(std::launch::async, [this] { return queue.push(picture(1, 0.16), serial); });
+    waiting = std::async(std::launch::async, [this] { return queue.push(picture(1, 0.16)); });
     queue.close();
     EXPECT_FALSE(waiting.get());
-    EXPECT_FALSE(queue.push(picture(1, 0.2), serial));
+    EXPECT_FALSE(queue.push(picture(1, 0.2)));
     EXPECT_FALSE(queue.pop());
 }
 
