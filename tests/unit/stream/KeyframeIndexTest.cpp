@@ -2,6 +2,7 @@
 #include "stream/IndexBuilder.h"
 #include "stream/KeyframeIndex.h"
 #include "tests/unit/FlvBytes.h"
+#include "tests/unit/stream/TwoSecondClip.h"
 
 #include <gtest/gtest.h>
 
@@ -27,23 +28,9 @@ Bytes avcFrame(bool flaggedKey, bool idr)
     return b + aud + slice;
 }
 
-// Two seconds of H.263 at 10 fps with a keyframe each second, MP3 interleaved, and a
-// script tag stamped later than everything (it does not extend the timeline).
-FlvBytes clip()
-{
-    FlvBytes f;
-    f.tag(18, 0, amf::string("onMetaData") + amf::ecma({}, 0));
-    for (int i = 0; i < 20; ++i) {
-        f.tag(9, std::uint32_t(i * 100), test::h263Frame(i % 10 == 0));
-        f.tag(8, std::uint32_t(i * 100 + 26), test::mp3Audio());
-    }
-    f.tag(18, 5000, amf::string("onLastSecond"));
-    return f;
-}
-
 TEST(KeyframeIndexScan, FindsVideoKeyframesAndTheEnd)
 {
-    const FlvBytes f = clip();
+    const FlvBytes f = twoSecondClip();
     FlvReader reader = open(f.bytes);
     auto index = KeyframeIndex::scan(reader);
     ASSERT_TRUE(index.ok());
@@ -106,7 +93,7 @@ TEST(KeyframeIndexScan, VideoWithoutKeyframesStartsAtTheTop)
 TEST(KeyframeIndexScan, PlacesTagsOnOneSteadyTimeline)
 {
     constexpr std::uint32_t kTwoHours = 2 * 3600 * 1000;
-    FlvBytes lone = clip();
+    FlvBytes lone = twoSecondClip();
     lone.tag(9, 1950 + kTwoHours, test::h263Frame(true)).tag(8, 1952, test::mp3Audio());
     FlvReader a = open(lone.bytes);
     auto loneIndex = KeyframeIndex::scan(a);
@@ -135,7 +122,7 @@ TEST(KeyframeIndexScan, PlacesTagsOnOneSteadyTimeline)
 
 TEST(KeyframeIndexScan, StopsWhenCancelled)
 {
-    const FlvBytes f = clip();
+    const FlvBytes f = twoSecondClip();
     FlvReader reader = open(f.bytes);
     std::atomic<bool> cancel{true};
     EXPECT_FALSE(KeyframeIndex::scan(reader, &cancel).ok());
@@ -152,7 +139,7 @@ AmfValue keyframes(const std::vector<double>& times, const std::vector<double>& 
 // The metadata's index is taken when the file agrees with it, and gives what a scan does.
 TEST(KeyframeIndexMetadata, TakenWhenTheFileAgrees)
 {
-    const FlvBytes f = clip();
+    const FlvBytes f = twoSecondClip();
     FlvReader reader = open(f.bytes);
     const double second = double(f.positions[21]);
     auto index = KeyframeIndex::fromMetadata(keyframes({0, 1.0}, {double(f.positions[1]), second}), reader);
@@ -164,7 +151,7 @@ TEST(KeyframeIndexMetadata, TakenWhenTheFileAgrees)
 
 TEST(KeyframeIndexMetadata, RefusedWhenItDisagrees)
 {
-    const FlvBytes f = clip();
+    const FlvBytes f = twoSecondClip();
     const double first = double(f.positions[1]);
     const double second = double(f.positions[21]);
     const struct {
@@ -209,7 +196,7 @@ TEST(KeyframeIndexBuild, UsesTheFilesOwnIndexOrScans)
     EXPECT_EQ(index->points().size(), 1u);
     EXPECT_EQ(index->lastTimestampMs(), 1000u);
 
-    auto scanned = buildIndex(std::make_unique<MemorySource>(clip().bytes), never);
+    auto scanned = buildIndex(std::make_unique<MemorySource>(twoSecondClip().bytes), never);
     ASSERT_NE(scanned, nullptr);
     EXPECT_EQ(scanned->points().size(), 2u);
     EXPECT_EQ(buildIndex(std::make_unique<MemorySource>(Bytes{'n', 'o'}), never), nullptr);
