@@ -23,8 +23,9 @@ public:
 
     explicit Pacer(SessionState& state) : s_(state), converter_(state.pictureMemory) {}
     void run();
-    // One turn of the thread, at `now`: what is due is done. Returns how long it may
-    // sleep before the next turn unless something changes.
+    // One turn of the thread: what is due by the clock is done, and a start held since
+    // long enough before `now` goes ahead. Returns how long it may sleep before the next
+    // turn unless something changes.
     double turn(TimePoint now);
 
 private:
