@@ -62,10 +62,10 @@ QRect placeSavedPlaylist(const SavedRect& list, const SavedRect& savedPlayer, co
 CPlayerDlg::CPlayerDlg(PlayerServices services, QWidget* parent)
     : QDialog(parent),
       services_(std::move(services)),
-      m_player(this),
-      m_probe(this),
+      player_(this),
+      probe_(this),
+      fullScreen_(*this, services_.displayModes, services_.desktop, services_.messages, services_.movies.timers),
       panelWatch_(services_.movies.timers),
-      cursorHide_(services_.movies.timers),
       restackCheck_(services_.movies.timers)
 {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
@@ -81,17 +81,17 @@ CPlayerDlg::CPlayerDlg(PlayerServices services, QWidget* parent)
 
     const DialogUnits units;
     resize(units.sizeOf(tmpl::kPlayer));
-    m_probe.setGeometry(units.rectOf(tmpl::kProbeMovie.rect));
+    probe_.setGeometry(units.rectOf(tmpl::kProbeMovie.rect));
     // The probe movie is measured, never seen.
-    m_probe.hide();
-    m_player.setGeometry(rect());
+    probe_.hide();
+    player_.setGeometry(rect());
 
-    connect(&m_player, &CShockwaveFlash::FSCommand, this,
+    connect(&player_, &CShockwaveFlash::FSCommand, this,
             [this](const std::string& command, const std::string& args) { OnPlayerFSCommand(command, args); });
-    connect(&m_probe, &CShockwaveFlash::FSCommand, this,
+    connect(&probe_, &CShockwaveFlash::FSCommand, this,
             [this](const std::string& command, const std::string& args) { OnProbeFSCommand(command, args); });
-    m_player.loadMovie(createMovie(tmpl::kPlayerMovie.id, services_.movies));
-    m_probe.loadMovie(createMovie(tmpl::kProbeMovie.id, services_.movies));
+    player_.loadMovie(createMovie(tmpl::kPlayerMovie.id, services_.movies));
+    probe_.loadMovie(createMovie(tmpl::kProbeMovie.id, services_.movies));
 
     OnInitDialog();
 }
@@ -104,16 +104,15 @@ CPlayerDlg::~CPlayerDlg()
 void CPlayerDlg::OnInitDialog()
 {
     setWindowIcon(appIcon());
-    m_fileName.clear();
-    m_initialised = true;
-    m_fullScreen = false;
-    m_topMost = false;
-    m_settingDlgOpen = false;
+    fileName_.clear();
+    initialised_ = true;
+    topMost_ = false;
+    settingDlgOpen_ = false;
 
-    m_playlist = std::make_unique<CPlayListDlg>(services_.movies, services_.messages);
-    m_playlist->CreateListWindow(this);
+    playlist_ = std::make_unique<CPlayListDlg>(services_.movies, services_.messages);
+    playlist_->CreateListWindow(this);
 
-    m_settings = std::make_unique<CSettingFile>(services_.executablePath, services_.messages);
+    settings_ = std::make_unique<CSettingFile>(services_.executablePath, services_.messages);
     RestoreGeometry();
     qApp->installEventFilter(this);
     SetPanelWatch(true);
@@ -121,7 +120,7 @@ void CPlayerDlg::OnInitDialog()
 
 void CPlayerDlg::RestoreGeometry()
 {
-    CSettingFile& s = *m_settings;
+    CSettingFile& s = *settings_;
     bool moved = false;
     QRect player(frameGeometry().topLeft(), kDefaultPlayerSize);
     std::optional<QRect> list;
@@ -148,25 +147,25 @@ void CPlayerDlg::RestoreGeometry()
     setOuterGeometry(*this, player, [this] { followDockedPlaylist(); });
     if (!list)
         list = QRect(QPoint(player.x() + player.width(), player.y()), kDefaultPlayListSize);
-    setOuterGeometry(*m_playlist, *list);
-    m_playlist->UpdateDocking();
-    m_player.setGeometry(rect());
+    setOuterGeometry(*playlist_, *list);
+    playlist_->UpdateDocking();
+    player_.setGeometry(rect());
 }
 
 void CPlayerDlg::ApplySavedState()
 {
-    m_panelHeight = leadingInt(m_player.GetVariable("c_height"));
-    if (m_settings && m_settings->Restore == 1) {
-        m_player.SetVariable("vol_mfc", m_settings->ReadString(kPrevInfo, "volume", "100"));
-        m_player.TGotoLabel(kCommandClip, "volSet");
-        if (m_settings->ReadInt(kPrevInfo, "TopMost", 0) == 1)
+    panelHeight_ = leadingInt(player_.GetVariable("c_height"));
+    if (settings_ && settings_->Restore == 1) {
+        player_.SetVariable("vol_mfc", settings_->ReadString(kPrevInfo, "volume", "100"));
+        player_.TGotoLabel(kCommandClip, "volSet");
+        if (settings_->ReadInt(kPrevInfo, "TopMost", 0) == 1)
             setTopMost(true);
-        if (m_settings->ReadInt(kPrevInfo, "PlayList_Show", 0) == 1)
-            m_playlist->show();
+        if (settings_->ReadInt(kPrevInfo, "PlayList_Show", 0) == 1)
+            playlist_->show();
         else
-            m_playlist->hide();
-        if (m_settings->ReadInt(kPrevInfo, "Panel_Fix", 0) == 1)
-            m_player.TGotoLabel(kCommandClip, "fix");
+            playlist_->hide();
+        if (settings_->ReadInt(kPrevInfo, "Panel_Fix", 0) == 1)
+            player_.TGotoLabel(kCommandClip, "fix");
     }
     AddFiles(services_.arguments, AddMode::Replace);
 }
@@ -176,9 +175,10 @@ void CPlayerDlg::SaveAndClose()
     if (closing_)
         return;
     closing_ = true;
-    const QRect player = m_fullScreen ? windowedOuter_ : normalOuterGeometry(*this);
-    const QRect list = m_fullScreen ? playlistOuter_ : normalOuterGeometry(*m_playlist);
-    CSettingFile& s = *m_settings;
+    const std::optional<FullScreen::WindowedPlaces> windowed = fullScreen_.windowedPlaces();
+    const QRect player = windowed ? windowed->player : normalOuterGeometry(*this);
+    const QRect list = windowed ? windowed->playlist : normalOuterGeometry(*playlist_);
+    CSettingFile& s = *settings_;
     s.BeginBatch();
     s.WriteInt(kPrevInfo, "Main_x", player.x());
     s.WriteInt(kPrevInfo, "Main_y", player.y());
@@ -188,15 +188,15 @@ void CPlayerDlg::SaveAndClose()
     s.WriteInt(kPrevInfo, "PlayList_y", list.y());
     s.WriteInt(kPrevInfo, "PlayList_w", list.width());
     s.WriteInt(kPrevInfo, "PlayList_h", list.height());
-    const bool listVisible = m_playlist->isVisible();
-    m_playlist->hide();
+    const bool listVisible = playlist_->isVisible();
+    playlist_->hide();
     s.WriteInt(kPrevInfo, "PlayList_Show", listVisible ? 1 : 0);
-    s.WriteInt(kPrevInfo, "Panel_Fix", m_player.GetVariable("_root.fix_flag") == "0" ? 0 : 1);
-    s.WriteInt(kPrevInfo, "TopMost", m_topMost ? 1 : 0);
-    s.WriteString(kPrevInfo, "volume", m_player.GetVariable("_root.vol_mfc"));
+    s.WriteInt(kPrevInfo, "Panel_Fix", player_.GetVariable("_root.fix_flag") == "0" ? 0 : 1);
+    s.WriteInt(kPrevInfo, "TopMost", topMost_ ? 1 : 0);
+    s.WriteString(kPrevInfo, "volume", player_.GetVariable("_root.vol_mfc"));
     s.EndBatch();
-    m_settings.reset();
-    m_playlist.reset();
+    settings_.reset();
+    playlist_.reset();
     SetPanelWatch(false);
 }
 
@@ -220,25 +220,30 @@ void CPlayerDlg::accept() {}
 void CPlayerDlg::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
-    if (m_initialised)
-        m_player.setGeometry(rect());
-    retryDisplayModeOnceFullScreen();
+    if (initialised_)
+        player_.setGeometry(rect());
+    fullScreen_.onWindowGeometryChanged();
 }
 
 void CPlayerDlg::moveEvent(QMoveEvent* event)
 {
     QDialog::moveEvent(event);
-    if (m_initialised)
+    if (initialised_)
         followDockedPlaylist();
-    retryDisplayModeOnceFullScreen();
+    fullScreen_.onWindowGeometryChanged();
+}
+
+void CPlayerDlg::ToggleFullScreen(FullScreenToggle toggle)
+{
+    fullScreen_.toggle(toggle);
 }
 
 void CPlayerDlg::followDockedPlaylist()
 {
-    if (!m_playlist || !m_playlist->m_docked)
+    if (!playlist_ || !playlist_->m_docked)
         return;
     const QRect player = outerGeometry(*this);
-    moveOuterTo(*m_playlist, QPoint(player.x() + player.width(), player.y()));
+    moveOuterTo(*playlist_, QPoint(player.x() + player.width(), player.y()));
 }
 
 QRect CPlayerDlg::playerFrameRect() const
@@ -259,23 +264,23 @@ void CPlayerDlg::changeEvent(QEvent* event)
 // anything, so the two never answer each other.
 void CPlayerDlg::OnPairedActivation()
 {
-    if (!m_playlist || !isVisible() || !m_playlist->isVisible())
+    if (!playlist_ || !isVisible() || !playlist_->isVisible())
         return;
     if (isActiveWindow())
-        services_.desktop.raiseWithPartner(winId(), m_playlist->winId());
-    else if (m_playlist->isActiveWindow())
-        services_.desktop.raiseWithPartner(m_playlist->winId(), winId());
+        services_.desktop.raiseWithPartner(winId(), playlist_->winId());
+    else if (playlist_->isActiveWindow())
+        services_.desktop.raiseWithPartner(playlist_->winId(), winId());
     else
         return;
     // A window manager may drop a restack that comes before its own raise of the window
     // it activated (kwin): a moment later the pair is looked at once more.
     restackCheck_.start(kRestackCheckMs, [this] {
         restackCheck_.stop();
-        if (!m_playlist || !isVisible() || !m_playlist->isVisible())
+        if (!playlist_ || !isVisible() || !playlist_->isVisible())
             return;
         QWidget* top = isActiveWindow() ? static_cast<QWidget*>(this)
-                                        : (m_playlist->isActiveWindow() ? m_playlist.get() : nullptr);
-        QWidget* partner = top == this ? static_cast<QWidget*>(m_playlist.get()) : this;
+                                        : (playlist_->isActiveWindow() ? playlist_.get() : nullptr);
+        QWidget* partner = top == this ? static_cast<QWidget*>(playlist_.get()) : this;
         if (top && !services_.desktop.stackedBehind(top->winId(), partner->winId()))
             services_.desktop.raiseWithPartner(top->winId(), partner->winId());
     });

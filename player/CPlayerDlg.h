@@ -4,9 +4,9 @@
 #include "platform/DesktopWindows.h"
 #include "platform/DisplayModes.h"
 #include "platform/TimerService.h"
+#include "player/FullScreen.h"
 #include "playlist/PlayerWindowLink.h"
 
-#include <QCursor>
 #include <QDialog>
 #include <QPointer>
 #include <functional>
@@ -45,7 +45,8 @@ struct PlayerServices {
 
 // The main window: hosts the player movie (control 1000) and the hidden probe movie
 // (control 1013), owns the settings and the playlist window, opens files, relays between
-// the movies, runs commands, shortcuts, the context menu and full screen.
+// the movies, runs commands, shortcuts and the context menu; its full screen is a part of
+// its own (FullScreen).
 class CPlayerDlg : public QDialog, public PlayerWindowLink {
     Q_OBJECT
 public:
@@ -63,15 +64,15 @@ public:
     // The save sequence of closing; runs from closeEvent.
     void SaveAndClose();
 
-    CSettingFile* settings() { return m_settings.get(); }
-    CPlayListDlg* playlist() { return m_playlist.get(); }
-    CShockwaveFlash& playerControl() { return m_player; }
-    CShockwaveFlash& probeControl() { return m_probe; }
+    CSettingFile* settings() { return settings_.get(); }
+    CPlayListDlg* playlist() { return playlist_.get(); }
+    CShockwaveFlash& playerControl() { return player_; }
+    CShockwaveFlash& probeControl() { return probe_; }
     MessageBoxService& messages() { return services_.messages; }
-    const std::string& currentFileName() const { return m_fileName; }
-    int panelHeight() const { return m_panelHeight; }
-    bool isFullScreen() const { return m_fullScreen; }
-    bool isTopMost() const { return m_topMost; }
+    const std::string& currentFileName() const { return fileName_; }
+    int panelHeight() const { return panelHeight_; }
+    bool isFullScreen() const { return fullScreen_.isOn(); }
+    bool isTopMost() const { return topMost_; }
 
     // --- Opening files
     void AddFiles(const std::vector<std::string>& paths, AddMode mode) override;
@@ -96,15 +97,8 @@ public:
     using MenuRunner = std::function<QAction*(QMenu& menu, const QPoint& screenPos)>;
     void setContextMenuRunner(MenuRunner runner) { menuRunner_ = std::move(runner); }
 
-    // --- Full screen and display modes
-    void ToggleFullScreen(FullScreenToggle toggle) override;
-    // Switches to the full-screen display mode, or back to the normal one when full
-    // screen is on; what fails is told to the user, and full screen goes on regardless.
-    void ChangeDisplayMode();
-    void SetCursorHideTimer(bool on);
-    void OnCursorHideTick();
-
     // --- PlayerWindowLink
+    void ToggleFullScreen(FullScreenToggle toggle) override;
     QRect playerFrameRect() const override;
     void OnPairedActivation() override;
 
@@ -133,75 +127,29 @@ private:
     void runAboutBox();
     FilterOutcome filterKeyPress(QKeyEvent* event);
     FilterOutcome filterDoubleClick(QObject* target, QMouseEvent* event);
-    void onMouseMove();
     void onWheel(QWheelEvent* event);
     void onDrop(QDropEvent* event);
     bool isPropagatedDelivery(QObject* target, QEvent* event);
     bool isFirstKeyReceiver(QObject* target) const;
-    // Full screen (PlayerFullScreen.cpp).
-    struct SavedWindow;
-    void enterFullScreen();
-    void coverScreen();
-    enum class ModeAttempt { First, Retry };
-    void requestDisplayMode(const DisplayMode& target, ModeAttempt attempt);
-    void retryDisplayModeOnceFullScreen();
-    void tellModeChangeFailed();
-    void leaveFullScreen();
-    void recordDesktopWindows();
-    void restoreDesktopWindows();
-    void restorePlaylistWindow();
-    void showCursorAgain();
 
     PlayerServices services_;
     // Owned by the window; created in OnInitDialog, deleted by the save sequence.
-    std::unique_ptr<CSettingFile> m_settings;
-    std::unique_ptr<CPlayListDlg> m_playlist;
-    int m_panelHeight = 0;
-    bool m_initialised = false;
-    bool m_fullScreen = false;
-    bool m_topMost = false;
-    bool m_settingDlgOpen = false;
-    std::string m_fileName;
-    CShockwaveFlash m_player;
-    CShockwaveFlash m_probe;
+    std::unique_ptr<CSettingFile> settings_;
+    std::unique_ptr<CPlayListDlg> playlist_;
+    int panelHeight_ = 0;
+    bool initialised_ = false;
+    bool topMost_ = false;
+    bool settingDlgOpen_ = false;
+    std::string fileName_;
+    CShockwaveFlash player_;
+    CShockwaveFlash probe_;
+    FullScreen fullScreen_;
 
-    // Panel watch (timer 1) and cursor hiding (timer 2).
+    // Panel watch (timer 1).
     IntervalTimer panelWatch_;
     bool panelWatchRunning_ = false;
-    IntervalTimer cursorHide_;
     // Looks once more at the pair's stacking a moment after restacking it.
     IntervalTimer restackCheck_;
-
-    // Full-screen bookkeeping: the windows recorded on entering, restored on leaving.
-    struct SavedWindow {
-        std::uint64_t id = 0;
-        WindowPlacement placement;
-    };
-    std::vector<SavedWindow> savedWindows_;
-    bool playlistWasVisible_ = false;
-    // The playlist window's docking when full screen began.
-    bool playlistWasDocked_ = false;
-    // While full screen covers the screen without a window manager: follows the screen's
-    // size to the display mode.
-    QMetaObject::Connection screenWatch_;
-    // A mode change refused before the window covered the screen, asked for again once it
-    // does; and whether a failed change has been told this session.
-    std::optional<DisplayMode> modeRetry_;
-    bool modeChangeFailureTold_ = false;
-    // The player's client rectangle and state before full screen, restored exactly.
-    QRect windowedGeometry_;
-    Qt::WindowStates windowedState_;
-    // Both windows' outer rectangles before full screen: what closing in full screen
-    // saves, as the places the windows go back to.
-    QRect windowedOuter_;
-    QRect playlistOuter_;
-    // Widgets of ours whose cursor timer 2 blanked until the pointer moves again, with
-    // the cursor each had set of its own (none: it showed its parent's).
-    struct BlankedCursor {
-        QPointer<QWidget> widget;
-        std::optional<QCursor> own;
-    };
-    std::vector<BlankedCursor> blankedCursors_;
     MenuRunner menuRunner_;
     // The key or wheel event last acted on: Qt hands an event the target ignores on to
     // its parents, and the filter sees it again there; it must act once per event.

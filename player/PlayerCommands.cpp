@@ -42,7 +42,7 @@ void CPlayerDlg::OnCommand(int id)
 {
     for (const PlayerRelay& relay : kPlayerRelays) {
         if (relay.command == id) {
-            m_player.TGotoLabel(kCommandClip, relay.label);
+            player_.TGotoLabel(kCommandClip, relay.label);
             return;
         }
     }
@@ -57,12 +57,12 @@ void CPlayerDlg::OnCommand(int id)
         togglePlaylist();
         break;
     case cmd::PrevFile:
-        if (m_playlist)
-            m_playlist->movie().TGotoLabel(kCommandClip, "gotoPrevFlv_2");
+        if (playlist_)
+            playlist_->movie().TGotoLabel(kCommandClip, "gotoPrevFlv_2");
         break;
     case cmd::NextFile:
-        if (m_playlist)
-            m_playlist->movie().TGotoLabel(kCommandClip, "gotoNextFlv_2");
+        if (playlist_)
+            playlist_->movie().TGotoLabel(kCommandClip, "gotoNextFlv_2");
         break;
     case cmd::Settings:
         runSettingsCommand();
@@ -80,7 +80,7 @@ void CPlayerDlg::OnCommand(int id)
 
 void CPlayerDlg::toggleTopMost()
 {
-    setTopMost(!m_topMost);
+    setTopMost(!topMost_);
 }
 
 void CPlayerDlg::setTopMost(bool on)
@@ -96,38 +96,38 @@ void CPlayerDlg::setTopMost(bool on)
     } else {
         setWindowFlags(flags);
     }
-    m_topMost = on;
+    topMost_ = on;
 }
 
 void CPlayerDlg::togglePlaylist()
 {
-    if (!m_playlist)
+    if (!playlist_)
         return;
-    if (m_playlist->isVisible()) {
-        m_playlist->hide();
+    if (playlist_->isVisible()) {
+        playlist_->hide();
         return;
     }
-    m_playlist->show();
-    m_playlist->raise();
-    m_playlist->activateWindow();
+    playlist_->show();
+    playlist_->raise();
+    playlist_->activateWindow();
 }
 
 void CPlayerDlg::runSettingsCommand()
 {
     ToggleFullScreen(FullScreenToggle::LeaveOnly);
-    if (!m_settings)
+    if (!settings_)
         return;
     // While the flag is set a double-click on the video does not toggle full screen.
-    m_settingDlgOpen = true;
-    CSettingDlg dialog(*m_settings, services_.displayModes, services_.messages, this);
+    settingDlgOpen_ = true;
+    CSettingDlg dialog(*settings_, services_.displayModes, services_.messages, this);
     execOwnerModal(dialog);
-    m_settingDlgOpen = false;
+    settingDlgOpen_ = false;
 }
 
 // The dialog reads and writes the player movie through its control.
 void CPlayerDlg::runAspectDialog()
 {
-    CAspectDlg dialog(m_player, this);
+    CAspectDlg dialog(player_, this);
     execOwnerModal(dialog);
 }
 
@@ -189,7 +189,7 @@ FilterOutcome CPlayerDlg::PreTranslateMessage(QObject* target, QEvent* event)
         return filterKeyPress(static_cast<QKeyEvent*>(event));
     }
     case QEvent::MouseMove:
-        onMouseMove();
+        fullScreen_.onPointerMoved();
         return FilterOutcome::Standard;
     case QEvent::MouseButtonDblClick:
         return filterDoubleClick(target, static_cast<QMouseEvent*>(event));
@@ -256,20 +256,11 @@ FilterOutcome CPlayerDlg::filterDoubleClick(QObject* target, QMouseEvent* event)
     if (auto* widget = qobject_cast<QWidget*>(target); widget && widget != this)
         point = widget->mapTo(this, point);
     // The boundary row belongs to the video; below it lies the control panel.
-    if (point.y() <= height() - m_panelHeight && !m_settingDlgOpen) {
+    if (point.y() <= height() - panelHeight_ && !settingDlgOpen_) {
         ToggleFullScreen(FullScreenToggle::EnterOrLeave);
         return FilterOutcome::Consumed;
     }
     return FilterOutcome::Standard;
-}
-
-void CPlayerDlg::onMouseMove()
-{
-    if (!m_fullScreen)
-        return;
-    showCursorAgain();
-    SetCursorHideTimer(false);
-    SetCursorHideTimer(true);
 }
 
 void CPlayerDlg::onWheel(QWheelEvent* event)
@@ -297,9 +288,9 @@ void CPlayerDlg::onDrop(QDropEvent* event)
 void CPlayerDlg::ShowContextMenu(int x, int y)
 {
     ContextMenuState state;
-    state.fullScreen = m_fullScreen;
-    state.topMost = m_topMost;
-    state.playlistVisible = m_playlist && m_playlist->isVisible();
+    state.fullScreen = fullScreen_.isOn();
+    state.topMost = topMost_;
+    state.playlistVisible = playlist_ && playlist_->isVisible();
     std::unique_ptr<QMenu> menu = buildContextMenu(state, this);
     const QPoint screenPos = mapToGlobal(QPoint(x, y));
     QAction* chosen = menuRunner_ ? menuRunner_(*menu, screenPos) : menu->exec(screenPos);

@@ -25,22 +25,22 @@ void CPlayerDlg::OnProbeFSCommand(const std::string& command, const std::string&
                                                  "m_width",     "m_height",  "m_duration"};
     std::string values[kResults];
     for (int i = 0; i < kResults; ++i)
-        values[i] = m_probe.GetVariable(kNames[i]);
+        values[i] = probe_.GetVariable(kNames[i]);
     const auto copy = [&](std::initializer_list<Result> results) {
         for (Result r : results)
-            m_player.SetVariable(kNames[r], values[r]);
+            player_.SetVariable(kNames[r], values[r]);
     };
     if (command == "getTotalTime") {
         copy({Duration});
-        m_player.TGotoLabel(kCommandClip, "getTotalTime");
+        player_.TGotoLabel(kCommandClip, "getTotalTime");
     } else if (command == "allDone") {
         copy({DataFlag, SizeFlag, TotalTimeFlag, Width, Height, Duration});
-        m_player.TGotoLabel(kCommandClip, "allDone");
+        player_.TGotoLabel(kCommandClip, "allDone");
     } else if (command == "getSize") {
         copy({DataFlag, SizeFlag, Width, Height});
-        m_player.TGotoLabel(kCommandClip, "getSize");
+        player_.TGotoLabel(kCommandClip, "getSize");
     } else if (command == "searchStart") {
-        m_player.TGotoLabel(kCommandClip, "searchStart");
+        player_.TGotoLabel(kCommandClip, "searchStart");
     } else if (command == "msg") {
         services_.messages.show(args);
     } else if (command == "text") {
@@ -51,18 +51,18 @@ void CPlayerDlg::OnProbeFSCommand(const std::string& command, const std::string&
 void CPlayerDlg::OnPlayerFSCommand(const std::string& command, const std::string& args)
 {
     const auto toPlaylist = [this](const std::string& label) {
-        if (m_playlist)
-            m_playlist->movie().TGotoLabel(kCommandClip, label);
+        if (playlist_)
+            playlist_->movie().TGotoLabel(kCommandClip, label);
     };
     if (command == "ok") {
         ApplySavedState();
     } else if (command == "gotoNextFlv") {
         toPlaylist("gotoNextFlv");
     } else if (command == "startPlay") {
-        if (!m_fileName.empty())
+        if (!fileName_.empty())
             toPlaylist("startPlay");
     } else if (command == "stopPlay") {
-        if (!m_fileName.empty())
+        if (!fileName_.empty())
             toPlaylist("stopPlay");
     } else if (command == "control_on") {
         SetPanelWatch(true);
@@ -100,7 +100,7 @@ void CPlayerDlg::OnPanelWatchTick()
     if (inside)
         return;
     SetPanelWatch(false);
-    m_player.TGotoLabel(kCommandClip, "panel_off");
+    player_.TGotoLabel(kCommandClip, "panel_off");
 }
 
 } // namespace zepo

@@ -28,7 +28,7 @@ std::string escapeForMovies(const std::string& path)
 
 void CPlayerDlg::AddFiles(const std::vector<std::string>& paths, AddMode mode)
 {
-    addFilesTo(m_playlist.get(), paths, mode, services_.messages);
+    addFilesTo(playlist_.get(), paths, mode, services_.messages);
 }
 
 bool CPlayerDlg::OnCopyData(unsigned kind, const std::string& data)
@@ -58,14 +58,14 @@ bool CPlayerDlg::OnCopyData(unsigned kind, const std::string& data)
 
 void CPlayerDlg::SendFileToPlayer(const std::string& path)
 {
-    m_fileName = fileNameOf(path);
-    setWindowTitle(toQt(m_fileName + " - ZEPO"));
+    fileName_ = fileNameOf(path);
+    setWindowTitle(toQt(fileName_ + " - ZEPO"));
     const std::string escaped = escapeForMovies(path);
-    m_player.SetVariable("flv_file", escaped);
-    m_player.TGotoLabel(kCommandClip, "sendFlv");
-    m_probe.Rewind();
-    m_probe.SetVariable("flv_file", escaped);
-    m_probe.Forward();
+    player_.SetVariable("flv_file", escaped);
+    player_.TGotoLabel(kCommandClip, "sendFlv");
+    probe_.Rewind();
+    probe_.SetVariable("flv_file", escaped);
+    probe_.Forward();
 }
 
 } // namespace zepo

@@ -1,5 +1,5 @@
-// Full screen, the display-mode change that may go with it, and cursor hiding.
-#include "settings/CSettingFile.h"
+#include "player/FullScreen.h"
+
 #include "platform/CurrentDisplayMode.h"
 #include "platform/DefaultDisplayMode.h"
 #include "platform/FrameExtents.h"
@@ -10,8 +10,8 @@
 #include "playlist/CPlayListDlg.h"
 #include "res/DialogTemplates.h"
 #include "res/MessageTexts.h"
+#include "settings/CSettingFile.h"
 
-#include <QCursor>
 #include <QScreen>
 
 namespace zepo {
@@ -30,56 +30,71 @@ const std::string kChangeFailed = "設定の変更に失敗しました";
 const std::string kNoCorrection = "1.0";
 } // namespace
 
-void CPlayerDlg::ToggleFullScreen(FullScreenToggle toggle)
+FullScreen::FullScreen(CPlayerDlg& window, DisplayModes& displayModes, DesktopWindows& desktop,
+                       MessageBoxService& messages, TimerService& timers)
+    : window_(window), displayModes_(displayModes), desktop_(desktop), messages_(messages), cursorHide_(timers)
 {
-    if (m_fullScreen)
-        leaveFullScreen();
-    else if (toggle == FullScreenToggle::EnterOrLeave)
-        enterFullScreen();
 }
 
-void CPlayerDlg::enterFullScreen()
+void FullScreen::toggle(FullScreenToggle toggle)
 {
-    if (!m_playlist || !m_settings)
+    if (on_)
+        leave();
+    else if (toggle == FullScreenToggle::EnterOrLeave)
+        enter();
+}
+
+std::optional<FullScreen::WindowedPlaces> FullScreen::windowedPlaces() const
+{
+    if (!on_)
+        return std::nullopt;
+    return windowedOuter_;
+}
+
+void FullScreen::enter()
+{
+    CPlayListDlg* playlist = window_.playlist();
+    if (!playlist || !window_.settings())
         return;
     recordDesktopWindows();
-    playlistWasVisible_ = m_playlist->isVisible();
-    playlistOuter_ = normalOuterGeometry(*m_playlist);
-    m_playlist->hide();
-    playlistWasDocked_ = m_playlist->m_docked;
+    playlistWasVisible_ = playlist->isVisible();
+    windowedOuter_.playlist = normalOuterGeometry(*playlist);
+    playlist->hide();
+    playlistWasDocked_ = playlist->m_docked;
 
-    windowedState_ = windowState();
-    windowedGeometry_ = (windowedState_ & Qt::WindowMaximized) ? normalGeometry() : geometry();
-    windowedOuter_ = normalOuterGeometry(*this);
+    windowedState_ = window_.windowState();
+    windowedGeometry_ = (windowedState_ & Qt::WindowMaximized) ? window_.normalGeometry() : window_.geometry();
+    windowedOuter_.player = normalOuterGeometry(window_);
 
     ChangeDisplayMode();
     // The window manager's full-screen state takes caption and border away and covers
     // the screen in the mode now in force, panels included.
-    showFullScreen();
-    if (!services_.desktop.managesFullScreen())
+    window_.showFullScreen();
+    if (!desktop_.managesFullScreen())
         coverScreen();
-    raise();
-    activateWindow();
-    m_fullScreen = true;
-    SetPanelWatch(false);
+    window_.raise();
+    window_.activateWindow();
+    on_ = true;
+    window_.SetPanelWatch(false);
     SetCursorHideTimer(true);
-    retryDisplayModeOnceFullScreen();
+    retryDisplayModeOnceCovering();
 }
 
 // With no window manager to take it there, the window covers the screen itself, and
 // again once the screen has taken the new display mode's size.
-void CPlayerDlg::coverScreen()
+void FullScreen::coverScreen()
 {
-    QScreen* shown = screen();
+    QScreen* shown = window_.screen();
     if (!shown)
         return;
-    setGeometry(shown->geometry());
-    screenWatch_ = connect(shown, &QScreen::geometryChanged, this, [this](const QRect& area) { setGeometry(area); });
+    window_.setGeometry(shown->geometry());
+    screenWatch_ = QObject::connect(shown, &QScreen::geometryChanged, &window_,
+                                    [this](const QRect& area) { window_.setGeometry(area); });
 }
 
-void CPlayerDlg::leaveFullScreen()
+void FullScreen::leave()
 {
-    disconnect(screenWatch_);
+    QObject::disconnect(screenWatch_);
     // The window never came to cover the screen: the change asked for failed. It is told
     // once the windows are back, not while the full-screen window still covers them.
     const bool changeRefused = modeRetry_.has_value();
@@ -88,53 +103,54 @@ void CPlayerDlg::leaveFullScreen()
     restoreDesktopWindows();
 
     if (windowedState_ & Qt::WindowMaximized) {
-        showMaximized();
+        window_.showMaximized();
     } else {
-        showNormal();
-        setGeometry(windowedGeometry_);
+        window_.showNormal();
+        window_.setGeometry(windowedGeometry_);
     }
-    raise();
+    window_.raise();
     restorePlaylistWindow();
 
-    m_fullScreen = false;
+    on_ = false;
     SetCursorHideTimer(false);
     showCursorAgain();
     if (changeRefused)
         tellModeChangeFailed();
 }
 
-void CPlayerDlg::restorePlaylistWindow()
+void FullScreen::restorePlaylistWindow()
 {
-    if (!m_playlist)
+    CPlayListDlg* playlist = window_.playlist();
+    if (!playlist)
         return;
     // While hidden it followed the player around: it goes back to its place first, so
     // that it shows there.
-    moveOuterTo(*m_playlist, playlistOuter_.topLeft());
+    moveOuterTo(*playlist, windowedOuter_.playlist.topLeft());
     if (!playlistWasVisible_) {
-        m_playlist->hide();
-        m_playlist->m_docked = playlistWasDocked_;
+        playlist->hide();
+        playlist->m_docked = playlistWasDocked_;
         return;
     }
-    m_playlist->show();
+    playlist->show();
     // Showing ran the docking rules against our frame, which the window manager has not
     // given back yet, and Qt's idea of where a framed window stands may lag behind the
     // desktop's: the recorded placement is the desktop's own, and it goes back last.
-    m_playlist->m_docked = playlistWasDocked_;
-    const std::uint64_t id = m_playlist->internalWinId();
+    playlist->m_docked = playlistWasDocked_;
+    const std::uint64_t id = playlist->internalWinId();
     for (const SavedWindow& saved : savedWindows_) {
         if (saved.id == id) {
-            services_.desktop.setPlacement(id, saved.placement);
+            desktop_.setPlacement(id, saved.placement);
             break;
         }
     }
 }
 
-void CPlayerDlg::recordDesktopWindows()
+void FullScreen::recordDesktopWindows()
 {
     savedWindows_.clear();
     // The playlist window is recorded by its title even when hidden.
     const std::string playlistTitle = tmpl::kPlayList.caption;
-    for (const DesktopWindow& window : services_.desktop.list()) {
+    for (const DesktopWindow& window : desktop_.list()) {
         if (savedWindows_.size() >= kMaxSavedWindows)
             break;
         if (window.title.empty() || window.windowClass == kDesktopClass)
@@ -142,58 +158,61 @@ void CPlayerDlg::recordDesktopWindows()
         if (!window.visible && window.title != playlistTitle)
             continue;
         SavedWindow saved{window.id, {}};
-        if (services_.desktop.placement(window.id, saved.placement))
+        if (desktop_.placement(window.id, saved.placement))
             savedWindows_.push_back(saved);
     }
 }
 
-void CPlayerDlg::restoreDesktopWindows()
+void FullScreen::restoreDesktopWindows()
 {
     // Our own windows are left to Qt, which must keep knowing where they stand: the
     // player goes back to its exact rectangle, the playlist once it shows again.
-    const std::uint64_t own[] = {internalWinId(), m_playlist ? m_playlist->internalWinId() : 0};
-    for (const DesktopWindow& window : services_.desktop.list()) {
+    const CPlayListDlg* playlist = window_.playlist();
+    const std::uint64_t own[] = {window_.internalWinId(), playlist ? playlist->internalWinId() : 0};
+    for (const DesktopWindow& window : desktop_.list()) {
         if (window.id == own[0] || window.id == own[1])
             continue;
         for (const SavedWindow& saved : savedWindows_) {
             if (saved.id == window.id) {
-                services_.desktop.setPlacement(saved.id, saved.placement);
+                desktop_.setPlacement(saved.id, saved.placement);
                 break;
             }
         }
     }
 }
 
-void CPlayerDlg::ChangeDisplayMode()
+void FullScreen::ChangeDisplayMode()
 {
-    if (m_fullScreen) {
-        m_player.SetVariable("FullScreenAdjust_h", kNoCorrection);
-        m_player.SetVariable("FullScreenAdjust_w", kNoCorrection);
-        services_.displayModes.restoreStartupMode();
+    CShockwaveFlash& player = window_.playerControl();
+    if (on_) {
+        player.SetVariable("FullScreenAdjust_h", kNoCorrection);
+        player.SetVariable("FullScreenAdjust_w", kNoCorrection);
+        displayModes_.restoreStartupMode();
         return;
     }
-    if (!m_settings || m_settings->ChangeResolution == 0)
+    CSettingFile* settings = window_.settings();
+    if (!settings || settings->ChangeResolution == 0)
         return;
 
-    const DisplayMode current = currentDisplayMode(services_.displayModes);
+    const DisplayMode current = currentDisplayMode(displayModes_);
 
-    if (m_settings->ResolutionFullSize == -1) {
-        const std::optional<int> found = defaultFullScreenMode(services_.displayModes, current);
+    if (settings->ResolutionFullSize == -1) {
+        const std::optional<int> found = defaultFullScreenMode(displayModes_, current);
         if (!found) {
-            services_.messages.show(kNoDisplayModeText);
+            messages_.show(kNoDisplayModeText);
             return;
         }
         // Kept in memory only; the settings dialog is where it is written down.
-        m_settings->ResolutionFullSize = *found;
+        settings->ResolutionFullSize = *found;
     }
-    const std::optional<DisplayMode> target = services_.displayModes.mode(m_settings->ResolutionFullSize);
+    const std::optional<DisplayMode> target = displayModes_.mode(settings->ResolutionFullSize);
     if (!target) {
-        services_.messages.show(kNoModeForSetting);
+        messages_.show(kNoModeForSetting);
         return;
     }
 
     if (const std::optional<ModeCorrection> correction = correctionFor(current, *target))
-        m_player.SetVariable(correction->variable, correction->value);
+        player.SetVariable(correction->variable, correction->value);
 
     requestDisplayMode(*target, ModeAttempt::First);
 }
@@ -202,13 +221,13 @@ void CPlayerDlg::ChangeDisplayMode()
 // screen (XWayland emulates the mode for that window alone): a change refused before the
 // window is full screen is asked for again once it is. A change that still fails is told
 // once a session, not at every full screen.
-void CPlayerDlg::requestDisplayMode(const DisplayMode& target, ModeAttempt attempt)
+void FullScreen::requestDisplayMode(const DisplayMode& target, ModeAttempt attempt)
 {
-    switch (services_.displayModes.change(target)) {
+    switch (displayModes_.change(target)) {
     case DisplayModes::ChangeResult::Successful:
         break;
     case DisplayModes::ChangeResult::Restart:
-        services_.messages.show(kRestartNeeded);
+        messages_.show(kRestartNeeded);
         break;
     case DisplayModes::ChangeResult::Failed:
         if (attempt == ModeAttempt::First) {
@@ -220,27 +239,33 @@ void CPlayerDlg::requestDisplayMode(const DisplayMode& target, ModeAttempt attem
     }
 }
 
-void CPlayerDlg::retryDisplayModeOnceFullScreen()
+void FullScreen::onWindowGeometryChanged()
 {
-    const QScreen* shown = screen();
-    if (!modeRetry_ || !m_fullScreen || !shown || geometry() != shown->geometry())
+    retryDisplayModeOnceCovering();
+}
+
+void FullScreen::retryDisplayModeOnceCovering()
+{
+    const QScreen* shown = window_.screen();
+    if (!modeRetry_ || !on_ || !shown || window_.geometry() != shown->geometry())
         return;
     const DisplayMode target = *modeRetry_;
     modeRetry_.reset();
     requestDisplayMode(target, ModeAttempt::Retry);
 }
 
-void CPlayerDlg::tellModeChangeFailed()
+void FullScreen::tellModeChangeFailed()
 {
     if (modeChangeFailureTold_)
         return;
     modeChangeFailureTold_ = true;
-    services_.messages.show(kChangeFailed);
+    messages_.show(kChangeFailed);
 }
 
-void CPlayerDlg::SetCursorHideTimer(bool on)
+void FullScreen::SetCursorHideTimer(bool on)
 {
-    if (!m_settings || m_settings->HideCursor == 0)
+    const CSettingFile* settings = window_.settings();
+    if (!settings || settings->HideCursor == 0)
         return;
     if (on)
         cursorHide_.start(kCursorHideMs, [this] { OnCursorHideTick(); });
@@ -248,17 +273,27 @@ void CPlayerDlg::SetCursorHideTimer(bool on)
         cursorHide_.stop();
 }
 
-void CPlayerDlg::OnCursorHideTick()
+void FullScreen::onPointerMoved()
+{
+    if (!on_)
+        return;
+    showCursorAgain();
+    SetCursorHideTimer(false);
+    SetCursorHideTimer(true);
+}
+
+void FullScreen::OnCursorHideTick()
 {
     SetCursorHideTimer(false);
     if (!blankedCursors_.empty())
         return;
     // The window and every child that sets a cursor of its own; the others show their
     // parent's. Other windows, a dialog over the video for one, keep theirs.
-    QList<QWidget*> widgets = findChildren<QWidget*>();
-    widgets.prepend(this);
+    QWidget& window = window_;
+    QList<QWidget*> widgets = window.findChildren<QWidget*>();
+    widgets.prepend(&window);
     for (QWidget* widget : widgets) {
-        if (widget != this && !widget->testAttribute(Qt::WA_SetCursor))
+        if (widget != &window && !widget->testAttribute(Qt::WA_SetCursor))
             continue;
         BlankedCursor blanked{widget, std::nullopt};
         if (widget->testAttribute(Qt::WA_SetCursor))
@@ -268,7 +303,7 @@ void CPlayerDlg::OnCursorHideTick()
     }
 }
 
-void CPlayerDlg::showCursorAgain()
+void FullScreen::showCursorAgain()
 {
     for (const BlankedCursor& blanked : blankedCursors_) {
         if (!blanked.widget)
