@@ -50,11 +50,11 @@ void CPlayerApp::runAlone(const std::string& why)
 
 bool CPlayerApp::InitInstance()
 {
-    if (const auto* problem = std::get_if<PrivateFolderProblem>(&lockPath_)) {
-        runAlone(problem->text);
+    if (!lockPath_) {
+        runAlone(lockPath_.error().describe());
         return true;
     }
-    const std::string& path = std::get<std::string>(lockPath_);
+    const std::string& path = *lockPath_;
     for (int attempt = 1;; ++attempt) {
         auto channel = std::make_unique<InstanceChannel>(path, HandOverRecord::kMaxBytes, timers_);
         switch (channel->claim()) {

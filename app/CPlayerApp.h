@@ -21,7 +21,7 @@ public:
     // arguments: the command line after the program name, in order. timers: the clock of
     // the single-instance channel. lockPath: the path of the single-instance channel, or
     // why there is none (the player then runs alone).
-    using LockPath = std::variant<std::string, PrivateFolderProblem>;
+    using LockPath = FileResult<std::string>;
     CPlayerApp(std::vector<std::string> arguments, TimerService& timers, LockPath lockPath = defaultLockPath());
     // Releases the single-instance lock.
     ~CPlayerApp();

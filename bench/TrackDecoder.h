@@ -19,10 +19,12 @@ public:
     void feed(const stream::FlvPayload& info, const std::vector<std::uint8_t>& payload, std::uint32_t timestampMs)
     {
         if (info.kind == stream::FlvPayload::Kind::SequenceHeader) {
-            codec_.configure(info, payload);
+            (void)codec_.configure(info, payload);  // a broken one leaves the track undecoded, as playback does
             return;
         }
-        if (info.kind != stream::FlvPayload::Kind::Frame || codec_.prepare(info) != stream::TrackCodec::Readiness::Ready)
+        if (info.kind != stream::FlvPayload::Kind::Frame)
+            return;
+        if (const auto readiness = codec_.prepare(info); !readiness || *readiness != stream::TrackCodec::Readiness::Ready)
             return;
         stream::MediaPacket packet;
         packet.info = info;

@@ -117,7 +117,7 @@ pid_t writerOf(const std::string& name)
 }
 } // namespace
 
-std::optional<FileError> replaceFileAtomically(const std::string& path, std::string_view bytes)
+FileResult<void> replaceFileAtomically(const std::string& path, std::string_view bytes)
 {
     const auto followed = followLinks(path);
     if (!followed)
@@ -165,7 +165,7 @@ std::optional<FileError> replaceFileAtomically(const std::string& path, std::str
         return FileError{FileError::Category::NotReplaced, path, renameError};
     }
     flushFolder(folder, path);
-    return std::nullopt;
+    return {};
 }
 
 void removeStaleTemporaries(const std::string& folder)

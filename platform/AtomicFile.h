@@ -2,7 +2,6 @@
 
 #include "platform/FileError.h"
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,8 +19,8 @@ namespace zepo {
 //
 // Refused, with the file untouched: a file that may not be written (this process has no
 // write permission, or nobody has: the user made it read-only), and anything that is not
-// a regular file. Nothing on success; otherwise why not, and the old file is as it was.
-[[nodiscard]] std::optional<FileError> replaceFileAtomically(const std::string& path, std::string_view bytes);
+// a regular file. Done, or why not, and then the old file is as it was.
+FileResult<void> replaceFileAtomically(const std::string& path, std::string_view bytes);
 
 // Removes the temporary files that the writer of a process that has ended left in a
 // folder (a kill in the middle of a save). For the start of the program: a temporary of

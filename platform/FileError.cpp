@@ -22,6 +22,16 @@ const char* whatWentWrong(FileError::Category category)
         return "the new content could not be written";
     case FileError::Category::NotReplaced:
         return "the new content could not replace the file";
+    case FileError::Category::NotMade:
+        return "could not be made";
+    case FileError::Category::NotFolder:
+        return "is not a folder";
+    case FileError::Category::Link:
+        return "is a link, which anyone who owns its target could change";
+    case FileError::Category::OtherOwner:
+        return "belongs to another user";
+    case FileError::Category::SharedWithOthers:
+        return "may be entered by other users";
     }
     return "failed";
 }

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "result/Result.h"
+
 #include <string>
-#include <utility>
-#include <variant>
 
 namespace zepo {
 
-// Why a file could not be read or written, for the caller to tell the user or the log.
+// Why a file could not be read or written, or a folder not used, for the caller to tell
+// the user or the log.
 struct FileError {
     enum class Category {
         Missing,        // there is no such file
@@ -16,6 +17,12 @@ struct FileError {
         ReadOnly,       // the file may not be written, so it is kept as it is
         NotWritten,     // the new content could not be created, written or flushed
         NotReplaced,    // the new content could not take the old file's place
+        // A folder that must be the user's alone (see PrivateFolder.h) is not:
+        NotMade,        // it was missing and could not be made
+        NotFolder,      // something else has its name
+        Link,           // a link, whose target anyone who owns it could change
+        OtherOwner,     // it belongs to another user
+        SharedWithOthers, // the group or others may enter it
     };
     Category category;
     std::string path;
@@ -26,23 +33,8 @@ struct FileError {
     std::string describe() const;
 };
 
-// A value, or the FileError that kept it from being made. Reads like std::optional:
-// `if (!result) ... result.error()`, `result->`, `*result`.
+// A value, or the FileError that kept it from being made; FileResult<void>: done, or why not.
 template <class T>
-class FileResult {
-public:
-    FileResult(T value) : content_(std::move(value)) {}
-    FileResult(FileError error) : content_(std::move(error)) {}
-
-    explicit operator bool() const { return std::holds_alternative<T>(content_); }
-    T& operator*() { return std::get<T>(content_); }
-    const T& operator*() const { return std::get<T>(content_); }
-    T* operator->() { return &std::get<T>(content_); }
-    const T* operator->() const { return &std::get<T>(content_); }
-    const FileError& error() const { return std::get<FileError>(content_); }
-
-private:
-    std::variant<T, FileError> content_;
-};
+using FileResult = Result<T, FileError>;
 
 } // namespace zepo

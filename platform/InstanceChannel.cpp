@@ -330,18 +330,18 @@ void InstanceChannel::answer(QLocalSocket& client, const std::string& reply)
     client.disconnectFromServer();
 }
 
-std::variant<std::string, PrivateFolderProblem> sessionChannelPath(const std::string& base)
+FileResult<std::string> sessionChannelPath(const std::string& base)
 {
     auto folder = privateRuntimeFolder();
-    if (auto* problem = std::get_if<PrivateFolderProblem>(&folder))
-        return *problem;
+    if (!folder)
+        return folder.error();
     const char* display = std::getenv("DISPLAY");
     std::string name = base + "-" + std::to_string(::getuid()) + "-" + (display ? display : "");
     // A display name may hold a "/" (a socket path of its own); here it is one file name.
     for (char& c : name)
         if (c == '/')
             c = '_';
-    return std::get<std::string>(folder) + "/" + name;
+    return *folder + "/" + name;
 }
 
 ChannelReply sendToChannel(const std::string& path, const std::string& record, std::size_t maxRecordBytes,

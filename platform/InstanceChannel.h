@@ -115,7 +115,7 @@ private:
 // runtime folder, named from the base name, the user id and the display, so that a start
 // on another display or by another user runs a player of its own, as a session-local
 // lock would. Why there is none when no private folder can be had.
-std::variant<std::string, PrivateFolderProblem> sessionChannelPath(const std::string& base);
+FileResult<std::string> sessionChannelPath(const std::string& base);
 
 // What became of a record sent to a channel.
 struct ChannelReply {

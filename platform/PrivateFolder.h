@@ -1,8 +1,8 @@
 #pragma once
 
-#include <optional>
+#include "platform/FileError.h"
+
 #include <string>
-#include <variant>
 
 namespace zepo {
 
@@ -10,17 +10,13 @@ namespace zepo {
 // the user, with no access for the group or others. Files in it cannot be created,
 // replaced or read by anyone else, which is what a name that must not be squatted needs.
 
-// Nothing when `folder` is private as above; otherwise one line for the log saying what
-// is wrong with it.
-std::optional<std::string> privateFolderProblem(const std::string& folder);
+// Whether `folder` is private as above, or what is wrong with it.
+FileResult<void> checkPrivateFolder(const std::string& folder);
 
 // The user's runtime folder, $XDG_RUNTIME_DIR, when it is set and private; otherwise
 // "zepo-<uid>" in $TMPDIR (else /tmp), made when missing and used only when it is
-// private. The folder without a trailing "/", or why there is none (one line). A runtime
-// folder that is set but not private is reported through the log.
-struct PrivateFolderProblem {
-    std::string text;
-};
-std::variant<std::string, PrivateFolderProblem> privateRuntimeFolder();
+// private. The folder without a trailing "/", or why there is none. A runtime folder
+// that is set but not private is reported through the log.
+FileResult<std::string> privateRuntimeFolder();
 
 } // namespace zepo

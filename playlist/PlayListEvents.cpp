@@ -35,8 +35,10 @@ void CPlayListDlg::OnMovieCommand(const std::string& command, const std::string&
         const auto path = dialog.askSavePath(owner ? owner : this);
         if (!path)
             return;
-        if (!writePlaylistFile(*path, args))
+        if (auto written = writePlaylistFile(*path, args); !written) {
+            qCWarning(lcPlaylist).noquote() << QString::fromLocal8Bit(written.error().describe());
             messages_.show("書き込み失敗");
+        }
     } else if (command == "msg") {
         messages_.show(args);
     } else if (command == "text") {

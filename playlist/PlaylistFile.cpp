@@ -27,12 +27,9 @@ std::string playlistFileBytes(const std::string& listText)
     return bytes;
 }
 
-bool writePlaylistFile(const std::string& path, const std::string& listText)
+FileResult<void> writePlaylistFile(const std::string& path, const std::string& listText)
 {
-    const auto error = replaceFileAtomically(path, playlistFileBytes(listText));
-    if (error)
-        qCWarning(lcPlaylist).noquote() << QString::fromLocal8Bit(error->describe());
-    return !error;
+    return replaceFileAtomically(path, playlistFileBytes(listText));
 }
 
 bool hasPlaylistHeader(const std::string& path)

@@ -16,9 +16,9 @@ inline constexpr char kPlaylistHeader[] = "[PlayList]";
 // The file's bytes for the playlist movie's list text (each path followed by "\n").
 std::string playlistFileBytes(const std::string& listText);
 
-// Writes a playlist file: the whole file or nothing (see replaceFileAtomically). False
-// when it could not be written; an earlier file is then left as it was.
-bool writePlaylistFile(const std::string& path, const std::string& listText);
+// Writes a playlist file: the whole file or nothing (see replaceFileAtomically). When it
+// could not be written, why not; an earlier file is then left as it was.
+FileResult<void> writePlaylistFile(const std::string& path, const std::string& listText);
 
 // Whether a file begins with the header (compared case-sensitively; the rest of the
 // first line does not matter), after a byte-order mark if it has one: lists saved by a

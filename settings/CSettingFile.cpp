@@ -109,12 +109,10 @@ void CSettingFile::EndBatch()
 {
     if (!batch_)
         return;
-    std::optional<FileError> error;
-    if (*batch_)
-        error = ini::save(path_, **batch_);
+    const FileResult<void> saved = *batch_ ? ini::save(path_, **batch_) : FileResult<void>();
     batch_.reset();
-    if (error)
-        warn(*error, kNotSaved);
+    if (!saved)
+        warn(saved.error(), kNotSaved);
 }
 
 FileResult<IniText> CSettingFile::text() const

@@ -159,7 +159,7 @@ FileResult<IniText> load(const std::string& path)
     return bytes.error();
 }
 
-std::optional<FileError> save(const std::string& path, IniText& text)
+FileResult<void> save(const std::string& path, IniText& text)
 {
     if (const std::size_t shortened = text.shortenOverlongLines()) {
         qCWarning(lcApp).noquote() << QString::fromLocal8Bit(path) << ":" << shortened

@@ -50,10 +50,10 @@ inline constexpr std::size_t kMaxValueBytes = 259;
 // every key it holds would be lost.
 FileResult<IniText> load(const std::string& path);
 // Replaces the file with the text, its overlong lines shortened first (and the text with
-// them, so that it stays what the file holds; a line on the log says how many); nothing
-// on success. A text still larger than kMaxFileBytes is not written (TooLarge): the old
-// file stays as it was, and readable.
-[[nodiscard]] std::optional<FileError> save(const std::string& path, IniText& text);
+// them, so that it stays what the file holds; a line on the log says how many). A text
+// still larger than kMaxFileBytes is not written (TooLarge): the old file stays as it
+// was, and readable.
+FileResult<void> save(const std::string& path, IniText& text);
 } // namespace ini
 
 } // namespace zepo

@@ -67,15 +67,15 @@ bool AudioDecoder::decoded(FramePtr& decodedFrame)
     if (frame.sample_rate <= 0 || frame.nb_samples <= 0 || frame.ch_layout.nb_channels <= 0)
         return true;
     if (!output_) {
-        std::string whyNot;
-        output_ = AudioOutput::open(frame.sample_rate, frame.ch_layout.nb_channels,
-                                    {s_.sound, s_.clock, s_.volume}, whyNot);
-        if (!output_) {
+        auto opened = AudioOutput::open(frame.sample_rate, frame.ch_layout.nb_channels,
+                                        {s_.sound, s_.clock, s_.volume});
+        if (!opened) {
             // Nothing the movie could show; the file plays on without sound.
-            s_.log.write(LogLevel::Warning, "no sound: no audio device: " + whyNot);
+            s_.log.write(LogLevel::Warning, "no sound: no audio device: " + opened.error().detail);
             abandon();
             return true;
         }
+        output_ = std::move(*opened);
         if (s_.log.enabled(LogLevel::Debug))
             s_.log.write(LogLevel::Debug, "sound at " + std::to_string(output_->rate()) + " Hz, "
                                                      + std::to_string(output_->channels()) + " channels");

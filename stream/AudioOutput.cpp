@@ -29,16 +29,20 @@ Uint16 bufferSamples(int rate)
     return static_cast<Uint16>(samples);
 }
 
+// What SDL said when the device or its subsystem did not open.
+StreamError deviceError()
+{
+    return StreamError(FlvErrorKind::Io, SDL_GetError(), StreamError::Part::Sound);
+}
+
 } // namespace
 
-std::unique_ptr<AudioOutput> AudioOutput::open(int rateHint, int channelsHint, Feed feed, std::string& whyNot)
+Result<std::unique_ptr<AudioOutput>, StreamError> AudioOutput::open(int rateHint, int channelsHint, Feed feed)
 {
     std::unique_ptr<AudioOutput> out(new AudioOutput(feed));
     std::lock_guard lock(sdlMutex());
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        whyNot = SDL_GetError();
-        return nullptr;
-    }
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+        return deviceError();
     SDL_AudioSpec want{};
     want.freq = rateHint > 0 ? rateHint : 44100;
     want.format = AUDIO_F32SYS;
@@ -49,9 +53,9 @@ std::unique_ptr<AudioOutput> AudioOutput::open(int rateHint, int channelsHint, F
     const SDL_AudioDeviceID device = SDL_OpenAudioDevice(nullptr, 0, &want, &out->spec_,
                                                          SDL_AUDIO_ALLOW_FREQUENCY_CHANGE | SDL_AUDIO_ALLOW_CHANNELS_CHANGE);
     if (device == 0) {
-        whyNot = SDL_GetError();
+        StreamError error = deviceError();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return nullptr;
+        return error;
     }
     out->device_ = device;  // from here on the destructor closes it and quits the subsystem
     out->opened_ = true;
@@ -71,28 +75,26 @@ AudioOutput::~AudioOutput()
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-bool AudioOutput::setSuspended(bool suspended, std::string& whyNot)
+Result<void, StreamError> AudioOutput::setSuspended(bool suspended)
 {
     std::lock_guard device(deviceMutex_);
     if (suspended == (device_ == 0))
-        return true;
+        return {};
     std::lock_guard lock(sdlMutex());
     if (suspended) {
         SDL_CloseAudioDevice(device_);
         device_ = 0;
-        return true;
+        return {};
     }
     SDL_AudioSpec want = spec_;
     want.callback = &AudioOutput::callback;
     want.userdata = this;
     SDL_AudioSpec got{};
     device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &got, 0);  // no changes: SDL converts if it must
-    if (device_ == 0) {
-        whyNot = SDL_GetError();
-        return false;
-    }
+    if (device_ == 0)
+        return deviceError();
     SDL_PauseAudioDevice(device_, 0);
-    return true;
+    return {};
 }
 
 void AudioOutput::releaseThreadState()

@@ -2,6 +2,7 @@
 
 #include "stream/AudioBuffer.h"
 #include "stream/MasterClock.h"
+#include "stream/StreamError.h"
 
 #include <SDL2/SDL_audio.h>
 #include <atomic>
@@ -26,8 +27,8 @@ public:
 
     // Asks for the track's own rate and layout (at most stereo); SDL may choose another,
     // which rate()/channels() report and the buffer is configured with. Without a device,
-    // nothing, and `whyNot` holds SDL's reason.
-    static std::unique_ptr<AudioOutput> open(int rateHint, int channelsHint, Feed feed, std::string& whyNot);
+    // the sound's I/O error with SDL's reason.
+    static Result<std::unique_ptr<AudioOutput>, StreamError> open(int rateHint, int channelsHint, Feed feed);
     ~AudioOutput();
     AudioOutput(const AudioOutput&) = delete;
     AudioOutput& operator=(const AudioOutput&) = delete;
@@ -40,9 +41,9 @@ public:
     int channels() const { return spec_.channels; }
 
     // Closes the device, or opens it again with the very format it had (the buffer holds
-    // sound converted to it). Any thread; doing what is already done does nothing. False
-    // when the device cannot be opened again, with SDL's reason in `whyNot`.
-    bool setSuspended(bool suspended, std::string& whyNot);
+    // sound converted to it). Any thread; doing what is already done does nothing. The
+    // sound's I/O error with SDL's reason when the device cannot be opened again.
+    Result<void, StreamError> setSuspended(bool suspended);
 
 private:
     explicit AudioOutput(Feed feed) : feed_(feed) {}

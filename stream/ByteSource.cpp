@@ -18,19 +18,19 @@ std::int64_t MemorySource::readAt(std::uint64_t offset, std::span<std::uint8_t> 
     return static_cast<std::int64_t>(n);
 }
 
-FlvResult<std::unique_ptr<FileSource>, OpenError> FileSource::tryOpen(const std::string& path)
+Result<std::unique_ptr<FileSource>, StreamError> FileSource::tryOpen(const std::string& path)
 {
     // O_NONBLOCK makes opening a pipe or a device return at once; on a regular file it
     // changes nothing.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
-        return OpenError{errno};
+        return StreamError::cannotOpen(path, errno);
     struct stat st {};
     const bool known = ::fstat(fd, &st) == 0;
     if (!known || !S_ISREG(st.st_mode)) {
-        const OpenError error{known ? 0 : errno};
+        const int error = known ? 0 : errno;
         ::close(fd);
-        return error;
+        return StreamError::cannotOpen(path, error);
     }
     return std::unique_ptr<FileSource>(new FileSource(fd, static_cast<std::uint64_t>(st.st_size)));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "stream/FlvError.h"
+#include "stream/StreamError.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -32,19 +32,13 @@ private:
     std::span<const std::uint8_t> bytes_;
 };
 
-// Why a file gives no source: the system's error number (errno) of the open that failed,
-// or 0 for a file that opened but is no regular file.
-struct OpenError {
-    int systemError = 0;
-};
-
 // A file opened read-only; reads with pread so several readers may share nothing but
 // the path.
 class FileSource : public ByteSource {
 public:
     // Opening never waits: a pipe without a writer, a device or a folder is refused at
     // once (a list entry replaced by a named pipe must not hold its reader for ever).
-    static FlvResult<std::unique_ptr<FileSource>, OpenError> tryOpen(const std::string& path);
+    static Result<std::unique_ptr<FileSource>, StreamError> tryOpen(const std::string& path);
     // Null when the file cannot be opened or is not a regular file.
     static std::unique_ptr<FileSource> open(const std::string& path);
     ~FileSource() override;

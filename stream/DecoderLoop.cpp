@@ -18,8 +18,8 @@ void DecoderLoop::run()
             if (!track_.usable)
                 break;
             if (packet->info.kind == FlvPayload::Kind::SequenceHeader) {
-                if (!codec_.configure(packet->info, packet->payload))
-                    fail(codec_.failure());
+                if (auto configured = codec_.configure(packet->info, packet->payload); !configured)
+                    fail(configured.error());
             } else if (packet->info.kind == FlvPayload::Kind::Frame) {
                 decode(*packet);
             } else if (packet->info.kind == FlvPayload::Kind::Unsupported) {
@@ -83,15 +83,13 @@ void DecoderLoop::decode(const MediaPacket& packet)
 {
     if (!needed(packet))
         return;
-    switch (codec_.prepare(packet.info)) {
-    case TrackCodec::Readiness::AwaitsConfiguration:
-        return;  // nothing to decode with until the sequence header
-    case TrackCodec::Readiness::Failed:
-        fail(codec_.failure());
+    const auto readiness = codec_.prepare(packet.info);
+    if (!readiness) {
+        fail(readiness.error());
         return;
-    case TrackCodec::Readiness::Ready:
-        break;
     }
+    if (*readiness == TrackCodec::Readiness::AwaitsConfiguration)
+        return;  // nothing to decode with until the sequence header
     codec_.decode(packet, skipFor(packet), sink_);
     // Frame threads may refuse the picture a frame or two later: looked at after each.
     if (const auto [width, height] = s_.log.pictureTooLarge(); width > 0 && track_.part == StreamError::Part::Video)

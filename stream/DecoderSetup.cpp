@@ -56,17 +56,17 @@ DecoderParams paramsFor(const FlvPayload& info)
     return p;
 }
 
-OpenedDecoder openDecoder(const DecoderParams& params, LogFile* logFile)
+Result<CodecContextPtr, StreamError> openDecoder(const DecoderParams& params, LogFile* logFile)
 {
     const AVCodecID id = avCodecId(params.codec, params.bitsPerSample);
     const AVCodec* codec = id == AV_CODEC_ID_NONE ? nullptr : avcodec_find_decoder(id);
     const std::string name = avcodec_get_name(id);
-    const auto refused = [&](int code) {
+    const auto refused = [&](int code) -> Result<CodecContextPtr, StreamError> {
         const FlvErrorKind kind = code == AVERROR_INVALIDDATA ? FlvErrorKind::Corrupt : FlvErrorKind::Unsupported;
-        return OpenedDecoder{nullptr, {kind, name + " decoder refused its configuration: " + ffmpegErrorText(code)}};
+        return StreamError(kind, name + " decoder refused its configuration: " + ffmpegErrorText(code));
     };
     if (!codec)
-        return {nullptr, {FlvErrorKind::Unsupported, "no " + name + " decoder here"}};
+        return StreamError(FlvErrorKind::Unsupported, "no " + name + " decoder here");
     CodecContextPtr ctx(avcodec_alloc_context3(codec));
     if (!ctx)
         return refused(AVERROR(ENOMEM));
@@ -90,7 +90,7 @@ OpenedDecoder openDecoder(const DecoderParams& params, LogFile* logFile)
     }
     if (const int rc = avcodec_open2(ctx.get(), codec, nullptr); rc < 0)
         return refused(rc);
-    return {std::move(ctx), {}};
+    return ctx;
 }
 
 PacketPtr toAvPacket(const MediaPacket& packet)

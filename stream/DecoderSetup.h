@@ -31,13 +31,9 @@ bool needsSequenceHeader(FlvCodec codec);
 DecoderParams paramsFor(const FlvPayload& info);
 
 // A decoder for the parameters, or why there is none: the codec has no decoder here, or
-// the decoder refuses the parameters (a broken configuration record).
-struct OpenedDecoder {
-    CodecContextPtr codec;
-    StreamError failure;  // its kind and detail, when codec is null
-};
-// The decoder's own messages are about `logFile` (see StreamLog.h); null when none.
-OpenedDecoder openDecoder(const DecoderParams& params, LogFile* logFile = nullptr);
+// the decoder refuses the parameters (a broken configuration record). The decoder's own
+// messages are about `logFile` (see StreamLog.h); null when none.
+Result<CodecContextPtr, StreamError> openDecoder(const DecoderParams& params, LogFile* logFile = nullptr);
 
 // The coded bytes of a data packet as an FFmpeg packet with timestamps in milliseconds.
 PacketPtr toAvPacket(const MediaPacket& packet);

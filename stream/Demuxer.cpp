@@ -77,17 +77,17 @@ MediaPacket Demuxer::marker(MediaPacket::Kind kind, double target) const
     return p;
 }
 
-std::optional<StreamError> Demuxer::open()
+Result<void, StreamError> Demuxer::open()
 {
     auto source = FileSource::tryOpen(s_.path);
     if (!source)
-        return StreamError::cannotOpen(s_.path, source.error());
+        return source.error();
     auto reader = FlvReader::open(std::move(*source));
     if (!reader)
         return StreamError::unreadable(s_.path, reader.error());
     reader_.emplace(std::move(*reader));
     reader_->setCancelFlag(&s_.abort);
-    return std::nullopt;
+    return {};
 }
 
 // The decoder configurations at the top of the file, so that even a seek made before the
@@ -143,8 +143,8 @@ void Demuxer::run()
 
 bool Demuxer::start()
 {
-    if (auto failure = open()) {
-        s_.events->error(std::move(*failure));
+    if (auto opened = open(); !opened) {
+        s_.events->error(opened.error());
         s_.events->status(kStreamNotFound);
         return false;
     }

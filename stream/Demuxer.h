@@ -28,8 +28,8 @@ public:
     std::optional<double> step();
 
 private:
-    // Why the file cannot be played, if it cannot.
-    std::optional<StreamError> open();
+    // Opens the file for reading, or says why it cannot be played.
+    Result<void, StreamError> open();
     void readLeadingConfigurations();
     void resendConfigurations();
     void seek(const SessionState::SeekRequest& request);

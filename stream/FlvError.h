@@ -1,7 +1,6 @@
 #pragma once
 
-#include <utility>
-#include <variant>
+#include "result/Result.h"
 
 namespace zepo::stream {
 
@@ -19,24 +18,8 @@ struct FlvError {
     const char* what = "";  // a fixed text for people reading logs and tests
 };
 
-// A value or the reason there is none.
-template <typename T, typename Error = FlvError>
-class FlvResult {
-public:
-    FlvResult(T value) : v_(std::move(value)) {}
-    FlvResult(Error error) : v_(std::move(error)) {}
-
-    bool ok() const { return v_.index() == 0; }
-    explicit operator bool() const { return ok(); }
-    T& value() { return std::get<0>(v_); }
-    const T& value() const { return std::get<0>(v_); }
-    T* operator->() { return &value(); }
-    const T* operator->() const { return &value(); }
-    T& operator*() { return value(); }
-    const Error& error() const { return std::get<1>(v_); }
-
-private:
-    std::variant<T, Error> v_;
-};
+// A value, or why the reader gave none.
+template <class T>
+using FlvResult = Result<T, FlvError>;
 
 } // namespace zepo::stream

@@ -87,10 +87,9 @@ void Pacer::followPause()
     outputSuspended_ = paused;
     if (!output)
         return;
-    std::string whyNot;
-    if (!output->setSuspended(paused, whyNot)) {
+    if (auto done = output->setSuspended(paused); !done) {
         // The stream plays on without sound, on the monotonic clock.
-        logMessage(LogLevel::Warning, s_.path, "no sound: the audio device did not open again: " + whyNot);
+        logMessage(LogLevel::Warning, s_.path, "no sound: the audio device did not open again: " + done.error().detail);
         s_.audioUsable = false;
         s_.notify();
     }

@@ -37,10 +37,10 @@ const char* kindText(FlvErrorKind kind)
 
 } // namespace
 
-StreamError StreamError::cannotOpen(const std::string& path, const OpenError& why)
+StreamError StreamError::cannotOpen(const std::string& path, int systemError)
 {
-    return StreamError(FlvErrorKind::Io, why.systemError ? systemText(why.systemError) : "not a regular file",
-                       Part::File, path);
+    return StreamError(FlvErrorKind::Io, systemError ? systemText(systemError) : "not a regular file", Part::File,
+                       path);
 }
 
 StreamError StreamError::unreadable(const std::string& path, const FlvError& error)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "stream/ByteSource.h"
 #include "stream/FlvError.h"
 
 #include <string>
@@ -23,8 +22,9 @@ struct StreamError {
     std::string file;    // the path played, as opened
     std::string detail;  // in the words of the system, the reader, FFmpeg or SDL
 
-    // The file cannot be opened at all: the system's reason, or that it is no regular file.
-    static StreamError cannotOpen(const std::string& path, const OpenError& why);
+    // The file cannot be opened at all: the system's reason (its errno), or, with 0, that
+    // it is no regular file.
+    static StreamError cannotOpen(const std::string& path, int systemError);
     // The reader refused what it read.
     static StreamError unreadable(const std::string& path, const FlvError& error);
 

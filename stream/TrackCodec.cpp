@@ -4,24 +4,26 @@
 
 namespace zepo::stream {
 
-bool TrackCodec::configure(const FlvPayload& info, std::span<const std::uint8_t> payload)
+Result<void, StreamError> TrackCodec::configure(const FlvPayload& info, std::span<const std::uint8_t> payload)
 {
     DecoderParams params = paramsFor(info);
     if (info.offset <= payload.size())
         params.extradata.assign(payload.begin() + std::ptrdiff_t(info.offset), payload.end());
     if (codec_ && params == params_)
-        return true;
+        return {};
     return open(std::move(params));
 }
 
-TrackCodec::Readiness TrackCodec::prepare(const FlvPayload& info)
+Result<TrackCodec::Readiness, StreamError> TrackCodec::prepare(const FlvPayload& info)
 {
     if (needsSequenceHeader(info.codec))
         return codec_ && params_.codec == info.codec ? Readiness::Ready : Readiness::AwaitsConfiguration;
     DecoderParams params = paramsFor(info);
     if (fits(params))
         return Readiness::Ready;
-    return open(std::move(params)) ? Readiness::Ready : Readiness::Failed;
+    if (auto opened = open(std::move(params)); !opened)
+        return opened.error();
+    return Readiness::Ready;
 }
 
 // A frame's tag calls for another decoder when it names another codec, or announces
@@ -36,15 +38,18 @@ bool TrackCodec::fits(const DecoderParams& params) const
     return sameLayout || params.codec == FlvCodec::Mp3;
 }
 
-bool TrackCodec::open(DecoderParams params)
+Result<void, StreamError> TrackCodec::open(DecoderParams params)
 {
     params_ = std::move(params);
-    OpenedDecoder opened = openDecoder(params_, logFile_);
-    codec_ = std::move(opened.codec);
-    failure_ = std::move(opened.failure);
-    if (codec_ && debugging())
+    auto opened = openDecoder(params_, logFile_);
+    if (!opened) {
+        codec_ = nullptr;
+        return opened.error();
+    }
+    codec_ = std::move(*opened);
+    if (debugging())
         debug(std::string("decoding with ") + codec_->codec->name);
-    return codec_ != nullptr;
+    return {};
 }
 
 int TrackCodec::sendPacket(const AVPacket& packet, AVDiscard skip)

@@ -17,16 +17,16 @@ public:
     explicit TrackCodec(LogFile* logFile = nullptr) : logFile_(logFile) {}
 
     // A sequence header: opens the decoder it configures, unless that one is open already.
-    // False when it cannot be opened (failure() says why).
-    bool configure(const FlvPayload& info, std::span<const std::uint8_t> payload);
+    // Why not, when it cannot be opened.
+    Result<void, StreamError> configure(const FlvPayload& info, std::span<const std::uint8_t> payload);
 
     enum class Readiness {
         Ready,
         AwaitsConfiguration,  // the codec needs its sequence header first
-        Failed,               // the decoder the tag calls for cannot be opened
     };
-    // Before a frame: whether a decoder takes it, opening one now when the tag says enough.
-    Readiness prepare(const FlvPayload& info);
+    // Before a frame: whether a decoder takes it, opening one now when the tag says enough;
+    // why not, when the decoder the tag calls for cannot be opened.
+    Result<Readiness, StreamError> prepare(const FlvPayload& info);
 
     // Takes each decoded frame; it may keep it (leaving the pointer empty). False stops the
     // receiving (the track is given up, the session closes).
@@ -50,12 +50,10 @@ public:
     void flush();
 
     bool isOpen() const { return codec_ != nullptr; }
-    // Why the last decoder could not be opened: its kind and detail.
-    const StreamError& failure() const { return failure_; }
 
 private:
     bool fits(const DecoderParams& params) const;
-    bool open(DecoderParams params);
+    Result<void, StreamError> open(DecoderParams params);
     // FFmpeg's result of sending the packet.
     int sendPacket(const AVPacket& packet, AVDiscard skip);
     bool debugging() const;
@@ -64,7 +62,6 @@ private:
     LogFile* const logFile_;
     CodecContextPtr codec_;
     DecoderParams params_;  // what codec_ was opened with
-    StreamError failure_;
 };
 
 } // namespace zepo::stream

@@ -126,8 +126,8 @@ std::optional<std::string> valueIn(const std::string& path, const std::string& s
 }
 
 // Reads the file, sets one key and saves it, as one write of a setting does.
-std::optional<FileError> writeKey(const std::string& path, const std::string& section, const std::string& key,
-                                  const std::string& value)
+FileResult<void> writeKey(const std::string& path, const std::string& section, const std::string& key,
+                          const std::string& value)
 {
     auto text = ini::load(path);
     if (!text)
@@ -139,7 +139,7 @@ std::optional<FileError> writeKey(const std::string& path, const std::string& se
 TEST_F(IniFile, MissingFileReadsAsAbsentAndTheFirstWriteCreatesIt)
 {
     EXPECT_EQ(valueIn(path, "Setting", "Restore"), std::nullopt);
-    EXPECT_EQ(writeKey(path, "Setting", "Restore", "1"), std::nullopt);
+    EXPECT_TRUE(writeKey(path, "Setting", "Restore", "1"));
     EXPECT_EQ(fileBytes(path), "[Setting]\r\nRestore=1\r\n");
     EXPECT_EQ(valueIn(path, "setting", "RESTORE"), "1");
 }
@@ -147,14 +147,14 @@ TEST_F(IniFile, MissingFileReadsAsAbsentAndTheFirstWriteCreatesIt)
 TEST_F(IniFile, WriteKeepsEveryOtherLineOfAFileWrittenByHand)
 {
     writeFile(path, "; my notes\n[PrevInfo]\nvolume=40\n[Setting]\nrestore=0\n");
-    EXPECT_EQ(writeKey(path, "Setting", "Restore", "1"), std::nullopt);
+    EXPECT_TRUE(writeKey(path, "Setting", "Restore", "1"));
     EXPECT_EQ(fileBytes(path), "; my notes\r\n[PrevInfo]\r\nvolume=40\r\n[Setting]\r\nRestore=1\r\n");
     EXPECT_EQ(filesIn(dir), QStringList{"setting.ini"});
 }
 
 TEST_F(IniFile, ReplacedFileGetsTheUsualPermissionsNotThoseOfATemporaryFile)
 {
-    ASSERT_EQ(writeKey(path, "Setting", "Restore", "1"), std::nullopt);
+    ASSERT_TRUE(writeKey(path, "Setting", "Restore", "1"));
     const mode_t mask = ::umask(0);
     ::umask(mask);
     struct stat info {};
@@ -174,13 +174,13 @@ TEST_F(IniFile, FailedWriteLeavesTheOldFileWholeAndNoTemporaryFileBehind)
     rlimit tiny = previous;
     tiny.rlim_cur = 8;
     ::setrlimit(RLIMIT_FSIZE, &tiny);
-    const auto error = writeKey(path, "PrevInfo", "volume", std::string(100, '7'));
+    const auto written = writeKey(path, "PrevInfo", "volume", std::string(100, '7'));
     ::setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, previousHandler);
 
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->category, FileError::Category::NotWritten);
-    EXPECT_EQ(error->code, EFBIG);
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.error().category, FileError::Category::NotWritten);
+    EXPECT_EQ(written.error().code, EFBIG);
     EXPECT_EQ(fileBytes(path), old);
     EXPECT_EQ(filesIn(dir), QStringList{"setting.ini"});
 }
@@ -190,7 +190,7 @@ TEST_F(IniFile, ExistingFileThatCannotBeReadIsNotReplaced)
     // Reading the process's own memory at address 0 fails, whoever reads.
     ASSERT_EQ(::symlink("/proc/self/mem", path.c_str()), 0);
     EXPECT_EQ(valueIn(path, "Setting", "Restore"), std::nullopt);
-    EXPECT_TRUE(writeKey(path, "Setting", "Restore", "1"));
+    EXPECT_FALSE(writeKey(path, "Setting", "Restore", "1"));
     EXPECT_TRUE(QFileInfo(QString::fromStdString(path)).isSymLink());
 }
 
@@ -206,8 +206,8 @@ TEST_F(IniFile, WhatIsSavedCanAlwaysBeReadBack)
     writeFile(path, many);
     ASSERT_EQ(valueIn(path, "Other", "k0"), "1");
     const auto refused = writeKey(path, "PrevInfo", "Main_x", "10");
-    ASSERT_TRUE(refused);
-    EXPECT_EQ(refused->category, FileError::Category::TooLarge);
+    ASSERT_FALSE(refused);
+    EXPECT_EQ(refused.error().category, FileError::Category::TooLarge);
     EXPECT_EQ(fileBytes(path), many);
     EXPECT_EQ(valueIn(path, "Other", "k0"), "1");
 }

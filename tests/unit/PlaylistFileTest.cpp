@@ -204,10 +204,11 @@ TEST_F(PlaylistFileTest, FailedSavesReportFailureAndLeaveTheEarlierFileIntact)
     struct rlimit tight = saved;
     tight.rlim_cur = 16;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tight), 0);
-    const bool written = writePlaylistFile(file, std::string(200, 'x') + "\n");
+    const auto written = writePlaylistFile(file, std::string(200, 'x') + "\n");
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previousHandler);
-    EXPECT_FALSE(written);
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.error().category, FileError::Category::NotWritten);
     EXPECT_EQ(read(file), earlier);
     EXPECT_EQ(fileCount(), 1u) << "the temporary file is removed";
 }

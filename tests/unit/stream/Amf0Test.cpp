@@ -13,8 +13,8 @@ using test::operator+;
 ScriptData decode(const Bytes& bytes)
 {
     auto r = decodeScriptData(bytes);
-    EXPECT_TRUE(r.ok()) << (r.ok() ? "" : r.error().what);
-    return r.ok() ? std::move(*r) : ScriptData{};
+    EXPECT_TRUE(r) << (r ? "" : r.error().what);
+    return r ? std::move(*r) : ScriptData{};
 }
 
 // Every AMF0 type metadata uses, in file order, nothing converted.
@@ -122,7 +122,7 @@ TEST(Amf0Decoding, BoundsDepthAndSize)
     for (int i = 0; i < 40; ++i)
         bomb = bomb + amf::strict({amf::reference(std::uint16_t(i)), amf::reference(std::uint16_t(i))});
     auto r = decodeScriptData(bomb);
-    ASSERT_TRUE(r.ok());
+    ASSERT_TRUE(r);
     EXPECT_LT(r->arguments.size(), 41u);  // stopped at the budget, earlier values kept
     EXPECT_NE(r->cut, nullptr);
 }
@@ -212,10 +212,10 @@ TEST(Amf0Decoding, KeepsWhatCameBeforeDamage)
     EXPECT_EQ(s.arguments[0].number, 3);
 
     auto noName = decodeScriptData(amf::number(1));
-    ASSERT_FALSE(noName.ok());
+    ASSERT_FALSE(noName);
     EXPECT_EQ(noName.error().kind, FlvErrorKind::Corrupt);
-    EXPECT_FALSE(decodeScriptData(Bytes{}).ok());
-    EXPECT_FALSE(decodeScriptData(Bytes{0x09}).ok());
+    EXPECT_FALSE(decodeScriptData(Bytes{}));
+    EXPECT_FALSE(decodeScriptData(Bytes{0x09}));
 }
 
 } // namespace

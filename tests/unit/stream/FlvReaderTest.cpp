@@ -14,7 +14,7 @@ using test::FlvBytes;
 FlvReader open(const Bytes& bytes)
 {
     auto r = FlvReader::open(std::make_unique<MemorySource>(bytes));
-    EXPECT_TRUE(r.ok()) << (r.ok() ? "" : r.error().what);
+    EXPECT_TRUE(r) << (r ? "" : r.error().what);
     return std::move(*r);
 }
 
@@ -42,15 +42,15 @@ TEST(FlvReaderHeader, FindsTheFirstTagAndRejectsWhatIsNoFlv)
 {
     const Bytes bytes = FlvBytes(true, false).bytes;
     auto r = FlvReader::open(std::make_unique<MemorySource>(bytes));
-    ASSERT_TRUE(r.ok());
+    ASSERT_TRUE(r);
     EXPECT_EQ(r->firstTagPosition(), 13u);  // the 9-byte header, then PreviousTagSize0
 
     const Bytes notFlv{'F', 'W', 'S', 1, 5, 0, 0, 0, 9};
     auto bad = FlvReader::open(std::make_unique<MemorySource>(notFlv));
-    ASSERT_FALSE(bad.ok());
+    ASSERT_FALSE(bad);
     EXPECT_EQ(bad.error().kind, FlvErrorKind::Corrupt);
     const Bytes shorter{'F', 'L', 'V', 1};
-    EXPECT_FALSE(FlvReader::open(std::make_unique<MemorySource>(shorter)).ok());
+    EXPECT_FALSE(FlvReader::open(std::make_unique<MemorySource>(shorter)));
 }
 
 // The 9-byte file of a header and nothing else (reserved flag set, no PreviousTagSize0)
@@ -61,7 +61,7 @@ TEST(FlvReaderHeader, HeaderOnlyIsAnEmptyStream)
     bytes[4] = 0x08;
     FlvReader reader = open(bytes);
     auto t = reader.next();
-    ASSERT_FALSE(t.ok());
+    ASSERT_FALSE(t);
     EXPECT_EQ(t.error().kind, FlvErrorKind::EndOfStream);
     EXPECT_FALSE(reader.truncated());
 }
@@ -113,7 +113,7 @@ TEST(FlvReaderTags, ReadsMediaPayloadsOnlyWhenAsked)
     FlvReader reader = open(f.bytes);
     auto script = reader.next(false);
     auto video = reader.next(false);
-    ASSERT_TRUE(script.ok() && video.ok());
+    ASSERT_TRUE(script && video);
     EXPECT_FALSE(script->data.empty());
     EXPECT_TRUE(video->data.empty());
     EXPECT_EQ(video->header.dataSize, 4u);
@@ -194,7 +194,7 @@ TEST(FlvReaderSeek, ContinuesAtATagPosition)
     FlvReader reader = open(f.bytes);
     reader.seek(f.positions[2]);
     auto t = reader.next();
-    ASSERT_TRUE(t.ok());
+    ASSERT_TRUE(t);
     EXPECT_EQ(t->header.timestampMs, 200u);
     FlvTagHeader h;
     EXPECT_TRUE(reader.tagHeaderAt(f.positions[1], h));
@@ -223,9 +223,9 @@ TEST(FlvReaderErrors, ReadFailureIsAnIoError)
     FlvBytes f;
     f.tag(8, 0, test::mp3Audio() + Bytes(300 * 1024, 0));  // larger than one read
     auto reader = FlvReader::open(std::make_unique<FailingSource>(f.bytes));
-    ASSERT_TRUE(reader.ok());
+    ASSERT_TRUE(reader);
     auto t = reader->next();
-    ASSERT_FALSE(t.ok());
+    ASSERT_FALSE(t);
     EXPECT_EQ(t.error().kind, FlvErrorKind::Io);
 }
 
@@ -274,7 +274,7 @@ TEST(FlvReaderDamage, AFileCutWhileReadEndsWhereTheDataEnds)
     Bytes cut(f.bytes.begin(), f.bytes.begin() + std::ptrdiff_t(f.positions[30] + 500));
     int reads = 0;
     auto reader = FlvReader::open(std::make_unique<ShrunkSource>(cut, f.bytes.size() + (64u << 20), reads));
-    ASSERT_TRUE(reader.ok());
+    ASSERT_TRUE(reader);
     Read r = readAll(*reader);
     EXPECT_EQ(r.tags.size(), 30u);
     EXPECT_EQ(r.end.kind, FlvErrorKind::EndOfStream);
@@ -284,10 +284,10 @@ TEST(FlvReaderDamage, AFileCutWhileReadEndsWhereTheDataEnds)
 
     reads = 0;
     auto seeking = FlvReader::open(std::make_unique<ShrunkSource>(cut, f.bytes.size(), reads));
-    ASSERT_TRUE(seeking.ok());
+    ASSERT_TRUE(seeking);
     seeking->seek(f.positions[35]);
     auto t = seeking->next();
-    ASSERT_FALSE(t.ok());
+    ASSERT_FALSE(t);
     EXPECT_EQ(t.error().kind, FlvErrorKind::EndOfStream);
     EXPECT_TRUE(seeking->shrank());
     EXPECT_LT(reads, 10);
@@ -312,7 +312,7 @@ TEST(FlvReaderCost, DamageIsReadAboutOnce)
         f.tag(9, std::uint32_t(i * 100), test::h263Frame(false) + Bytes(30000, 0x5A));
     std::uint64_t read = 0;
     auto reader = FlvReader::open(std::make_unique<CountingSource>(f.bytes, read));
-    ASSERT_TRUE(reader.ok());
+    ASSERT_TRUE(reader);
     Read r = readAll(*reader);
     EXPECT_EQ(r.tags.size(), 40u);
     EXPECT_EQ(reader->skippedBytes(), damage.size());
@@ -332,7 +332,7 @@ TEST(FlvReaderCost, ReadsEachByteAboutOnce)
     const std::uint64_t bound = f.bytes.size() * 11 / 10;
     std::uint64_t read = 0;
     auto reader = FlvReader::open(std::make_unique<CountingSource>(f.bytes, read));
-    ASSERT_TRUE(reader.ok());
+    ASSERT_TRUE(reader);
     int tags = 0;
     while (reader->next(true))
         ++tags;
@@ -341,9 +341,9 @@ TEST(FlvReaderCost, ReadsEachByteAboutOnce)
 
     read = 0;
     auto scanned = FlvReader::open(std::make_unique<CountingSource>(f.bytes, read));
-    ASSERT_TRUE(scanned.ok());
+    ASSERT_TRUE(scanned);
     auto index = KeyframeIndex::scan(*scanned);
-    ASSERT_TRUE(index.ok());
+    ASSERT_TRUE(index);
     EXPECT_EQ(index->points().size(), 6u);
     EXPECT_LT(read, bound);
 }

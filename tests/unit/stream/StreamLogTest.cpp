@@ -109,9 +109,10 @@ TEST(StreamLog, ABrokenDecoderConfigurationIsToldInFfmpegsWordsAboutItsFile)
     const std::vector<std::uint8_t> header = {0xAF, 0x00, 0x16, 0x90};
     const FlvPayload info = parseAudioPayload(header);
     ASSERT_EQ(info.kind, FlvPayload::Kind::SequenceHeader);
-    EXPECT_FALSE(codec.configure(info, header));
-    EXPECT_EQ(codec.failure().kind, FlvErrorKind::Corrupt);
-    EXPECT_THAT(codec.failure().detail, HasSubstr("aac decoder refused its configuration: Invalid data"));
+    const auto configured = codec.configure(info, header);
+    ASSERT_FALSE(configured);
+    EXPECT_EQ(configured.error().kind, FlvErrorKind::Corrupt);
+    EXPECT_THAT(configured.error().detail, HasSubstr("aac decoder refused its configuration: Invalid data"));
     const auto records = sink.records();
     ASSERT_FALSE(records.empty());
     for (const auto& r : records) {

@@ -25,7 +25,9 @@ MediaPacket pcmTag(std::uint32_t timeMs, std::int16_t value, int samples = 64)
 TEST(TrackCodec, AFrameTheDecoderHasNoRoomForIsSentAgainNotDropped)
 {
     TrackCodec codec;
-    ASSERT_EQ(codec.prepare(pcmTag(0, 1).info), TrackCodec::Readiness::Ready);
+    const auto readiness = codec.prepare(pcmTag(0, 1).info);
+    ASSERT_TRUE(readiness);
+    ASSERT_EQ(*readiness, TrackCodec::Readiness::Ready);
     ASSERT_TRUE(codec.send(pcmTag(0, 1)));
     ASSERT_TRUE(codec.send(pcmTag(1, 2)));
     ASSERT_FALSE(codec.send(pcmTag(2, 3))) << "the decoder should be full by now";
