@@ -58,7 +58,7 @@ std::optional<std::string> PlaylistReader::nextLine()
     if (at_ == chunk_.size()) {
         if (ended_)
             return std::nullopt;
-        const auto chunk = file_.read(RegularFile::kReadChunk);
+        auto chunk = file_.read(RegularFile::kReadChunk);
         if (!chunk || chunk->empty()) {
             // The end, or a read error that ends the file here: the last line may have
             // no line end.
