@@ -65,14 +65,32 @@ e2e_screen_size() {
 }
 
 # A managed window by its exact title (the toolkit's unmapped helper windows may share
-# it); prints its id.
+# it); prints its id. A window that never shows is reported with what there was instead:
+# whether the player still runs, its log, and every window of that title with its state.
+e2e_visible_window_id() {
+  xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 || true
+}
+e2e_has_visible_window() { [ -n "$(e2e_visible_window_id "$1")" ]; }
 e2e_wait_managed_window() {
-  local title=$1 i id
-  for i in $(seq 1 200); do
-    id=$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n1 || true)
-    if [ -n "$id" ]; then echo "$id"; return 0; fi
-    sleep 0.05
-  done
+  local title=$1 id
+  if e2e_until 20 e2e_has_visible_window "$title"; then
+    e2e_visible_window_id "$title"
+    return 0
+  fi
+  {
+    if [ -n "${E2E_ZEPO_PID:-}" ] && kill -0 "$E2E_ZEPO_PID" 2>/dev/null; then
+      echo "--- zepo is running"
+    else
+      echo "--- zepo is not running"
+    fi
+    echo "--- zepo.log"
+    cat "$E2E_DIR/zepo.log" || true
+    echo "--- windows titled '$title'"
+    for id in $(xdotool search --name "^${title}\$" 2>/dev/null || true); do
+      xwininfo -id "$id" | grep -E 'Map State|Absolute|Width|Height' | tr -s ' ' | tr '\n' ' '
+      echo
+    done
+  } >&2
   e2e_fail "no visible window titled '$title'"
 }
 
