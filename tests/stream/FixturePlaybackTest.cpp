@@ -93,8 +93,13 @@ TEST(SoundWithGaps, IsHeardWithSilenceAsLongAsEachGap)
         r.stream->play(fixture("speex_gaps.flv"));
         ASSERT_TRUE(r.waitFor(kPlayStop, 20000));
     }
-    // A loaded machine may only add silence (a late decoder); the gaps used to take it away.
-    EXPECT_GT(double(sound.audibleSpan(0.01f)) / kRate, kLastSoundEnd - kFirstSound - 0.1);
+    // The gaps, when they were not played as silence, took their 1.8 s away from the span.
+    // A loaded machine may add silence, and may cost an end some sound: a decoder or a
+    // device thread held up for longer than the sound buffered lets the clock run on, and
+    // sound that arrives more than a quarter second behind it is dropped so the track
+    // catches up (the thread sanitizer's run once lost 0.22 s so).
+    constexpr double kLostToALateThread = 0.5;
+    EXPECT_GT(double(sound.audibleSpan(0.01f)) / kRate, kLastSoundEnd - kFirstSound - kLostToALateThread);
 }
 
 } // namespace
