@@ -193,8 +193,11 @@ TEST(InstanceChannelName, OfManyStartsAtOnceExactlyOneHoldsIt)
     std::atomic<int> owners = 0;
     std::atomic<int> others = 0;
     // Every start claims before any lets go. QThreads, which serve the channel's socket
-    // notifier; what they found comes back through atomics and the latch.
+    // notifier; what they found comes back through atomics and the latch. Each start counts
+    // itself through last: the thread sanitizer sees neither the latch's futex nor Qt's
+    // wait for a thread, and the count orders everything a start did before the checks.
     std::latch claimed(kStarts);
+    std::atomic<int> through = 0;
     std::vector<std::unique_ptr<QThread>> starts;
     for (int i = 0; i < kStarts; ++i) {
         starts.emplace_back(QThread::create([&] {
@@ -203,11 +206,13 @@ TEST(InstanceChannelName, OfManyStartsAtOnceExactlyOneHoldsIt)
             const InstanceChannel::Claim claim = channel.claim();
             (claim == InstanceChannel::Claim::Owned ? owners : others) += 1;
             claimed.arrive_and_wait();
+            through += 1;
         }));
         starts.back()->start();
     }
     for (auto& start : starts)
         ASSERT_TRUE(start->wait(kPatienceMs));
+    ASSERT_EQ(through, kStarts);
     EXPECT_EQ(owners, 1);
     EXPECT_EQ(others, kStarts - 1);
 }
